@@ -1,0 +1,100 @@
+#include "app/configuration.h"
+
+#include <climits>
+
+#include "protocol/number_text.h"
+
+namespace orv {
+namespace {
+
+int read_integer(ProfileStore& store, std::string_view key) {
+  return profile_atoi(store.read(kConfigSection, key, "0", kIntegerValueBuffer));
+}
+
+bool is_blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
+std::optional<Octets> Configuration::selected_host() const {
+  if (client_select_ip_address < 0 || client_select_ip_address >= kHostListSize)
+    return std::nullopt;
+  return host_addresses[client_select_ip_address];
+}
+
+int profile_atoi(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && is_blank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+Octets parse_host_address(std::string_view text) {
+  Octets octets{};
+  for (size_t k = 0; k < octets.size(); ++k) {
+    int value = 0;
+    for (size_t d = 0; d < 3; ++d) {
+      const size_t at = 4 * k + d;
+      const char c = at < text.size() ? text[at] : '0';
+      value = value * 10 + (c >= '0' && c <= '9' ? c - '0' : 0);
+    }
+    octets[k] = value > 255 ? 255 : value;
+  }
+  return octets;
+}
+
+std::string format_host_address(const Octets& octets) {
+  std::string text;
+  for (size_t k = 0; k < octets.size(); ++k) {
+    if (k > 0) text += '.';
+    const int octet = octets[k] < 0 ? 0 : octets[k] > 255 ? 255 : octets[k];
+    text += decimal_text(octet, 3);
+  }
+  return text;
+}
+
+std::string host_address_key(int number) {
+  std::string key = "IP_000";
+  format_decimal(number, &key[3], 3);
+  return key;
+}
+
+std::string com_port_name(int com_port) {
+  if (com_port < 0 || com_port > 5) return {};
+  return "COM" + std::to_string(com_port + 1);
+}
+
+Configuration read_configuration(ProfileStore& store) {
+  Configuration c;
+  c.com_port = read_integer(store, "com_port");
+  c.control = read_integer(store, "control");
+  c.interface_set = read_integer(store, "interface_set");
+  c.client_server = read_integer(store, "client_server");
+  c.ip_address_count = read_integer(store, "ip_address_count");
+  c.client_select_ip_address = read_integer(store, "client_select_ip_address");
+  c.select_model = read_integer(store, "select_model") != 0 ? 1 : 0;
+  if (c.ip_address_count < 0) c.ip_address_count = 0;
+  if (c.ip_address_count > kHostListSize) c.ip_address_count = kHostListSize;
+  for (int n = 1; n <= c.ip_address_count; ++n) {
+    const std::string value =
+        store.read(kConfigSection, host_address_key(n), "0", kIntegerValueBuffer);
+    c.host_addresses[n - 1] = parse_host_address(value);
+  }
+  set_buffer_text(c.port_number,
+                  store.read(kConfigSection, "port_number", "09004", kPortNumberBuffer));
+  return c;
+}
+
+void write_select_model(ProfileStore& store, int model) {
+  store.write(kConfigSection, "select_model", model == 0 ? "0" : "1");
+}
+
+}  // namespace orv

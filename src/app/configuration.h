@@ -1,0 +1,71 @@
+// The program's own configuration, kept in ORVELLAN.ini.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "protocol/device_settings.h"
+
+namespace orv {
+
+inline constexpr std::string_view kConfigSection = "ORVELLAN_section";
+// The TCP client dialog writes its selection under this spelling; section
+// names are compared without regard to case, so it is the same section.
+inline constexpr std::string_view kClientSelectSection = "ORVELLAN_Section";
+inline constexpr int kHostListSize = 256;
+inline constexpr int kIntegerValueBuffer = 16;  // integer and address keys
+inline constexpr int kPortNumberBuffer = 6;     // five characters and a terminator
+
+struct Configuration {
+  int com_port = 0;       // 0..5: COM1..COM6
+  int control = 0;        // 0 RS-232C, 1 RS-485
+  int interface_set = 0;  // 0 serial line, 1 TCP/IP
+  int client_server = 0;  // 0 client, 1 server
+  int ip_address_count = 0;
+  int client_select_ip_address = 0;
+  int select_model = 0;
+  std::array<Octets, kHostListSize> host_addresses{};
+  std::array<char, kPortNumberBuffer> port_number{'0', '9', '0', '0', '4', '\0'};
+
+  bool serial_interface() const { return interface_set == 0; }
+  bool rs485() const { return control == 1; }
+  // RS-485 on the serial line: the only mode in which units are addressed.
+  bool addressed_serial() const { return serial_interface() && rs485(); }
+  // The host the client connects to, when the selection names a stored entry.
+  std::optional<Octets> selected_host() const;
+};
+
+// Reads and writes profile values, as the platform's private profile
+// functions do: section and key names without regard to case, a missing key
+// giving the default, values cut to fit a buffer of `buffer_size` bytes.
+class ProfileStore {
+ public:
+  virtual ~ProfileStore() = default;
+  virtual std::string read(std::string_view section, std::string_view key,
+                           std::string_view default_value, size_t buffer_size) = 0;
+  virtual bool write(std::string_view section, std::string_view key, std::string_view value) = 0;
+};
+
+// Reads every key in start-up order: the integers, the host list up to
+// ip_address_count (bounded by the 256-entry list), then port_number.
+Configuration read_configuration(ProfileStore& store);
+
+// The standard decimal conversion: leading blanks, a sign, the leading
+// digits; 0 when there are none. Saturates instead of overflowing.
+int profile_atoi(std::string_view text);
+
+// "192.168.000.010" -> {192, 168, 0, 10}: three characters per octet at
+// offsets 0, 4, 8, 12. A character that is not a digit counts as 0 and an
+// octet is kept within 0..255, so no stored text can yield a wrong-sized
+// address.
+Octets parse_host_address(std::string_view text);
+std::string format_host_address(const Octets& octets);  // "192.168.000.010"
+std::string host_address_key(int number);                // 1 -> "IP_001"
+std::string com_port_name(int com_port);                 // 0 -> "COM1"; "" when out of range
+
+// The model menu's write-back: "0" or "1".
+void write_select_model(ProfileStore& store, int model);
+
+}  // namespace orv

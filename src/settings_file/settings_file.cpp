@@ -1,0 +1,269 @@
+#include "settings_file/settings_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <system_error>
+
+#include "protocol/source_code.h"
+
+namespace orv {
+namespace {
+
+constexpr std::string_view kFileSpace = "\x81\x96";   // "＊"
+constexpr std::string_view kIdeographicSpace = "\x81\x40";  // "　"
+constexpr int kTitleCharacters = 28;
+
+// Writes the 24 groups through one visitor so that reading and writing can
+// never disagree about the order. Each call names one value of the file.
+struct GroupVisitor {
+  std::function<void(int&)> integer;
+  std::function<void(TitleSlot&)> title;
+  std::function<void(std::array<char, kPasswordBytes>&)> password;
+};
+
+template <typename Array>
+void visit_all(Array& values, const GroupVisitor& v) {
+  for (auto& value : values) v.integer(value);
+}
+
+void visit_groups(DeviceSettings& s, const GroupVisitor& v) {
+  v.integer(s.currentScreenPattern);
+  for (auto& row : s.screenPatterns) visit_all(row, v);
+  for (auto& row : s.autoSwitchPatterns) visit_all(row, v);
+  v.integer(s.dateTimeRange);
+  v.integer(s.dateTimeSize);
+  visit_all(s.dateTimeDisplayInput, v);
+  visit_all(s.dateTimeDisplayOutput, v);
+  for (auto& title : s.titles) v.title(title);
+  visit_all(s.titleDisplayInput, v);
+  visit_all(s.titleDisplayOutput, v);
+  visit_all(s.titlePosition, v);
+  visit_all(s.fontSize, v);
+  v.integer(s.titleOffsetTop);
+  v.integer(s.titleOffsetBottom);
+  v.integer(s.passwordOnButton);
+  v.integer(s.passwordOnMenu);
+  v.password(s.password);
+  visit_all(s.videoOutput, v);
+  v.integer(s.converterSubnetClass);
+  visit_all(s.converterIpAddress, v);
+  visit_all(s.converterGatewayAddress, v);
+  visit_all(s.converterActiveAddress, v);
+  v.integer(s.converterKeepAlive);
+  v.integer(s.converterConnectionTry);
+}
+
+void convert_sources(DeviceSettings& s, int (*convert)(int, int)) {
+  for (auto& row : s.screenPatterns)
+    for (int& code : row) code = convert(code, s.inputCount);
+}
+
+// Blank and control bytes would split a title's token and shift every later
+// line, so they are written as '_' (such titles cannot be sent anyway).
+char file_safe_byte(char byte) {
+  const auto b = static_cast<unsigned char>(byte);
+  return b <= 0x20 || b == 0x7F ? '_' : byte;
+}
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// Splits the text into white-space separated tokens as "%d" and "%s" read
+// them, keeping the line number of the last token for error messages.
+class TokenReader {
+ public:
+  explicit TokenReader(std::string_view text) : text_(text) {}
+  bool next(std::string_view& token) {
+    while (position_ < text_.size() && is_blank(text_[position_])) {
+      if (text_[position_] == '\n') ++line_;
+      ++position_;
+    }
+    if (position_ >= text_.size()) return false;
+    const size_t start = position_;
+    while (position_ < text_.size() && !is_blank(text_[position_])) ++position_;
+    token = text_.substr(start, position_ - start);
+    return true;
+  }
+  int line() const { return line_; }
+
+ private:
+  std::string_view text_;
+  size_t position_ = 0;
+  int line_ = 1;
+};
+
+bool parse_int_token(std::string_view token, int& value) {
+  size_t i = 0;
+  bool negative = false;
+  if (token[0] == '+' || token[0] == '-') negative = token[i++] == '-';
+  if (i == token.size()) return false;
+  long long number = 0;
+  for (; i < token.size(); ++i) {
+    if (token[i] < '0' || token[i] > '9') return false;
+    number = number * 10 + (token[i] - '0');
+    if (number > static_cast<long long>(INT_MAX) + 1) return false;
+  }
+  number = negative ? -number : number;
+  if (number > INT_MAX || number < INT_MIN) return false;
+  value = static_cast<int>(number);
+  return true;
+}
+
+}  // namespace
+
+std::string encode_file_title(const TitleSlot& title) {
+  const std::string_view text = title_text(title);
+  if (text.empty()) {
+    std::string empty;
+    for (int i = 0; i < kTitleCharacters; ++i) empty += kFileSpace;
+    return empty;
+  }
+  std::string out;
+  for (size_t i = 0; i < text.size(); i += 2) {
+    const std::string_view pair = text.substr(i, 2);
+    if (pair == kIdeographicSpace) {
+      out += kFileSpace;
+    } else {
+      for (char byte : pair) out += file_safe_byte(byte);
+    }
+  }
+  return out;
+}
+
+TitleSlot decode_file_title(std::string_view token) {
+  std::string text;
+  token = token.substr(0, kTitleBytes);
+  for (size_t i = 0; i < token.size(); i += 2) {
+    const std::string_view pair = token.substr(i, 2);
+    text += pair == kFileSpace ? kIdeographicSpace : pair;
+  }
+  std::string all_spaces;
+  for (int i = 0; i < kTitleCharacters; ++i) all_spaces += kIdeographicSpace;
+  TitleSlot slot{};
+  if (text != all_spaces) set_title(slot, text);
+  return slot;
+}
+
+std::string format_settings_file(const DeviceSettings& settings) {
+  DeviceSettings copy = settings;
+  convert_sources(copy, source_to_file_form);
+  std::string out;
+  out.reserve(40000);
+  const GroupVisitor writer{
+      [&](int& value) { out += std::to_string(value) + "\r\n"; },
+      [&](TitleSlot& title) { out += encode_file_title(title) + "\r\n"; },
+      [&](std::array<char, kPasswordBytes>& password) {
+        std::string text(buffer_text(password));
+        for (char& byte : text) byte = file_safe_byte(byte);
+        out += text + "\r\n";
+      }};
+  visit_groups(copy, writer);
+  return out;
+}
+
+bool parse_settings_file(std::string_view text, const DeviceSettings& current,
+                         DeviceSettings& result, SettingsFileError& error) {
+  DeviceSettings parsed = current;
+  TokenReader reader(text);
+  bool ok = true;
+  auto fail = [&](std::string reason) {
+    if (!ok) return;
+    ok = false;
+    error.line = reader.line();
+    error.reason = std::move(reason);
+  };
+  auto take = [&](std::string_view& token) {
+    if (!ok) return false;
+    if (reader.next(token)) return true;
+    fail("the file ends early");
+    return false;
+  };
+  const GroupVisitor readers{
+      [&](int& value) {
+        std::string_view token;
+        if (take(token) && !parse_int_token(token, value))
+          fail("\"" + std::string(token.substr(0, 20)) + "\" is not a number");
+      },
+      [&](TitleSlot& title) {
+        std::string_view token;
+        if (take(token)) title = decode_file_title(token);
+      },
+      [&](std::array<char, kPasswordBytes>& password) {
+        std::string_view token;
+        if (take(token)) set_buffer_text(password, token.substr(0, 6));
+      }};
+  visit_groups(parsed, readers);
+  if (!ok) return false;
+  convert_sources(parsed, source_from_file_form);
+  result = std::move(parsed);
+  return true;
+}
+
+bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path.string() + ": " + std::strerror(errno);
+    return false;
+  }
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) {
+    error = "cannot read " + path.string();
+    return false;
+  }
+  text = buffer.str();
+  return true;
+}
+
+bool write_file_replacing(const std::filesystem::path& path, std::string_view text,
+                          std::string& error) {
+  std::filesystem::path temporary = path;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      error = "cannot create " + temporary.string();
+      return false;
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    if (!out) {
+      error = "cannot write " + temporary.string();
+      out.close();
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code code;
+  std::filesystem::rename(temporary, path, code);
+  if (code) {
+    error = "cannot replace " + path.string() + ": " + code.message();
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return false;
+  }
+  return true;
+}
+
+bool load_settings_file(const std::filesystem::path& path, DeviceSettings& settings,
+                        SettingsFileError& error) {
+  std::string text;
+  if (!read_whole_file(path, text, error.reason)) return false;
+  DeviceSettings loaded;
+  if (!parse_settings_file(text, settings, loaded, error)) return false;
+  loaded.settingsDirty = 0;
+  loaded.settingsFilePath = path;
+  settings = std::move(loaded);
+  return true;
+}
+
+bool save_settings_file(const std::filesystem::path& path, const DeviceSettings& settings,
+                        std::string& error) {
+  return write_file_replacing(path, format_settings_file(settings), error);
+}
+
+}  // namespace orv

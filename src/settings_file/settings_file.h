@@ -1,0 +1,52 @@
+// The settings file (*.dat): one complete set of settings as 6,615 lines of
+// text, one value per line, in a fixed order with no header.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "protocol/device_settings.h"
+
+namespace orv {
+
+inline constexpr int kSettingsFileLines = 6615;
+
+// The whole file text; lines end in CR LF as the program has always written
+// them. Source codes are written as if the unit had 64 inputs; titles with
+// every ideographic space as "＊" so that no title contains a blank.
+std::string format_settings_file(const DeviceSettings& settings);
+
+struct SettingsFileError {
+  int line = 0;  // 1-based line (token) where the file is damaged
+  std::string reason;
+};
+
+// Reads the 24 groups into a copy of `current` (fields the file does not
+// hold keep their values). Values are taken as read, without range checks;
+// a file that ends early or holds something that is not a number where a
+// number belongs is refused as a whole and `error` says where.
+bool parse_settings_file(std::string_view text, const DeviceSettings& current,
+                         DeviceSettings& result, SettingsFileError& error);
+
+// The title of one file line: "＊" back to ideographic spaces, 28 of them
+// meaning no title. Longer tokens keep their first 56 bytes.
+TitleSlot decode_file_title(std::string_view token);
+std::string encode_file_title(const TitleSlot& title);
+
+// Loads `path` into `settings` only when the whole file is sound; clears
+// settingsDirty and remembers the path on success.
+bool load_settings_file(const std::filesystem::path& path, DeviceSettings& settings,
+                        SettingsFileError& error);
+
+// Writes to a temporary file beside `path` and then replaces `path` with it,
+// so that a failure leaves the old file as it was.
+bool save_settings_file(const std::filesystem::path& path, const DeviceSettings& settings,
+                        std::string& error);
+
+// File helpers shared with the glyph files.
+bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error);
+bool write_file_replacing(const std::filesystem::path& path, std::string_view text,
+                          std::string& error);
+
+}  // namespace orv

@@ -1,0 +1,113 @@
+#include "app/configuration.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "test_support.h"
+
+namespace orv {
+namespace {
+
+TEST(Configuration, MissingFileGivesTheDefaults) {
+  test::MemoryProfileStore store;
+  const Configuration c = read_configuration(store);
+  EXPECT_EQ(c.com_port, 0);
+  EXPECT_EQ(c.control, 0);
+  EXPECT_EQ(c.interface_set, 0);
+  EXPECT_EQ(c.client_server, 0);
+  EXPECT_EQ(c.ip_address_count, 0);
+  EXPECT_EQ(c.client_select_ip_address, 0);
+  EXPECT_EQ(c.select_model, 0);
+  EXPECT_EQ(buffer_text(c.port_number), "09004");
+  EXPECT_EQ(c.host_addresses[0], (Octets{0, 0, 0, 0}));
+  EXPECT_EQ(store.writes, 0);
+}
+
+TEST(Configuration, IntegersReadLikeAtoi) {
+  EXPECT_EQ(profile_atoi("12abc"), 12);
+  EXPECT_EQ(profile_atoi("  -3"), -3);
+  EXPECT_EQ(profile_atoi("abc"), 0);
+  EXPECT_EQ(profile_atoi(""), 0);
+  EXPECT_EQ(profile_atoi("99999999999999999999"), 2147483647);
+  EXPECT_EQ(profile_atoi("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(Configuration, AnyNonZeroModelIsTarquine) {
+  test::MemoryProfileStore store;
+  store.set("select_model", "7");
+  AppState state;
+  apply_configuration(state, read_configuration(store));
+  EXPECT_EQ(state.config.select_model, 1);
+  EXPECT_EQ(state.settings.model, kModelTarquine);
+  EXPECT_EQ(state.settings.inputCount, 64);
+}
+
+TEST(Configuration, HostListFromTheNumberedKeys) {
+  test::MemoryProfileStore store;
+  store.set("ip_address_count", "2");
+  store.set("IP_001", "192.168.000.010");
+  store.set("ip_002", "010.000.000.001");  // names compare without case
+  store.set("IP_003", "001.001.001.001");  // beyond the count: not read
+  const Configuration c = read_configuration(store);
+  EXPECT_EQ(c.ip_address_count, 2);
+  EXPECT_EQ(c.host_addresses[0], (Octets{192, 168, 0, 10}));
+  EXPECT_EQ(c.host_addresses[1], (Octets{10, 0, 0, 1}));
+  EXPECT_EQ(c.host_addresses[2], (Octets{0, 0, 0, 0}));
+}
+
+TEST(Configuration, CountAboveTheListIsBounded) {
+  test::MemoryProfileStore store;
+  store.set("ip_address_count", "5000");
+  store.set("IP_256", "001.002.003.004");
+  const Configuration c = read_configuration(store);
+  EXPECT_EQ(c.ip_address_count, kHostListSize);
+  EXPECT_EQ(c.host_addresses[255], (Octets{1, 2, 3, 4}));
+  store.set("ip_address_count", "-4");
+  EXPECT_EQ(read_configuration(store).ip_address_count, 0);
+}
+
+TEST(Configuration, SelectionWrittenUnderTheOtherSpellingIsFound) {
+  test::MemoryProfileStore store;
+  store.write(kClientSelectSection, "client_select_ip_address", "3");
+  EXPECT_EQ(read_configuration(store).client_select_ip_address, 3);
+}
+
+TEST(Configuration, ValuesAreCutToTheirBuffers) {
+  test::MemoryProfileStore store;
+  store.set("port_number", "1000123");
+  store.set("control", "0000000000000001");  // 16 characters: only 15 fit
+  const Configuration c = read_configuration(store);
+  EXPECT_EQ(buffer_text(c.port_number), "10001");
+  EXPECT_EQ(c.control, 0);
+}
+
+TEST(Configuration, HostAddressTextNeverYieldsAnImpossibleOctet) {
+  EXPECT_EQ(parse_host_address("192.168.000.010"), (Octets{192, 168, 0, 10}));
+  EXPECT_EQ(parse_host_address("999.x9z.1"), (Octets{255, 90, 100, 0}));
+  EXPECT_EQ(parse_host_address("0"), (Octets{0, 0, 0, 0}));
+  EXPECT_EQ(format_host_address({192, 168, 0, 10}), "192.168.000.010");
+  EXPECT_EQ(host_address_key(1), "IP_001");
+  EXPECT_EQ(host_address_key(256), "IP_256");
+}
+
+TEST(Configuration, PortNamesAndSelectedHost) {
+  EXPECT_EQ(com_port_name(2), "COM3");
+  EXPECT_EQ(com_port_name(6), "");
+  EXPECT_EQ(com_port_name(-1), "");
+  Configuration c;
+  c.client_select_ip_address = -1;
+  EXPECT_FALSE(c.selected_host().has_value());
+  c.client_select_ip_address = 300;
+  EXPECT_FALSE(c.selected_host().has_value());
+}
+
+TEST(Configuration, ModelWriteBackIsOneDigit) {
+  test::MemoryProfileStore store;
+  write_select_model(store, kModelTarquine);
+  EXPECT_EQ(store.get("select_model"), "1");
+  write_select_model(store, kModelOrvellan);
+  EXPECT_EQ(store.get("select_model"), "0");
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,121 @@
+#include "protocol/device_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "protocol/source_code.h"
+#include "test_support.h"
+
+namespace orv {
+namespace {
+
+using test::sjis;
+
+TEST(StartupSettings, HaveTheDocumentedValues) {
+  const DeviceSettings s;
+  EXPECT_EQ(s.screenPatterns[0][5], 5);
+  EXPECT_EQ(s.screenPatterns[kFreeLayout][31], 31);
+  EXPECT_EQ(s.autoSwitchPatterns[63][63], 3);
+  EXPECT_EQ(s.fontSize[10], 1);
+  EXPECT_EQ(s.titlePosition[10], 0);
+  EXPECT_EQ(s.videoOutput[0], 1);
+  EXPECT_EQ(s.titleOffsetTop, 7);
+  EXPECT_EQ(buffer_text(s.password), "482915");
+  EXPECT_EQ(buffer_text(s.converterPortNumber), "09004");
+  EXPECT_EQ(buffer_text(s.converterVersion), "0.00");
+  EXPECT_EQ(buffer_text(s.converterMacAddress), "");
+  EXPECT_EQ(s.converterIpAddress, (Octets{192, 168, 1, 3}));
+  EXPECT_EQ(s.converterTimeRegister, 5);
+  EXPECT_EQ(s.converterSubnetClass, 2);
+  EXPECT_EQ(s.settingsDirty, 0);
+}
+
+TEST(StartupSettings, DefaultTitlesCarryFullWidthChannelNumbers) {
+  const DeviceSettings s;
+  EXPECT_EQ(title_text(s.titles[0]).size(), 40u);
+  // Title 2: five ideographic spaces, ＣＨ, ０２.
+  const std::string two = test::repeat("\x81\x40", 5) + sjis({0x82, 0x62, 0x82, 0x67, 0x82, 0x4f, 0x82, 0x51});
+  EXPECT_EQ(title_text(s.titles[1]), two);
+  // Title 64 ends in ６４.
+  const std::string_view last = title_text(s.titles[63]);
+  EXPECT_EQ(last.substr(14), sjis({0x82, 0x55, 0x82, 0x53}));
+}
+
+TEST(ResetToDefaults, RestoresSettingsButKeepsModelPatternInForceAndConverter) {
+  DeviceSettings s;
+  apply_model(s, kModelTarquine);
+  s.currentScreenPattern = 12;
+  s.screenPatterns[3][4] = 70;
+  s.autoSwitchPatterns[1][1] = 50;
+  s.dateTimeRange = 6;
+  s.titleDisplayOutput[5] = 0;
+  set_title(s.titles[4], "\x82\xa0");
+  s.titleOffsetBottom = 1;
+  set_buffer_text(s.password, "000000");
+  s.videoOutput[3] = 0;
+  s.converterIpAddress = {10, 0, 0, 1};
+  s.converterTimeRegister = 1;
+  s.glyphBitmap[0] = 0xFF;
+
+  reset_to_defaults(s);
+
+  EXPECT_EQ(s.screenPatterns[3][4], 4);
+  EXPECT_EQ(s.autoSwitchPatterns[1][1], 3);
+  EXPECT_EQ(s.dateTimeRange, 0);
+  EXPECT_EQ(s.titleDisplayOutput[5], 1);
+  EXPECT_EQ(title_text(s.titles[4]), title_text(default_title(4)));
+  EXPECT_EQ(s.titleOffsetBottom, 7);
+  EXPECT_EQ(buffer_text(s.password), "482915");
+  EXPECT_EQ(s.videoOutput[3], 1);
+  // Left alone:
+  EXPECT_EQ(s.model, kModelTarquine);
+  EXPECT_EQ(s.inputCount, 64);
+  EXPECT_EQ(s.currentScreenPattern, 12);
+  EXPECT_EQ(s.converterIpAddress, (Octets{10, 0, 0, 1}));
+  EXPECT_EQ(s.converterTimeRegister, 1);
+  EXPECT_EQ(s.glyphBitmap[0], 0xFF);
+}
+
+TEST(ApplyModel, SwitchingPatternEntriesKeepTheirNumberAndHighInputsFold) {
+  DeviceSettings s;
+  s.screenPatterns[0][0] = 33;  // ORVELLAN: switching pattern 02
+  s.screenPatterns[0][1] = 31;  // input 32
+  apply_model(s, kModelTarquine);
+  EXPECT_EQ(s.inputCount, 64);
+  EXPECT_EQ(s.screenPatterns[0][0], 65);
+  EXPECT_EQ(s.screenPatterns[0][1], 31);
+  EXPECT_EQ(decode_source(65, 64), (Source{SourceKind::switching_pattern, 2}));
+
+  s.screenPatterns[kFreeLayout][2] = 39;  // TARQUINE: input 40
+  s.screenPatterns[kFreeLayout][3] = 68;  // switching pattern 05
+  apply_model(s, kModelOrvellan);
+  EXPECT_EQ(s.inputCount, 32);
+  EXPECT_EQ(s.screenPatterns[0][0], 33);
+  EXPECT_EQ(decode_source(s.screenPatterns[kFreeLayout][2], 32), (Source{SourceKind::input, 8}));
+  EXPECT_EQ(decode_source(s.screenPatterns[kFreeLayout][3], 32),
+            (Source{SourceKind::switching_pattern, 5}));
+}
+
+TEST(SourceCodes, DecodeEncodeAndNameByInputCount) {
+  EXPECT_EQ(decode_source(32, 32), (Source{SourceKind::switching_pattern, 1}));
+  EXPECT_EQ(decode_source(64, 64), (Source{SourceKind::switching_pattern, 1}));
+  EXPECT_EQ(decode_source(32, 64), (Source{SourceKind::input, 33}));
+  EXPECT_EQ(decode_source(95, 32), (Source{SourceKind::switching_pattern, 64}));
+  EXPECT_FALSE(decode_source(96, 32).has_value());
+  EXPECT_FALSE(decode_source(-1, 32).has_value());
+  EXPECT_EQ(encode_source({SourceKind::switching_pattern, 2}, 32), 33);
+  EXPECT_FALSE(encode_source({SourceKind::input, 33}, 32).has_value());
+  EXPECT_EQ(source_display_name(33, 32), "SP02");
+  EXPECT_EQ(source_wire_text(11, 64), "I12");
+}
+
+TEST(SourceCodes, FileFormIsAlwaysTheSixtyFourInputCode) {
+  EXPECT_EQ(source_to_file_form(31, 32), 31);
+  EXPECT_EQ(source_to_file_form(32, 32), 64);
+  EXPECT_EQ(source_to_file_form(40, 64), 40);
+  EXPECT_EQ(source_from_file_form(64, 32), 32);
+  EXPECT_EQ(source_from_file_form(40, 32), 8);  // input 41 folds onto input 9
+  EXPECT_EQ(source_from_file_form(40, 64), 40);
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,72 @@
+// Fakes shared by the core tests.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/configuration.h"
+#include "link/dispatch.h"
+
+namespace orv::test {
+
+// Records what would have gone out on the port or the socket.
+class RecordingTransport : public Transport {
+ public:
+  void serial_write(std::string_view bytes) override { serial.emplace_back(bytes); }
+  void tcp_send(std::string_view command) override { tcp.emplace_back(command); }
+  std::vector<std::string> serial;
+  std::vector<std::string> tcp;
+};
+
+// An INI file in memory that behaves like the profile functions: names are
+// compared without regard to case, values are cut to the caller's buffer.
+class MemoryProfileStore : public ProfileStore {
+ public:
+  std::string read(std::string_view section, std::string_view key, std::string_view default_value,
+                   size_t buffer_size) override {
+    const auto found = values.find(name(section, key));
+    std::string value(found == values.end() ? default_value : std::string_view(found->second));
+    return value.substr(0, buffer_size > 0 ? buffer_size - 1 : 0);
+  }
+  bool write(std::string_view section, std::string_view key, std::string_view value) override {
+    values[name(section, key)] = std::string(value);
+    ++writes;
+    return true;
+  }
+  void set(std::string_view key, std::string_view value) {
+    values[name(kConfigSection, key)] = std::string(value);
+  }
+  std::string get(std::string_view key) const {
+    const auto found = values.find(name(kConfigSection, key));
+    return found == values.end() ? std::string("<missing>") : found->second;
+  }
+
+  std::map<std::string, std::string> values;
+  int writes = 0;
+
+ private:
+  static std::string name(std::string_view section, std::string_view key) {
+    std::string joined = std::string(section) + "/" + std::string(key);
+    std::transform(joined.begin(), joined.end(), joined.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return joined;
+  }
+};
+
+// Shift_JIS text from byte values, for titles in tests.
+inline std::string sjis(std::initializer_list<int> bytes) {
+  std::string text;
+  for (int b : bytes) text += static_cast<char>(b);
+  return text;
+}
+
+inline std::string repeat(std::string_view piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+}  // namespace orv::test
