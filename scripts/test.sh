@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native unit tests (core and simulator),
+# the same under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
+# targets, both Windows builds, and the end-to-end tests under Wine.
+#   scripts/test.sh            everything
+#   scripts/test.sh native     only the native stages (no Wine)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+what=${1:-all}
+started=$SECONDS
+stage() { echo; echo "=== $* ($((SECONDS - started))s)"; }
+
+stage "dependencies"
+scripts/install-deps.sh "$([ "$what" = native ] && echo native || echo all)"
+
+stage "native build and unit tests"
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native -j2
+
+stage "unit tests under ASan and UBSan"
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j2
+
+stage "fuzz targets"
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+
+if [ "$what" != native ]; then
+  stage "Windows builds (win64 tested, win32 release)"
+  cmake --preset win64 >/dev/null
+  cmake --build --preset win64
+  cmake --preset win32 >/dev/null
+  cmake --build --preset win32
+  if [ -x tests/e2e/run.sh ]; then
+    stage "end-to-end tests under Wine"
+    tests/e2e/run.sh
+  fi
+fi
+stage "all tests passed"

@@ -1,0 +1,132 @@
+// What must hold after any input, checked by every fuzz target.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "protocol/source_code.h"
+#include "settings_file/settings_file.h"
+
+namespace orv::fuzz {
+
+inline void require(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+template <typename Array>
+bool all_within(const Array& values, size_t count, int low, int high) {
+  for (size_t i = 0; i < count; ++i)
+    if (values[i] < low || values[i] > high) return false;
+  return true;
+}
+
+template <size_t N>
+bool terminated(const std::array<char, N>& buffer) {
+  for (char c : buffer)
+    if (c == '\0') return true;
+  return false;
+}
+
+// Accepted replies keep every setting within its documented range; the
+// fields that hold raw reply text only need to stay terminated.
+inline void require_settings_in_range(const DeviceSettings& s) {
+  const size_t inputs = static_cast<size_t>(s.inputCount);
+  require(s.currentScreenPattern >= 0 && s.currentScreenPattern <= kFreeLayout, "pattern in force");
+  for (const auto& row : s.screenPatterns)
+    for (int code : row) require(is_valid_source_code(code, s.inputCount), "screen pattern entry");
+  for (const auto& row : s.autoSwitchPatterns) require(all_within(row, kMaxInputs, 0, 99), "dwell");
+  require(s.dateTimeRange >= 0 && s.dateTimeRange <= 7, "date/time range");
+  require(s.dateTimeSize == 0 || s.dateTimeSize == 1, "date/time size");
+  require(all_within(s.dateTimeDisplayInput, inputs, 0, 1), "date/time display input");
+  require(all_within(s.dateTimeDisplayOutput, kOutputCount, 0, 1), "date/time display output");
+  require(all_within(s.titleDisplayInput, inputs, 0, 1), "title display input");
+  require(all_within(s.titleDisplayOutput, kOutputCount, 0, 1), "title display output");
+  require(all_within(s.titlePosition, inputs, 0, 1), "title position");
+  require(all_within(s.fontSize, inputs, 0, 2), "font size");
+  require(s.titleOffsetTop >= 0 && s.titleOffsetTop <= 15, "top offset");
+  require(s.titleOffsetBottom >= 0 && s.titleOffsetBottom <= 15, "bottom offset");
+  require(s.passwordOnButton == 0 || s.passwordOnButton == 1, "password on button");
+  require(s.passwordOnMenu == 0 || s.passwordOnMenu == 1, "password on menu");
+  require(all_within(s.videoOutput, kOutputCount, 0, 1), "video output");
+  require(s.converterSubnetClass >= 0 && s.converterSubnetClass <= 2, "subnet class");
+  require(all_within(s.converterIpAddress, 4, 0, 255), "ip address");
+  require(all_within(s.converterGatewayAddress, 4, 0, 255), "gateway address");
+  require(all_within(s.converterActiveAddress, 4, 0, 255), "active address");
+  require(s.converterKeepAlive == 0 || s.converterKeepAlive == 1, "keep alive");
+  require(s.converterConnectionTry == 0 || s.converterConnectionTry == 1, "connection try");
+  require(s.converterTimeRegister >= 0 && s.converterTimeRegister <= 5, "time register");
+  for (const auto& title : s.titles) {
+    require(terminated(title), "title terminated");
+    require(title_text(title).size() <= kTitleBytes, "title length");
+  }
+  require(terminated(s.password), "password terminated");
+  require(terminated(s.converterPortNumber), "port number terminated");
+  require(terminated(s.converterMacAddress), "mac address terminated");
+  require(terminated(s.converterVersion), "version terminated");
+}
+
+inline void require_reply_state_sane(const ReplyWaitState& r) {
+  require(r.result_code >= 0 && r.result_code <= 10, "result code");
+  require(r.completion >= 0 && r.completion <= 2, "completion");
+  require(r.awaiting_reply == 0, "a handled reply ends the wait");
+}
+
+template <typename T>
+void append_bytes(std::string& out, const T& value) {
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// Everything a rejected reply must leave as it was, as raw bytes.
+inline std::string snapshot(const AppState& state) {
+  const DeviceSettings& s = state.settings;
+  std::string out;
+  out.reserve(48 * 1024);
+  append_bytes(out, s.currentScreenPattern);
+  append_bytes(out, s.screenPatterns);
+  append_bytes(out, s.autoSwitchPatterns);
+  append_bytes(out, s.dateTimeRange);
+  append_bytes(out, s.dateTimeSize);
+  append_bytes(out, s.dateTimeDisplayInput);
+  append_bytes(out, s.dateTimeDisplayOutput);
+  append_bytes(out, s.titles);
+  append_bytes(out, s.titleDisplayInput);
+  append_bytes(out, s.titleDisplayOutput);
+  append_bytes(out, s.titlePosition);
+  append_bytes(out, s.fontSize);
+  append_bytes(out, s.titleOffsetTop);
+  append_bytes(out, s.titleOffsetBottom);
+  append_bytes(out, s.passwordOnButton);
+  append_bytes(out, s.passwordOnMenu);
+  append_bytes(out, s.password);
+  append_bytes(out, s.videoOutput);
+  append_bytes(out, s.converterSubnetClass);
+  append_bytes(out, s.converterIpAddress);
+  append_bytes(out, s.converterGatewayAddress);
+  append_bytes(out, s.converterActiveAddress);
+  append_bytes(out, s.converterKeepAlive);
+  append_bytes(out, s.converterConnectionTry);
+  append_bytes(out, s.converterTimeRegister);
+  append_bytes(out, s.converterPortNumber);
+  append_bytes(out, s.converterMacAddress);
+  append_bytes(out, s.converterVersion);
+  append_bytes(out, s.glyphBitmap);
+  append_bytes(out, state.status.shownInput);
+  append_bytes(out, state.status.switchingPattern);
+  return out;
+}
+
+// The first input byte chooses the circumstances a reply arrives in.
+inline void set_up_from(uint8_t choice, AppState& state) {
+  Configuration config;
+  config.select_model = choice & 1;
+  config.control = (choice >> 1) & 1;
+  apply_configuration(state, config);
+  state.slaveAddress = (choice >> 2) & 31;
+  set_buffer_text(state.lastRequestedGlyphCode, (choice & 0x80) ? "A365" : "2341");
+}
+
+}  // namespace orv::fuzz
