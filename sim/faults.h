@@ -1,0 +1,56 @@
+// What happens to a reply between the unit and the wire: scripted faults
+// (silence, a condition line, a garbled line, a line split into pieces) and
+// pacing (a think time, a fixed delay, the time the bytes take at a baud rate).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "clock.h"
+
+namespace sim {
+
+enum class FaultKind { none, silence, condition, garble, split };
+
+struct Fault {
+  FaultKind kind = FaultKind::none;
+  int remaining = 0;      // replies still affected; -1 for every reply until cleared
+  std::string condition;  // MENU, ALARM, LOCK, GN, E0..E3
+  int parts = 2;          // split: number of pieces
+  Millis pause_ms = 0;    // split: pause between pieces
+};
+
+// One piece of a reply and how long after the previous piece (or, for the
+// first, after the command) it goes out.
+struct Chunk {
+  std::string bytes;
+  Millis after_ms;
+};
+
+class ReplyShaper {
+ public:
+  void set_fault(const Fault& fault) { fault_ = fault; }
+  void clear_fault() { fault_ = Fault{}; }
+  const Fault& fault() const { return fault_; }
+  void set_delay(Millis ms) { delay_ms_ = ms; }
+  Millis delay() const { return delay_ms_; }
+  void set_reply_delay(Millis ms) { reply_delay_ms_ = ms; }
+  void set_baud(int baud) { baud_ = baud; }
+
+  // The pieces of `reply` as they go on the wire; none for silence.
+  std::vector<Chunk> shape(std::string reply);
+
+  std::string describe() const;
+
+ private:
+  Millis transmit_ms(size_t bytes) const;
+
+  Fault fault_;
+  Millis delay_ms_ = 0;
+  Millis reply_delay_ms_ = 0;
+  int baud_ = 0;
+};
+
+bool is_condition_name(const std::string& name);
+
+}  // namespace sim

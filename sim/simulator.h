@@ -1,0 +1,75 @@
+// The simulator without its transports: the buses, what links to them, the
+// reply shaping, and the control channel's commands. The server (server.h)
+// moves bytes between this and the pty and sockets; tests drive it directly.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "bus.h"
+#include "faults.h"
+#include "options.h"
+
+namespace sim {
+
+struct Outgoing {
+  Millis due_ms;
+  std::string bytes;
+};
+
+// The program's end of one connection: a pty or a TCP socket.
+struct Link {
+  Link(std::string link_name, Bus& link_bus, bool link_addressed)
+      : name(std::move(link_name)), bus(link_bus), addressed(link_addressed) {}
+  std::string name;
+  Bus& bus;
+  bool addressed;  // lines carry an RS-485 address field (serial line only)
+  LineSplitter splitter;
+  std::deque<Outgoing> outgoing;
+  Millis busy_until = 0;
+};
+
+class Simulator {
+ public:
+  Simulator(const Options& options, const Clock& clock);
+
+  // "main" (the pty and --listen connections) or "c1".."cN" (--connect).
+  Bus* find_bus(std::string_view name);
+  Bus& main_bus() { return *buses_.at("main"); }
+  ReplyShaper& shaper() { return shaper_; }
+  const Clock& clock() const { return clock_; }
+
+  // Bytes from the program: every complete line goes to the bus and its
+  // reply, shaped, is queued on the link.
+  void receive(Link& link, std::string_view bytes);
+
+  // One control line; the answer ends in a line "OK ..." or "ERR ...".
+  std::string control(std::string_view line);
+
+  // What the control channel asks of the transports; set by the server.
+  std::function<std::string(const std::string&)> drop_links;
+  std::function<std::string(const std::string&)> reconnect_links;
+  std::function<std::string()> list_links;
+  std::function<void(const std::string&)> trace;
+
+ private:
+  std::string fault_command(const std::vector<std::string>& words);
+  std::string output_command(const std::vector<std::string>& words);
+  std::string get_command(const std::vector<std::string>& words);
+  std::string log_command(const std::vector<std::string>& words);
+  std::string units_command();
+  // "05" on the main bus, or "c2:00" on a converter's bus.
+  std::pair<Bus*, Unit*> find_unit(const std::string& spec);
+
+  const Clock& clock_;
+  std::map<std::string, std::unique_ptr<Bus>> buses_;
+  ReplyShaper shaper_;
+};
+
+extern const char* const kControlHelp;
+
+}  // namespace sim
