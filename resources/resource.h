@@ -1,0 +1,78 @@
+// Resource identifiers of orvellan.exe. Command identifiers are the ones the
+// menu and the buttons have always used.
+#pragma once
+
+// Strings
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+#define IDS_APP_TITLE 103
+#define IDS_WINDOW_CLASS 109
+
+// Icons, menu, accelerators
+#define IDI_ORVELLAN 107
+#define IDR_MAIN_MENU 110
+#define IDR_ACCELERATORS 111
+
+// Dialogs
+#define IDD_ABOUTBOX 120
+#define IDD_PER_CHANNEL 130
+#define IDD_SLAVE_ADDRESS 131
+
+// Main window children
+#define IDB_FIRST_PANEL_BUTTON 10  // 10..22, left to right
+#define IDB_LAST_PANEL_BUTTON 22
+#define IDC_STATUS_BAR 30
+
+// About box
+#define IDS_ABOUT_VERSION 1001
+
+// Per-channel dialog family
+#define IDC_CHANNEL_GROUP 1101
+#define IDC_CHANNEL_LIST 1102
+#define IDC_VALUE_GROUP 1103
+#define IDC_VALUE_LIST 1104
+#define IDC_SAME_VALUE_GROUP 1105
+#define IDC_SAME_VALUE_LIST 1106
+#define IDB_SET 1107
+#define IDB_SET_ALL 1108
+#define IDC_SLAVE_GROUP 1109
+#define IDC_SLAVE_LIST 1110
+#define IDB_CLOSE 1111
+
+// Menu and accelerator commands
+#define IDM_ABOUT 104
+#define IDM_EXIT 105
+#define IDM_INTERFACE 32771
+#define IDM_SERIAL_SETTINGS 32772
+#define IDM_TCP_SETTINGS 32773
+#define IDM_DATE_TIME 32774
+#define IDM_TITLE 32775
+#define IDM_TITLE_POSITION 32777
+#define IDM_SCREEN_PATTERN 32778
+#define IDM_SWITCHING_PATTERN 32779
+#define IDM_PASSWORD 32782
+#define IDM_VIDEO_OUTPUT 32783
+#define IDM_SET_ALL 32784
+#define IDM_READ_ALL 32786
+#define IDM_DATE_TIME_DISPLAY_INPUT 32790
+#define IDM_DATE_TIME_DISPLAY_OUTPUT 32791
+#define IDM_TITLE_DISPLAY_INPUT 32792
+#define IDM_TITLE_DISPLAY_OUTPUT 32793
+#define IDM_CLIENT_SERVER 32794
+#define IDM_FILE_NEW 32795
+#define IDM_FILE_OPEN 32796
+#define IDM_FILE_SAVE 32797
+#define IDM_FILE_SAVE_AS 32798
+#define IDM_GLYPH_INSERT 32800
+#define IDM_GLYPH_SMALL 32801
+#define IDM_GLYPH_MEDIUM 32802
+#define IDM_GLYPH_LARGE 32803
+#define IDM_FONT_SIZE 32804
+#define IDM_TITLE_ADJUSTMENT 32805
+#define IDM_PROTOCOL 32808
+#define IDM_STATUS 32809
+#define IDM_MODEL_ORVELLAN 32810
+#define IDM_MODEL_TARQUINE 32811
+#define IDM_SLAVE_ADDRESS 32812

@@ -1,0 +1,81 @@
+// The program's entry: refuses a second copy, reads the configuration,
+// creates the main window, opens the serial link when the serial interface
+// is configured, and runs the message loop.
+#include <windows.h>
+
+#include <string>
+
+#include "resource.h"
+#include "app/main_window.h"
+#include "app/message_boxes_win.h"
+#include "app/program_win.h"
+
+namespace {
+
+using namespace orv;
+using namespace orv::win;
+
+constexpr wchar_t kMutexName[] = L"ORVELLAN TCP_X_Mutex";
+
+std::wstring load_string(HINSTANCE instance, UINT id) {
+  wchar_t buffer[100] = {};
+  LoadStringW(instance, id, buffer, 100);
+  return buffer;
+}
+
+bool initialise_instance(Program& p, int show) {
+  // Start-up defaults are the AppState's own; the window comes next.
+  p.main_window = create_main_window(p);
+  if (!p.main_window) return false;
+  apply_configuration(p.state, read_configuration(p.profile));
+  apply_interface_menu_state(p);
+  apply_model_menu_mark(p);
+  SetTimer(p.main_window, 1, 190, nullptr);
+  ShowWindow(p.main_window, show);
+  UpdateWindow(p.main_window);
+  return true;
+}
+
+void open_serial_link(Program& p) {
+  p.serial.open(p.state.config.com_port, [](const char* text) { show_box(error_box(text)); });
+  if (!p.serial.start_reader(p.main_window)) show_box(error_box("error creating read thread"));
+}
+
+int run_message_loop(Program& p) {
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Accelerators belong to the main window, whichever child has the focus.
+    if (!TranslateAcceleratorW(p.main_window, p.accelerators, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  if (HANDLE existing = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
+    CloseHandle(existing);
+    MessageBoxW(nullptr, L"２重に起動はできません", L"２重起動防止", MB_OK);
+    return 0;
+  }
+  // Held for the life of the process.
+  CreateMutexW(nullptr, FALSE, kMutexName);
+
+  Program program;  // outlives the windows and the reader thread
+  program.instance = instance;
+  program.window_title = load_string(instance, IDS_APP_TITLE);
+  program.window_class = load_string(instance, IDS_WINDOW_CLASS);
+  register_main_window_class(program);
+  if (!initialise_instance(program, show)) return 0;
+  program.tcp_connected = false;
+  if (program.state.config.interface_set == 0) open_serial_link(program);
+  program.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+
+  const int code = run_message_loop(program);
+  program.serial.stop_reader();
+  DestroyWindow(program.main_window);
+  return code;
+}

@@ -1,0 +1,35 @@
+#include "app/text_win.h"
+
+#include <windows.h>
+
+namespace orv::win {
+namespace {
+
+constexpr UINT kShiftJis = 932;
+
+std::wstring to_wide(UINT code_page, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(code_page, 0, bytes.data(), size, nullptr, 0);
+  std::wstring text(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(code_page, 0, bytes.data(), size, text.data(), length);
+  return text;
+}
+
+std::string from_wide(UINT code_page, std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(code_page, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(code_page, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace
+
+std::wstring widen(std::string_view utf8) { return to_wide(CP_UTF8, utf8); }
+std::string narrow(std::wstring_view text) { return from_wide(CP_UTF8, text); }
+std::wstring from_shift_jis(std::string_view bytes) { return to_wide(kShiftJis, bytes); }
+std::string to_shift_jis(std::wstring_view text) { return from_wide(kShiftJis, text); }
+
+}  // namespace orv::win

@@ -1,0 +1,57 @@
+#include "dialogs/dialog_common_win.h"
+
+#include "app/text_win.h"
+#include "protocol/number_text.h"
+
+namespace orv::win {
+
+void set_caption_with_path(Program& p, HWND dialog, const char* title) {
+  const std::wstring caption = widen(title) + p.state.settings.settingsFilePath.wstring();
+  SetWindowTextW(dialog, caption.c_str());
+}
+
+void fill_list(HWND dialog, int list_id, const std::vector<std::string>& items, int selected) {
+  HWND list = GetDlgItem(dialog, list_id);
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items)
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
+  select_item(dialog, list_id, selected);
+}
+
+void select_item(HWND dialog, int list_id, int index) {
+  SendDlgItemMessageW(dialog, list_id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int selected_item(HWND dialog, int list_id) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, list_id, CB_GETCURSEL, 0, 0));
+}
+
+void set_control_text(HWND dialog, int control_id, const char* utf8) {
+  SetDlgItemTextW(dialog, control_id, widen(utf8).c_str());
+}
+
+void fill_slave_address_list(Program& p, HWND dialog, int list_id) {
+  std::vector<std::string> items;
+  for (int address = 0; address < kBroadcastAddress; ++address) items.push_back(decimal_text(address, 2));
+  items.push_back("Broadcast");
+  fill_list(dialog, list_id, items, p.state.slaveAddress);
+}
+
+void enable_slave_address_list_by_link(Program& p, HWND dialog, int list_id) {
+  EnableWindow(GetDlgItem(dialog, list_id), p.state.config.addressed_serial());
+}
+
+void take_slave_address(Program& p, HWND dialog, int list_id) {
+  const int selected = selected_item(dialog, list_id);
+  if (selected >= 0 && selected < kSlaveAddressItems) p.state.slaveAddress = selected;
+}
+
+void begin_dialog(Program& p, HWND dialog) { p.state.current_dialog = dialog; }
+
+void end_dialog(Program& p, HWND dialog, INT_PTR result) {
+  reset_reply_state(p.state.reply);
+  p.state.current_dialog = nullptr;
+  EndDialog(dialog, result);
+}
+
+}  // namespace orv::win

@@ -1,0 +1,40 @@
+#include "dialogs/slave_address_dialog.h"
+
+#include "dialogs/dialog_common_win.h"
+#include "resource.h"
+
+namespace orv::win {
+namespace {
+
+// The list is always enabled here; Enter and Escape do nothing, and the
+// dialog sends nothing, so it has no use for the socket notification.
+INT_PTR CALLBACK slave_address_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+    Program& p = *reinterpret_cast<Program*>(lparam);
+    begin_dialog(p, dialog);
+    SetWindowTextW(dialog, L"スレーブアドレスの設定  ");
+    fill_slave_address_list(p, dialog, IDC_SLAVE_LIST);
+    return TRUE;
+  }
+  auto* p = reinterpret_cast<Program*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (!p) return FALSE;
+  if (message == WM_CLOSE) {
+    end_dialog(*p, dialog, IDCANCEL);
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  if (LOWORD(wparam) == IDC_SLAVE_LIST && HIWORD(wparam) == CBN_SELCHANGE)
+    take_slave_address(*p, dialog, IDC_SLAVE_LIST);
+  if (LOWORD(wparam) == IDB_CLOSE) end_dialog(*p, dialog, IDB_CLOSE);
+  return TRUE;
+}
+
+}  // namespace
+
+void open_slave_address_dialog(Program& program) {
+  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_SLAVE_ADDRESS), program.main_window,
+                  slave_address_proc, reinterpret_cast<LPARAM>(&program));
+}
+
+}  // namespace orv::win

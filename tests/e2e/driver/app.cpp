@@ -1,0 +1,98 @@
+#include "app.h"
+
+#include <shlobj.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "ui.h"
+
+namespace e2e {
+namespace {
+
+std::wstring program_path() {
+  const char* path = std::getenv("ORV_EXE");
+  if (!path) throw std::runtime_error("ORV_EXE is not set");
+  std::wstring wide(path, path + std::strlen(path));
+  if (!wide.empty() && wide[0] == L'/') {  // a Unix path: the Z: drive
+    for (wchar_t& c : wide)
+      if (c == L'/') c = L'\\';
+    wide = L"Z:" + wide;
+  }
+  return wide;
+}
+
+std::wstring appdata_folder() {
+  wchar_t buffer[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"APPDATA", buffer, MAX_PATH) == 0)
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer);
+  return buffer;
+}
+
+}  // namespace
+
+std::wstring ini_path() { return appdata_folder() + L"\\ORVELLAN\\ORVELLAN.ini"; }
+
+std::string read_ini() {
+  std::ifstream in(std::filesystem::path(ini_path()), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string ini_with(std::initializer_list<const char*> lines) {
+  std::string text = "[ORVELLAN_section]\r\n";
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+PROCESS_INFORMATION App::start_process() {
+  std::wstring command = L"\"" + program_path() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    throw std::runtime_error("cannot start orvellan.exe");
+  return process;
+}
+
+App::App(const std::string& ini) {
+  const std::wstring folder = appdata_folder() + L"\\ORVELLAN";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  DeleteFileW(ini_path().c_str());
+  if (!ini.empty()) std::ofstream(std::filesystem::path(ini_path()), std::ios::binary) << ini;
+  const auto started = std::chrono::steady_clock::now();
+  process_ = start_process();
+  main_window_ = wait_window(pid(), L"ORVELLAN", 20000, L"ORVELLAN");
+  startup_ms_ = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - started)
+                    .count();
+}
+
+App::~App() {
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+bool App::wait_exit(int timeout_ms) {
+  return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout_ms)) == WAIT_OBJECT_0;
+}
+
+DWORD App::exit_code() const {
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
+}  // namespace e2e

@@ -1,0 +1,53 @@
+#include "fixture.h"
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+namespace e2e {
+namespace {
+
+SimControl& sim_for(const char* variable) {
+  static std::map<std::string, std::unique_ptr<SimControl>> connected;
+  auto& sim = connected[variable];
+  if (!sim) {
+    const char* endpoint = std::getenv(variable);
+    if (!endpoint) throw std::runtime_error(std::string(variable) + " is not set");
+    sim = std::make_unique<SimControl>(endpoint);
+  }
+  return *sim;
+}
+
+}  // namespace
+
+SimControl& sim_com1() { return sim_for("ORV_SIM_COM1"); }
+SimControl& sim_com2() { return sim_for("ORV_SIM_COM2"); }
+SimControl& sim_com3() { return sim_for("ORV_SIM_COM3"); }
+
+void ProgramTest::SetUp() {
+  sim_com1().reset();
+  sim_com2().reset();
+  sim_com3().reset();
+}
+
+HWND ProgramTest::open_dialog(const App& app, int command, const std::wstring& caption_prefix) {
+  post_command(app.main_window(), command);
+  return wait_window(app.pid(), caption_prefix, 5000, L"#32770");
+}
+
+MessageBoxSeen ProgramTest::next_box(const App& app, int timeout_ms, int button) {
+  const auto box = wait_message_box(app.pid(), timeout_ms);
+  if (!box) {
+    ADD_FAILURE() << "no message box within " << timeout_ms << " ms";
+    return {};
+  }
+  answer_box(*box, button);
+  return *box;
+}
+
+bool ProgramTest::no_box_within(const App& app, int ms) {
+  return !wait_message_box(app.pid(), ms).has_value();
+}
+
+}  // namespace e2e

@@ -1,0 +1,36 @@
+// What every end-to-end test starts from: the simulators the run script
+// started (one per COM port), reset to a quiet state before each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app.h"
+#include "screen.h"
+#include "sim_control.h"
+#include "ui.h"
+
+namespace e2e {
+
+// COM1: one ORVELLAN unit on RS-232C. COM2: an RS-485 bus of 8 units that
+// answer with their address. COM3: one TARQUINE unit on RS-232C.
+// COM4 to COM6 have no device.
+SimControl& sim_com1();
+SimControl& sim_com2();
+SimControl& sim_com3();
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+ public:
+  // Opens a dialog by its menu command and returns it once it shows.
+  static HWND open_dialog(const App& app, int command, const std::wstring& caption_prefix);
+  // The next message box, answered with `button` once it has been read.
+  static MessageBoxSeen next_box(const App& app, int timeout_ms = 5000, int button = IDOK);
+  // True when no message box shows within `ms`.
+  static bool no_box_within(const App& app, int ms);
+};
+
+}  // namespace e2e

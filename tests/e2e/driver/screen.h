@@ -1,0 +1,40 @@
+// What the screen shows: a captured rectangle of pixels, ink counts for
+// painted text, the rows of an open menu, and screenshots for people.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Capture {
+  int width = 0;
+  int height = 0;
+  std::vector<COLORREF> pixels;  // row by row
+  COLORREF at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// The screen's pixels in a rectangle of screen coordinates.
+Capture capture_screen(const RECT& screen_rect);
+// A rectangle of a window's client area.
+Capture capture_client(HWND window, const RECT& client_rect);
+
+// Dark pixels (painted text) in a rectangle of a window's client area.
+int ink_in(HWND window, const RECT& client_rect);
+
+struct MenuRow {
+  bool enabled = false;
+  bool marked = false;  // check or radio mark
+};
+
+// Opens the window's top-level menu number `index` with the keyboard, reads
+// its items (separators left out) from the screen, and closes it again.
+std::vector<MenuRow> read_menu(DWORD pid, HWND window, int index);
+
+// Writes the window's area of the screen to $ORV_SCREENSHOTS/<name>.bmp, when
+// that variable names a folder.
+void save_screenshot(HWND window, const std::string& name);
+
+}  // namespace e2e

@@ -1,0 +1,181 @@
+#include "ui.h"
+
+#include <chrono>
+#include <thread>
+
+namespace e2e {
+namespace {
+
+constexpr UINT kMessageTimeoutMs = 2000;
+
+LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
+bool starts_with(const std::wstring& text, const std::wstring& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The icon a message box shows, told by the colours of its icon control:
+// the stop sign is red, the exclamation mark sits on yellow.
+Icon icon_of(HWND box) {
+  HWND icon = GetDlgItem(box, 0x0440);
+  if (!icon || !IsWindowVisible(icon) || send(icon, STM_GETICON, 0, 0) == 0) return Icon::none;
+  RECT r{};
+  GetWindowRect(icon, &r);
+  HDC screen = GetDC(nullptr);
+  int red = 0, yellow = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = GetPixel(screen, x, y);
+      const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+      if (R > 160 && G < 100 && B < 100) ++red;
+      if (R > 180 && G > 160 && B < 100) ++yellow;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  if (red > yellow && red > 10) return Icon::error;
+  if (yellow > 10) return Icon::warning;
+  return Icon::other;
+}
+
+}  // namespace
+
+std::wstring text_of(HWND window) {
+  wchar_t buffer[1024] = {};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                      kMessageTimeoutMs, &copied);
+  return buffer;
+}
+
+std::wstring class_of(HWND window) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(window, buffer, 256);
+  return buffer;
+}
+
+std::vector<HWND> top_windows(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    std::vector<HWND> found;
+  } search{pid, {}};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s->pid && IsWindowVisible(window)) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool wait_until(const std::function<bool()>& ready, int timeout_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    if (ready()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+HWND wait_window(DWORD pid, const std::wstring& caption_prefix, int timeout_ms,
+                 const wchar_t* window_class) {
+  HWND found = nullptr;
+  wait_until(
+      [&] {
+        for (HWND w : top_windows(pid)) {
+          if (window_class && class_of(w) != window_class) continue;
+          if (starts_with(text_of(w), caption_prefix)) {
+            found = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeout_ms);
+  return found;
+}
+
+std::optional<MessageBoxSeen> wait_message_box(DWORD pid, int timeout_ms) {
+  MessageBoxSeen box;
+  const bool seen = wait_until(
+      [&] {
+        for (HWND w : top_windows(pid)) {
+          if (class_of(w) != L"#32770" || !GetDlgItem(w, 0xFFFF)) continue;
+          box.window = w;
+          return true;
+        }
+        return false;
+      },
+      timeout_ms);
+  if (!seen) return std::nullopt;
+  box.caption = text_of(box.window);
+  box.text = text_of(GetDlgItem(box.window, 0xFFFF));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let it paint its icon
+  box.icon = icon_of(box.window);
+  return box;
+}
+
+void answer_box(const MessageBoxSeen& box, int button) {
+  PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box.window, button)));
+  wait_until([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 3000);
+}
+
+void click(HWND dialog, int control_id) { PostMessageW(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0); }
+
+void choose(HWND dialog, int combo_id, int index) {
+  HWND combo = GetDlgItem(dialog, combo_id);
+  send(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  send(dialog, WM_COMMAND, MAKEWPARAM(combo_id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+int selection(HWND dialog, int combo_id) {
+  return static_cast<int>(send(GetDlgItem(dialog, combo_id), CB_GETCURSEL, 0, 0));
+}
+
+int item_count(HWND dialog, int combo_id) {
+  return static_cast<int>(send(GetDlgItem(dialog, combo_id), CB_GETCOUNT, 0, 0));
+}
+
+std::wstring item_text(HWND dialog, int combo_id, int index) {
+  wchar_t buffer[256] = {};
+  send(GetDlgItem(dialog, combo_id), CB_GETLBTEXT, static_cast<WPARAM>(index),
+       reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+bool is_enabled(HWND dialog, int control_id) { return IsWindowEnabled(GetDlgItem(dialog, control_id)); }
+
+std::wstring control_text(HWND dialog, int control_id) { return text_of(GetDlgItem(dialog, control_id)); }
+
+void post_command(HWND window, int command_id) {
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(command_id, 0), 0);
+}
+
+void press_key(HWND window, UINT virtual_key) {
+  PostMessageW(window, WM_KEYDOWN, virtual_key, 1);
+  PostMessageW(window, WM_KEYUP, virtual_key, 1 | (1u << 30) | (1u << 31));
+}
+
+COLORREF client_pixel(HWND window, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(window, &p);
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+POINT dialog_units_to_pixels(HWND dialog, int x, int y) {
+  RECT r{0, 0, x, y};
+  MapDialogRect(dialog, &r);
+  return POINT{r.right, r.bottom};
+}
+
+}  // namespace e2e

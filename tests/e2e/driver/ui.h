@@ -1,0 +1,60 @@
+// Driving the program's windows from another process, as a person would:
+// find windows by caption, click, choose list items, type, read texts,
+// states, message boxes and painted pixels. Every wait has a deadline.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+std::wstring text_of(HWND window);
+std::wstring class_of(HWND window);
+std::vector<HWND> top_windows(DWORD pid);
+
+// Polls `ready` every 20 ms until it holds or `timeout_ms` passes.
+bool wait_until(const std::function<bool()>& ready, int timeout_ms);
+
+// A visible top-level window of the process whose caption starts with
+// `caption_prefix` (and of the class, when given).
+HWND wait_window(DWORD pid, const std::wstring& caption_prefix, int timeout_ms = 5000,
+                 const wchar_t* window_class = nullptr);
+
+enum class Icon { none, error, warning, other };
+
+struct MessageBoxSeen {
+  HWND window = nullptr;
+  std::wstring caption;
+  std::wstring text;
+  Icon icon = Icon::none;
+};
+
+// The next message box of the process (a visible #32770 window with a
+// static text 0xFFFF), or nothing after the time-out.
+std::optional<MessageBoxSeen> wait_message_box(DWORD pid, int timeout_ms = 5000);
+// Presses a button of a message box (IDOK, IDYES, IDNO) and waits until it is gone.
+void answer_box(const MessageBoxSeen& box, int button = IDOK);
+
+// Controls of a dialog.
+void click(HWND dialog, int control_id);               // posted BM_CLICK
+void choose(HWND dialog, int combo_id, int index);     // CB_SETCURSEL + CBN_SELCHANGE
+int selection(HWND dialog, int combo_id);
+int item_count(HWND dialog, int combo_id);
+std::wstring item_text(HWND dialog, int combo_id, int index);
+bool is_enabled(HWND dialog, int control_id);
+std::wstring control_text(HWND dialog, int control_id);
+void post_command(HWND window, int command_id);
+void press_key(HWND window, UINT virtual_key);  // posted key down and up
+
+// Pixels as the screen shows them; x and y in the window's client area.
+COLORREF client_pixel(HWND window, int x, int y);
+
+// Dialog units to client pixels, for the dialog's own font.
+POINT dialog_units_to_pixels(HWND dialog, int x, int y);
+
+}  // namespace e2e

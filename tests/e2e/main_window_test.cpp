@@ -1,0 +1,268 @@
+// The main window: its size and buttons, the hints, the model switch, the
+// guards, the About box and the close path.
+#include "fixture.h"
+#include "resource.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace e2e {
+namespace {
+
+struct Strip {
+  const wchar_t* hint;
+  COLORREF colour;
+};
+
+constexpr Strip kStrips[13] = {
+    {L"画面表示パターンの設定", RGB(0, 0, 0)},
+    {L"自動切換えパターンの設定", RGB(255, 0, 0)},
+    {L"日付・時刻の設定", RGB(255, 0, 255)},
+    {L"日付・時刻表示の設定（入力側）", RGB(0, 255, 255)},
+    {L"日付・時刻の設定（出力側）", RGB(0, 0, 255)},
+    {L"タイトルの設定", RGB(102, 51, 0)},
+    {L"タイトル表示の設定（入力側）", RGB(255, 255, 102)},
+    {L"タイトル表示の設定（出力側）", RGB(153, 153, 255)},
+    {L"タイトル位置の設定", RGB(102, 255, 51)},
+    {L"フォントサイズの設定", RGB(102, 102, 102)},
+    {L"タイトル位置調整", RGB(204, 204, 204)},
+    {L"パスワードの設定", RGB(0, 102, 0)},
+    {L"映像出力の設定", RGB(102, 0, 153)},
+};
+
+std::wstring status_text(const App& app) {
+  return text_of(GetDlgItem(app.main_window(), IDC_STATUS_BAR));
+}
+
+void point_at(int x, int y) { SetCursorPos(x, y); }
+
+// Makes the settings changed the way an operator would: a value in a dialog.
+void change_a_setting(const App& app) {
+  post_command(app.main_window(), IDM_FONT_SIZE);
+  HWND dialog = wait_window(app.pid(), L"フォントサイズ", 5000, L"#32770");
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_VALUE_LIST, 2);
+  click(dialog, IDB_CLOSE);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+}
+
+using MainWindow = ProgramTest;
+
+TEST_F(MainWindow, SizeStyleAndTheThirteenButtons) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  RECT r{};
+  GetWindowRect(app.main_window(), &r);
+  EXPECT_EQ(r.right - r.left, 785);
+  EXPECT_EQ(r.bottom - r.top, 130);
+  const LONG style = GetWindowLongW(app.main_window(), GWL_STYLE);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_EQ(text_of(app.main_window()), L"ORVELLAN");
+  save_screenshot(app.main_window(), "main-window");
+
+  for (int k = 0; k < 13; ++k) {
+    HWND button = GetDlgItem(app.main_window(), IDB_FIRST_PANEL_BUTTON + k);
+    ASSERT_TRUE(button) << k;
+    RECT b{};
+    GetWindowRect(button, &b);
+    MapWindowPoints(nullptr, app.main_window(), reinterpret_cast<POINT*>(&b), 2);
+    EXPECT_EQ(b.left, 60 * k);
+    EXPECT_EQ(b.top, 0);
+    EXPECT_EQ(b.right - b.left, 60);
+    EXPECT_EQ(b.bottom - b.top, 55);
+    // The colour strip: (5, 5) to (55, 15) of the button.
+    const Capture strip = capture_client(app.main_window(), RECT{60 * k + 8, 7, 60 * k + 52, 13});
+    for (COLORREF p : strip.pixels) ASSERT_EQ(p, kStrips[k].colour) << "button " << k;
+    // Its label is painted under the strip.
+    EXPECT_GT(ink_in(app.main_window(), RECT{60 * k + 5, 33, 60 * k + 55, 50}), 10) << k;
+  }
+}
+
+TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  SetForegroundWindow(app.main_window());
+  ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == app.main_window(); }, 3000));
+  RECT b{};
+  GetWindowRect(GetDlgItem(app.main_window(), 14), &b);
+  point_at((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+  EXPECT_TRUE(wait_until([&] { return status_text(app) == kStrips[4].hint; }, 2000)) << status_text(app).size();
+  point_at(b.left, b.bottom - 1);  // the edge counts
+  EXPECT_TRUE(wait_until([&] { return status_text(app) == kStrips[4].hint; }, 2000));
+  RECT w{};
+  GetWindowRect(app.main_window(), &w);
+  point_at(w.left + 400, w.bottom + 100);
+  EXPECT_TRUE(wait_until([&] { return status_text(app) == L"ﾚﾃﾞｨ"; }, 2000));
+
+  // While a dialog is active the status bar does not change.
+  HWND dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
+  ASSERT_TRUE(dialog);
+  point_at((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+  Sleep(400);
+  EXPECT_EQ(status_text(app), L"ﾚﾃﾞｨ");
+}
+
+TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  post_command(app.main_window(), IDM_MODEL_TARQUINE);
+  ASSERT_TRUE(wait_until([] { return read_ini().find("select_model=1") != std::string::npos; }, 3000));
+  // The entry already selected writes nothing.
+  {
+    std::string ini = read_ini();
+    ini.replace(ini.find("select_model=1"), 14, "select_model=9");
+    std::ofstream(std::filesystem::path(ini_path()), std::ios::binary) << ini;
+  }
+  post_command(app.main_window(), IDM_MODEL_TARQUINE);
+  Sleep(500);
+  EXPECT_NE(read_ini().find("select_model=9"), std::string::npos);
+  HWND dialog = open_dialog(app, IDM_TITLE_POSITION, L"タイトル位置");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(item_count(dialog, IDC_CHANNEL_LIST), 64);
+  click(dialog, IDB_CLOSE);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+
+  post_command(app.main_window(), IDM_MODEL_ORVELLAN);
+  EXPECT_TRUE(wait_until([] { return read_ini().find("select_model=0") != std::string::npos; }, 3000));
+  dialog = open_dialog(app, IDM_TITLE_POSITION, L"タイトル位置");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(item_count(dialog, IDC_CHANNEL_LIST), 32);
+}
+
+TEST_F(MainWindow, ReadAllAndStatusRefuseBroadcastOnRs485) {
+  App app(ini_with({"control=1", "com_port=1"}));
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_SLAVE_LIST, 32);
+  click(dialog, IDB_CLOSE);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  for (int command : {IDM_READ_ALL, IDM_STATUS}) {
+    post_command(app.main_window(), command);
+    const MessageBoxSeen box = next_box(app);
+    EXPECT_EQ(box.caption, L"Error");
+    EXPECT_EQ(box.text, L"スレーブアドレスを「Broadcast」以外に設定してください。");
+    EXPECT_EQ(box.icon, Icon::error);
+  }
+}
+
+TEST_F(MainWindow, BroadcastOnRs232cIsNotRefused) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_SLAVE_LIST, 32);
+  click(dialog, IDB_CLOSE);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  post_command(app.main_window(), IDM_READ_ALL);
+  EXPECT_TRUE(no_box_within(app, 800));
+}
+
+TEST_F(MainWindow, ProtocolSettingsNeedTheSerialInterface) {
+  App tcp(ini_with({"interface_set=1"}));
+  ASSERT_TRUE(tcp.main_window());
+  post_command(tcp.main_window(), IDM_PROTOCOL);
+  const MessageBoxSeen box = next_box(tcp);
+  EXPECT_EQ(box.caption, L"Error");
+  EXPECT_EQ(box.text, L"インターフェイスをRS-232C/RS-485にしてください。");
+}
+
+// Alt with the "/" key, with and without Shift ("?" and "/"), typed on the
+// keyboard into the main window.
+void type_alt_slash(HWND window, bool shift) {
+  SetForegroundWindow(window);
+  wait_until([&] { return GetForegroundWindow() == window; }, 3000);
+  auto key = [](BYTE vk, bool up) { keybd_event(vk, 0, up ? KEYEVENTF_KEYUP : 0, 0); };
+  key(VK_MENU, false);
+  if (shift) key(VK_SHIFT, false);
+  key(VK_OEM_2, false);
+  key(VK_OEM_2, true);
+  if (shift) key(VK_SHIFT, true);
+  key(VK_MENU, true);
+}
+
+TEST_F(MainWindow, AboutBoxByAltQuestionMarkAndAltSlash) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  type_alt_slash(app.main_window(), true);
+  HWND about = wait_window(app.pid(), L"ﾊﾞｰｼﾞｮﾝ情報", 3000, L"#32770");
+  ASSERT_TRUE(about);
+  EXPECT_EQ(control_text(about, IDS_ABOUT_VERSION), L"ORVELLAN/TARQUINE Version 1.02");
+  save_screenshot(about, "about-box");
+  click(about, IDOK);
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, 3000));
+  type_alt_slash(app.main_window(), false);
+  about = wait_window(app.pid(), L"ﾊﾞｰｼﾞｮﾝ情報", 3000, L"#32770");
+  ASSERT_TRUE(about);
+  PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, 3000));
+}
+
+TEST_F(MainWindow, CloseWithoutChangesEndsAtOnce) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app.wait_exit(5000));
+  EXPECT_EQ(app.exit_code(), 0u);
+}
+
+TEST_F(MainWindow, ExitWithChangesAsksAndNoEnds) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  change_a_setting(app);
+  post_command(app.main_window(), IDM_EXIT);
+  const MessageBoxSeen box = next_box(app, 5000, IDNO);
+  EXPECT_EQ(box.caption, L"保存確認");
+  EXPECT_EQ(box.text, L"ファイルが変更されています。保存しますか？");
+  EXPECT_TRUE(app.wait_exit(5000));
+}
+
+TEST_F(MainWindow, CancelledSaveKeepsTheProgramOpenAndTheChanges) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  change_a_setting(app);
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  next_box(app, 5000, IDYES);
+  HWND save_as = wait_window(app.pid(), L"名前を付けて保存", 5000, L"#32770");
+  ASSERT_TRUE(save_as);
+  PostMessageW(save_as, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(save_as); }, 3000));
+  EXPECT_FALSE(app.wait_exit(800));
+  // Still marked changed: the next close asks again.
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  const MessageBoxSeen again = next_box(app, 5000, IDNO);
+  EXPECT_EQ(again.caption, L"保存確認");
+  EXPECT_TRUE(app.wait_exit(5000));
+}
+
+TEST_F(MainWindow, SaveOnCloseWritesTheSettingsFile) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  change_a_setting(app);
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring file = std::wstring(temp) + L"orv-e2e-close.dat";
+  DeleteFileW(file.c_str());
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  next_box(app, 5000, IDYES);
+  HWND save_as = wait_window(app.pid(), L"名前を付けて保存", 5000, L"#32770");
+  ASSERT_TRUE(save_as);
+  // The file name box of the common dialog.
+  HWND name = GetDlgItem(save_as, 0x480);
+  if (!name) name = GetDlgItem(save_as, 0x47C);
+  ASSERT_TRUE(name);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+  PostMessageW(save_as, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(app.wait_exit(8000));
+  std::ifstream saved(std::filesystem::path(file), std::ios::binary);
+  ASSERT_TRUE(saved.good());
+  int lines = 0;
+  for (std::string line; std::getline(saved, line);) ++lines;
+  EXPECT_EQ(lines, 6615);
+  DeleteFileW(file.c_str());
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,248 @@
+// The per-channel setting dialogs and the slave address dialog, used as an
+// operator uses them, against the simulated units.
+#include "fixture.h"
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+struct MemberCase {
+  const char* name;
+  int command;              // menu command
+  int button;               // panel button, or 0
+  std::wstring caption;     // window title, without the file path
+  std::wstring channel_group;
+  std::vector<std::wstring> values;
+  int same_initial;
+  int channel_item;         // the channel to change
+  int value;                // its new value
+  std::string single_line;  // what the unit receives
+  int same_value;
+  std::string all_line;
+  std::string read;         // the read command that shows the unit's state
+};
+
+std::string repeat(char letter, int count) { return std::string(static_cast<size_t>(count), letter); }
+
+const std::vector<MemberCase>& members() {
+  static const std::vector<MemberCase> cases{
+      {"date_time_display_input", IDM_DATE_TIME_DISPLAY_INPUT, 13, L"日付・時刻表示（入力側）  ",
+       L"入力チャンネル", {L"OFF", L"ON"}, 1, 4, 0, "TSI05OF\\r\\n", 0, "TSI" + repeat('F', 32) + "\\r\\n",
+       "RTSI"},
+      {"date_time_display_output", IDM_DATE_TIME_DISPLAY_OUTPUT, 0, L"日付・時刻表示（出力側）  ",
+       L"出力チャンネル", {L"OFF", L"ON"}, 1, 6, 0, "TSO07OF\\r\\n", 1, "TSO" + repeat('N', 32) + "\\r\\n",
+       "RTSO"},
+      {"title_display_input", IDM_TITLE_DISPLAY_INPUT, 16, L"タイトル表示 （入力側） ", L"入力チャンネル",
+       {L"OFF", L"ON"}, 1, 11, 0, "CTI12OF\\r\\n", 1, "CTI" + repeat('N', 32) + "\\r\\n", "RCTI"},
+      {"title_display_output", IDM_TITLE_DISPLAY_OUTPUT, 17, L"タイトル表示 (出力側) ", L"出力チャンネル",
+       {L"OFF", L"ON"}, 1, 31, 0, "CTO32OF\\r\\n", 0, "CTO" + repeat('F', 32) + "\\r\\n", "RCTO"},
+      {"title_position", IDM_TITLE_POSITION, 18, L"タイトル位置  ", L"入力チャンネル", {L"BOTTOM", L"TOP"},
+       0, 4, 1, "CTPI05T\\r\\n", 1, "CTPI" + repeat('T', 32) + "\\r\\n", "RCTPI"},
+      {"font_size", IDM_FONT_SIZE, 19, L"フォントサイズ  ", L"入力チャンネル", {L"LARGE", L"MEDIUM", L"SMALL"},
+       1, 4, 2, "CTSI05S\\r\\n", 0, "CTSI" + repeat('L', 32) + "\\r\\n", "RCTSI"},
+      {"video_output", IDM_VIDEO_OUTPUT, 22, L"映像出力  ", L"出力チャンネル", {L"OFF", L"ON"}, 1, 0, 0,
+       "OE02OF\\r\\n", 0, "OEN" + repeat('F', 31) + "\\r\\n", "ROE"},
+  };
+  return cases;
+}
+
+// The wire text of a logged line back to the state letters of a read reply.
+std::string state_of(const std::string& logged_all_line) {
+  return logged_all_line.substr(0, logged_all_line.size() - 4);
+}
+
+class PerChannelDialog : public ProgramTest, public ::testing::WithParamInterface<MemberCase> {};
+
+HWND open_member(const App& app, const MemberCase& m) {
+  if (m.button != 0) {
+    PostMessageW(GetDlgItem(app.main_window(), m.button), BM_CLICK, 0, 0);
+    return wait_window(app.pid(), m.caption, 5000, L"#32770");
+  }
+  return ProgramTest::open_dialog(app, m.command, m.caption);
+}
+
+TEST_P(PerChannelDialog, SendsOneChannelThenAllChannelsAndTheUnitFollows) {
+  const MemberCase& m = GetParam();
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_member(app, m);
+  ASSERT_TRUE(dialog) << m.name;
+  EXPECT_EQ(text_of(dialog), m.caption);
+  EXPECT_EQ(control_text(dialog, IDC_CHANNEL_GROUP), m.channel_group);
+  ASSERT_EQ(item_count(dialog, IDC_VALUE_LIST), static_cast<int>(m.values.size()));
+  for (size_t i = 0; i < m.values.size(); ++i) EXPECT_EQ(item_text(dialog, IDC_VALUE_LIST, static_cast<int>(i)), m.values[i]);
+  EXPECT_EQ(selection(dialog, IDC_SAME_VALUE_LIST), m.same_initial);
+  EXPECT_EQ(item_text(dialog, IDC_SLAVE_LIST, 32), L"Broadcast");
+  EXPECT_FALSE(is_enabled(dialog, IDC_SLAVE_LIST)) << "RS-232C: the unit is not addressed";
+
+  choose(dialog, IDC_CHANNEL_LIST, m.channel_item);
+  choose(dialog, IDC_VALUE_LIST, m.value);
+  click(dialog, IDB_SET);
+  MessageBoxSeen box = next_box(app);
+  EXPECT_EQ(box.text, L"Success");
+  EXPECT_EQ(box.caption, L"接続成功");
+  EXPECT_EQ(sim_com1().received(), std::vector<std::string>{m.single_line});
+
+  sim_com1().command("log clear");
+  choose(dialog, IDC_SAME_VALUE_LIST, m.same_value);
+  EXPECT_EQ(selection(dialog, IDC_VALUE_LIST), m.same_value) << "the value list follows";
+  click(dialog, IDB_SET_ALL);
+  box = next_box(app);
+  EXPECT_EQ(box.text, L"Success");
+  EXPECT_EQ(sim_com1().received(), std::vector<std::string>{m.all_line});
+  EXPECT_EQ(sim_com1().value("get 00 " + m.read), state_of(m.all_line));
+  save_screenshot(dialog, std::string("per-channel-") + m.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Members, PerChannelDialog, ::testing::ValuesIn(members()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using PerChannel = ProgramTest;
+
+// Ink of the value text of the table's first entry.
+int first_value_ink(HWND dialog) { return ink_in(dialog, RECT{95, 40, 160, 56}); }
+
+TEST_F(PerChannel, TarquineShowsChannelsThirtyThreeToSixtyFourOnTheSecondPage) {
+  App app(ini_with({"select_model=1", "com_port=2"}));  // COM3: a TARQUINE unit
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  ASSERT_TRUE(dialog);
+  ASSERT_EQ(item_count(dialog, IDC_CHANNEL_LIST), 64);
+  choose(dialog, IDC_CHANNEL_LIST, 32);  // ch.33 …
+  choose(dialog, IDC_VALUE_LIST, 0);     // … OFF
+  choose(dialog, IDC_CHANNEL_LIST, 0);   // back to the first page
+  Sleep(300);
+  const int on_ink = first_value_ink(dialog);  // "ON " of ch.01
+  const int label_page0 = ink_in(dialog, RECT{35, 40, 90, 56});
+  choose(dialog, IDC_CHANNEL_LIST, 32);
+  Sleep(300);
+  const int off_ink = first_value_ink(dialog);  // "OFF" of ch.33
+  EXPECT_GT(off_ink, on_ink + 5) << "the first entry now shows ch.33, which is OFF";
+  EXPECT_NE(ink_in(dialog, RECT{35, 40, 90, 56}), label_page0) << "its label reads ch.33";
+  save_screenshot(dialog, "per-channel-second-page");
+  choose(dialog, IDC_CHANNEL_LIST, 39);  // ch.40: same page
+  Sleep(300);
+  EXPECT_EQ(first_value_ink(dialog), off_ink);
+  EXPECT_EQ(selection(dialog, IDC_VALUE_LIST), 1);
+
+  click(dialog, IDB_SET_ALL);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com3().received(),
+            std::vector<std::string>{"CTI" + repeat('N', 32) + "F" + repeat('N', 31) + "\\r\\n"});
+}
+
+TEST_F(PerChannel, InputSideOpensOnTheLastChannelAfterTheModelShrinks) {
+  App app(ini_with({"select_model=1", "com_port=2"}));
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_CHANNEL_LIST, 49);  // ch.50
+  click(dialog, IDB_CLOSE);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  post_command(app.main_window(), IDM_MODEL_ORVELLAN);
+  dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(item_count(dialog, IDC_CHANNEL_LIST), 32);
+  EXPECT_EQ(selection(dialog, IDC_CHANNEL_LIST), 31);
+}
+
+TEST_F(PerChannel, VideoOutputListStartsAtChannelTwoAndKeepsChannelOneOn) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_VIDEO_OUTPUT, L"映像出力");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(item_count(dialog, IDC_CHANNEL_LIST), 31);
+  EXPECT_EQ(item_text(dialog, IDC_CHANNEL_LIST, 0), L"ch.02");
+  EXPECT_EQ(control_text(dialog, IDC_VALUE_GROUP), L"映像出力");
+  EXPECT_EQ(control_text(dialog, IDC_SAME_VALUE_GROUP), L"同映像出力");
+  Sleep(300);  // until the table has been painted
+  EXPECT_GT(ink_in(dialog, RECT{125, 40, 190, 56}), 10) << "( 固定 ) beside ch.01";
+  const int ch01_on = first_value_ink(dialog);
+  choose(dialog, IDC_SAME_VALUE_LIST, 0);
+  Sleep(300);
+  EXPECT_EQ(first_value_ink(dialog), ch01_on) << "ch.01 still shows ON";
+  click(dialog, IDB_SET_ALL);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com1().value("get 00 ROE"), "OEN" + repeat('F', 31));
+}
+
+TEST_F(PerChannel, SecondSetBeforeTheReplySendsNothing) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_TITLE_DISPLAY_OUTPUT, L"タイトル表示");
+  ASSERT_TRUE(dialog);
+  sim_com1().command("delay 1500");
+  click(dialog, IDB_SET);
+  Sleep(300);
+  click(dialog, IDB_SET);
+  click(dialog, IDB_SET_ALL);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_TRUE(no_box_within(app, 1000));
+  EXPECT_EQ(sim_com1().received().size(), 1u);
+}
+
+TEST_F(PerChannel, EnterAndEscapeCloseTheDialogAndEndTheWait) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
+  ASSERT_TRUE(dialog);
+  sim_com1().command("fault silence 1");
+  click(dialog, IDB_SET);
+  Sleep(200);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  EXPECT_TRUE(no_box_within(app, 4000)) << "closing abandons the wait: no No Connect";
+  dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
+  ASSERT_TRUE(dialog);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+}
+
+TEST_F(PerChannel, SlaveAddressDialogIgnoresEnterAndEscape) {
+  App app(ini_with({"control=1", "com_port=1"}));
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(text_of(dialog), L"スレーブアドレスの設定  ");
+  EXPECT_TRUE(is_enabled(dialog, IDC_SLAVE_LIST));
+  EXPECT_EQ(item_count(dialog, IDC_SLAVE_LIST), 33);
+  EXPECT_EQ(selection(dialog, IDC_SLAVE_LIST), 0);
+  save_screenshot(dialog, "slave-address");
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  Sleep(500);
+  EXPECT_TRUE(IsWindow(dialog));
+  choose(dialog, IDC_SLAVE_LIST, 7);
+  click(dialog, IDB_CLOSE);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  // The selection is the whole program's: the next dialog shows and uses it.
+  dialog = open_dialog(app, IDM_TITLE_POSITION, L"タイトル位置");
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(is_enabled(dialog, IDC_SLAVE_LIST));
+  EXPECT_EQ(selection(dialog, IDC_SLAVE_LIST), 7);
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com2().received("07"), std::vector<std::string>{"07CTPI01B\\r\\n"});
+}
+
+TEST_F(PerChannel, SlaveListIsGreyedOnTcpButShowsTheSelection) {
+  App app(ini_with({"interface_set=1", "control=1"}));
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_SLAVE_LIST, 3);
+  click(dialog, IDB_CLOSE);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  dialog = open_dialog(app, IDM_DATE_TIME_DISPLAY_OUTPUT, L"日付・時刻表示");
+  ASSERT_TRUE(dialog);
+  EXPECT_FALSE(is_enabled(dialog, IDC_SLAVE_LIST));
+  EXPECT_EQ(selection(dialog, IDC_SLAVE_LIST), 3);
+  // No TCP/IP connection stands: the command cannot leave.
+  click(dialog, IDB_SET);
+  const MessageBoxSeen box = next_box(app);
+  EXPECT_EQ(box.text, L"Socket が接続されていません");
+  EXPECT_EQ(box.icon, Icon::warning);
+}
+
+}  // namespace
+}  // namespace e2e

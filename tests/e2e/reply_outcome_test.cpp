@@ -1,0 +1,142 @@
+// What the operator sees after a command: success, the unit's condition, or
+// "No Connect", each once, shown by the main window.
+#include <chrono>
+
+#include "fixture.h"
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+class ReplyOutcome : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    app = std::make_unique<App>();
+    ASSERT_TRUE(app->main_window());
+    dialog = open_dialog(*app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+    ASSERT_TRUE(dialog);
+  }
+  std::unique_ptr<App> app;
+  HWND dialog = nullptr;
+};
+
+TEST_F(ReplyOutcome, AcknowledgementShowsSuccessOnce) {
+  click(dialog, IDB_SET);
+  const MessageBoxSeen box = next_box(*app);
+  EXPECT_EQ(box.text, L"Success");
+  EXPECT_EQ(box.caption, L"接続成功");
+  EXPECT_EQ(box.icon, Icon::none);
+  EXPECT_TRUE(no_box_within(*app, 1500));
+}
+
+TEST_F(ReplyOutcome, EveryConditionIsShownUnderErrorOnce) {
+  const std::vector<std::pair<std::string, std::wstring>> conditions{
+      {"MENU", L"Menu Display"},  {"ALARM", L"Alarm Display"}, {"LOCK", L"Lock Display"},
+      {"GN", L"Mode Error"},      {"E0", L"Framing Error"},    {"E1", L"Parity Error"},
+      {"E2", L"Over Run Error"},  {"E3", L"Command Error"}};
+  for (const auto& [condition, text] : conditions) {
+    sim_com1().command("fault condition " + condition);
+    click(dialog, IDB_SET);
+    const MessageBoxSeen box = next_box(*app);
+    EXPECT_EQ(box.text, text) << condition;
+    EXPECT_EQ(box.caption, L"Error");
+    EXPECT_EQ(box.icon, Icon::error);
+  }
+  EXPECT_TRUE(no_box_within(*app, 1000));
+}
+
+TEST_F(ReplyOutcome, GarbledReplyIsACommandError) {
+  sim_com1().command("fault garble");
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(*app).text, L"Command Error");
+}
+
+TEST_F(ReplyOutcome, SilentUnitGivesNoConnectAfterAboutThreeSecondsOnce) {
+  sim_com1().command("fault silence 1");
+  const auto sent = std::chrono::steady_clock::now();
+  click(dialog, IDB_SET);
+  const auto box = wait_message_box(app->pid(), 8000);
+  ASSERT_TRUE(box.has_value());
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - sent).count();
+  answer_box(*box);
+  EXPECT_EQ(box->text, L"No Connect");
+  EXPECT_EQ(box->caption, L"接続失敗");
+  EXPECT_EQ(box->icon, Icon::error);
+  EXPECT_GE(waited, 2500);
+  EXPECT_LE(waited, 4500);
+  RecordProperty("no_connect_ms", std::to_string(waited));
+  EXPECT_TRUE(no_box_within(*app, 2000));
+  // The link is usable again.
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(*app).text, L"Success");
+}
+
+TEST_F(ReplyOutcome, ReplySplitAcrossChunksIsOneSuccess) {
+  sim_com1().command("fault split 2 300");
+  click(dialog, IDB_SET_ALL);
+  EXPECT_EQ(next_box(*app).text, L"Success");
+  EXPECT_TRUE(no_box_within(*app, 1000));
+  sim_com1().command("fault split 3 200");
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(*app).text, L"Success");
+}
+
+class Rs485 : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    app = std::make_unique<App>(ini_with({"control=1", "com_port=1"}));  // COM2: the bus
+    ASSERT_TRUE(app->main_window());
+    dialog = open_dialog(*app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+    ASSERT_TRUE(dialog);
+  }
+  std::unique_ptr<App> app;
+  HWND dialog = nullptr;
+};
+
+TEST_F(Rs485, AddressedCommandReachesOnlyItsUnit) {
+  ASSERT_TRUE(is_enabled(dialog, IDC_SLAVE_LIST));
+  choose(dialog, IDC_SLAVE_LIST, 5);
+  choose(dialog, IDC_CHANNEL_LIST, 11);
+  choose(dialog, IDC_VALUE_LIST, 0);
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(*app).text, L"Success") << "the reply carries the unit's address";
+  EXPECT_EQ(sim_com2().received(), std::vector<std::string>{"05CTI12OF\\r\\n"});
+  EXPECT_EQ(sim_com2().value("get 05 RCTI")[3 + 11], 'F');
+  EXPECT_EQ(sim_com2().value("get 07 RCTI")[3 + 11], 'N');
+
+  sim_com2().command("log clear");
+  choose(dialog, IDC_VALUE_LIST, 1);
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(*app).text, L"Success");
+  EXPECT_EQ(sim_com2().received(), std::vector<std::string>{"05CTI12ON\\r\\n"});
+  EXPECT_EQ(sim_com2().value("get 05 RCTI")[3 + 11], 'N');
+}
+
+TEST_F(Rs485, UnitThatIsNotThereTimesOut) {
+  sim_com2().command("log clear");
+  choose(dialog, IDC_SLAVE_LIST, 20);  // the bus has units 00 to 07
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(*app, 8000).text, L"No Connect");
+  EXPECT_EQ(sim_com2().received("--").size(), 1u);
+}
+
+TEST_F(Rs485, BroadcastReachesEveryUnitAndSucceedsWithoutAReply) {
+  choose(dialog, IDC_SLAVE_LIST, 32);
+  choose(dialog, IDC_SAME_VALUE_LIST, 0);
+  click(dialog, IDB_SET_ALL);
+  const MessageBoxSeen box = next_box(*app);
+  EXPECT_EQ(box.text, L"Success");
+  EXPECT_EQ(sim_com2().received(), std::vector<std::string>{"FFCTI" + std::string(32, 'F') + "\\r\\n"});
+  for (int unit = 0; unit < 8; ++unit)
+    EXPECT_EQ(sim_com2().value("get 0" + std::to_string(unit) + " RCTI"), "CTI" + std::string(32, 'F'));
+  // Put the bus back for the other tests.
+  choose(dialog, IDC_SAME_VALUE_LIST, 1);
+  click(dialog, IDB_SET_ALL);
+  EXPECT_EQ(next_box(*app).text, L"Success");
+}
+
+}  // namespace
+}  // namespace e2e

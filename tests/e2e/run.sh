@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The end-to-end stage: orvellan.exe under Wine against three simulators,
+# driven by the Windows test driver (tests/e2e/*_test.cpp).
+#
+#   COM1  one ORVELLAN unit on RS-232C
+#   COM2  an RS-485 bus of 8 ORVELLAN units that answer with their address
+#   COM3  one TARQUINE unit on RS-232C
+#   COM4..COM6  no device, except the ones Wine gives the machine's own serial
+#               ports; ORV_FREE_COM names one that is left free
+#
+# A fresh Wine prefix and a virtual display (unless DISPLAY answers) are
+# made for the run; screenshots the tests take land in build/e2e/screenshots.
+# Extra arguments go to the driver (for example --gtest_filter=Startup.*).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+work=$root/build/e2e
+started=$SECONDS
+
+cmake --preset native >/dev/null
+cmake --build --preset native --target orvellan-sim orvellan_pty_shim
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target orvellan e2e_tests
+
+rm -rf "$work"
+mkdir -p "$work/screenshots"
+# shellcheck source=../../scripts/wine_env.sh
+source scripts/wine_env.sh
+
+sims=()
+cleanup() {
+  for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wineserver -k 2>/dev/null || true
+  stop_display
+}
+trap cleanup EXIT
+
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+
+start_sim() {  # start_sim VARIABLE NAME ARGS...: VARIABLE gets the control endpoint
+  local variable=$1 name=$2 port
+  shift 2
+  port=$(free_port)
+  "$root/build/native/sim/orvellan-sim" --pty "$work/$name" --control "127.0.0.1:$port" -v "$@" \
+    >/dev/null 2>"$work/sim-$name.log" &
+  sims+=($!)
+  wait_for_path "$work/$name"
+  printf -v "$variable" '%s' "127.0.0.1:$port"
+  export "${variable?}"
+}
+
+start_display
+echo "display $DISPLAY; preparing the Wine prefix"
+wine_prefix_init "$work/prefix"
+start_sim ORV_SIM_COM1 com1
+start_sim ORV_SIM_COM2 com2 --line rs485 --units 8 --reply-address
+start_sim ORV_SIM_COM3 com3 --model tarquine
+wine_map_com 1 "$work/com1"
+wine_map_com 2 "$work/com2"
+wine_map_com 3 "$work/com3"
+wine_restart
+wine cmd /c exit >/dev/null 2>&1  # let Wine make its port links before anybody looks
+ORV_FREE_COM=$(wine_free_com)
+export ORV_FREE_COM
+echo "prefix and simulators ready after $((SECONDS - started))s"
+
+export ORV_EXE=$root/build/win64/src/orvellan.exe
+export ORV_SCREENSHOTS=$work/screenshots
+status=0
+LD_PRELOAD=$root/build/native/liborvellan_pty_shim.so timeout 900 \
+  wine "$root/build/win64/tests/e2e/e2e_tests.exe" --gtest_output="xml:Z:$work/e2e.xml" "$@" || status=$?
+
+for bmp in "$work"/screenshots/*.bmp; do
+  [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+done
+echo "end-to-end stage: $((SECONDS - started))s, exit $status; screenshots in $work/screenshots"
+exit $status
