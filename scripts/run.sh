@@ -66,11 +66,16 @@ fi
 started_ms=$(date +%s%3N)
 LD_PRELOAD=$root/build/native/liborvellan_pty_shim.so wine "$root/build/win64/src/orvellan.exe" &
 program_pid=$!
+main_window_shown() {
+  local windows
+  windows=$(xwininfo -root -tree 2>/dev/null || true)
+  [[ $windows == *'"ORVELLAN": ("orvellan.exe"'* ]]
+}
 for _ in $(seq 1 300); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"ORVELLAN": ("orvellan.exe"' && break
+  main_window_shown && break
   sleep 0.1
 done
-if ! xwininfo -root -tree 2>/dev/null | grep -q '"ORVELLAN": ("orvellan.exe"'; then
+if ! main_window_shown; then
   echo "the main window did not show" >&2
   exit 1
 fi
