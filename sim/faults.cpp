@@ -16,11 +16,16 @@ size_t address_length(const std::string& reply) {
 
 const char* kind_name(FaultKind kind) {
   switch (kind) {
-    case FaultKind::silence: return "silence";
-    case FaultKind::condition: return "condition";
-    case FaultKind::garble: return "garble";
-    case FaultKind::split: return "split";
-    case FaultKind::none: break;
+    case FaultKind::silence:
+      return "silence";
+    case FaultKind::condition:
+      return "condition";
+    case FaultKind::garble:
+      return "garble";
+    case FaultKind::split:
+      return "split";
+    case FaultKind::none:
+      break;
   }
   return "none";
 }
@@ -46,10 +51,16 @@ std::vector<Chunk> ReplyShaper::shape(std::string reply) {
   }
   const size_t address = address_length(reply);
   switch (applied.kind) {
-    case FaultKind::silence: return {};
-    case FaultKind::condition: reply = reply.substr(0, address) + applied.condition + "\r\n"; break;
-    case FaultKind::garble: reply[address] = '#'; break;
-    default: break;
+    case FaultKind::silence:
+      return {};
+    case FaultKind::condition:
+      reply = reply.substr(0, address) + applied.condition + "\r\n";
+      break;
+    case FaultKind::garble:
+      reply[address] = '#';
+      break;
+    default:
+      break;
   }
 
   const Millis first = reply_delay_ms_ + delay_ms_;

@@ -13,7 +13,9 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void request_stop(int) { g_stop = 1; }
+void request_stop(int) {
+  g_stop = 1;
+}
 
 int fail(const std::string& reason, int code) {
   std::cerr << "orvellan-sim: " << reason << "\n";

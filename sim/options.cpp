@@ -42,7 +42,9 @@ std::optional<Endpoint> parse_endpoint(const std::string& text) {
   return endpoint;
 }
 
-bool is_loopback(const Endpoint& endpoint) { return endpoint.host.rfind("127.", 0) == 0; }
+bool is_loopback(const Endpoint& endpoint) {
+  return endpoint.host.rfind("127.", 0) == 0;
+}
 
 namespace {
 
@@ -90,14 +92,20 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
       o.allow_remote = true;
     } else if (arg == "--model") {
       const auto text = value();
-      if (text == "orvellan") o.model = Model::orvellan;
-      else if (text == "tarquine") o.model = Model::tarquine;
-      else error = "--model needs orvellan or tarquine";
+      if (text == "orvellan")
+        o.model = Model::orvellan;
+      else if (text == "tarquine")
+        o.model = Model::tarquine;
+      else
+        error = "--model needs orvellan or tarquine";
     } else if (arg == "--line") {
       const auto text = value();
-      if (text == "rs232c") o.line = LineKind::rs232c;
-      else if (text == "rs485") o.line = LineKind::rs485;
-      else error = "--line needs rs232c or rs485";
+      if (text == "rs232c")
+        o.line = LineKind::rs232c;
+      else if (text == "rs485")
+        o.line = LineKind::rs485;
+      else
+        error = "--line needs rs232c or rs485";
     } else if (arg == "--units") {
       error = integer(1, kMaxUnits, o.units);
     } else if (arg == "--converters") {
@@ -108,12 +116,16 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
       error = integer(0, 600000, o.reply_delay_ms);
     } else if (arg == "--pty") {
       const auto text = value();
-      if (!text || text->empty()) error = "--pty needs a path";
-      else o.pty_path = *text;
+      if (!text || text->empty())
+        error = "--pty needs a path";
+      else
+        o.pty_path = *text;
     } else if (arg == "--script") {
       const auto text = value();
-      if (!text) error = "--script needs a file";
-      else o.script = *text;
+      if (!text)
+        error = "--script needs a file";
+      else
+        o.script = *text;
     } else if (arg == "--listen") {
       error = endpoint(o.listen);
     } else if (arg == "--connect") {

@@ -20,7 +20,9 @@ namespace {
 
 constexpr Millis kConnectRetryMs = 500;
 
-void set_nonblocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
+void set_nonblocking(int fd) {
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
 
 sockaddr_in address_of(const Endpoint& e) {
   sockaddr_in a{};
@@ -30,7 +32,9 @@ sockaddr_in address_of(const Endpoint& e) {
   return a;
 }
 
-std::string endpoint_text(const Endpoint& e) { return e.host + ":" + std::to_string(e.port); }
+std::string endpoint_text(const Endpoint& e) {
+  return e.host + ":" + std::to_string(e.port);
+}
 
 int listen_on(const Endpoint& e, std::string& error) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -110,15 +114,16 @@ struct Server::State {
     tcsetattr(pty_slave_fd, TCSANOW, &t);
     std::error_code ec;
     const std::filesystem::path link_path = options.pty_path;
-    if (std::filesystem::is_symlink(link_path, ec)) std::filesystem::remove(link_path, ec);
+    if (std::filesystem::is_symlink(link_path, ec))
+      std::filesystem::remove(link_path, ec);
     else if (std::filesystem::exists(link_path, ec))
       return options.pty_path + " exists and is not a symlink";
     std::filesystem::create_symlink(pty_slave_name, link_path, ec);
     if (ec) return "cannot create " + options.pty_path + ": " + ec.message();
     set_nonblocking(master);
     Channel& c = add(Kind::pty, master, "serial");
-    c.link = std::make_unique<Link>("serial", simulator.main_bus(),
-                                    options.line == LineKind::rs485);
+    c.link =
+        std::make_unique<Link>("serial", simulator.main_bus(), options.line == LineKind::rs485);
     return {};
   }
 
@@ -155,8 +160,8 @@ struct Server::State {
     int dropped = 0;
     for (auto& c : channels) {
       const bool tcp = c->kind == Kind::tcp_link || c->kind == Kind::converter;
-      const bool match = which == "all" ? (tcp || c->kind == Kind::pty)
-                         : which == "tcp" ? tcp
+      const bool match = which == "all"      ? (tcp || c->kind == Kind::pty)
+                         : which == "tcp"    ? tcp
                          : which == "serial" ? c->kind == Kind::pty
                                              : c->name == which;
       if (!match || c->fd < 0 || c->kind == Kind::pty) continue;
@@ -249,8 +254,10 @@ struct Server::State {
   void write_control(Channel& c) {
     if (c.output.empty() || c.fd < 0) return;
     const ssize_t n = ::write(c.fd, c.output.data(), c.output.size());
-    if (n > 0) c.output.erase(0, static_cast<size_t>(n));
-    else if (errno != EAGAIN && errno != EINTR) close_channel(c);
+    if (n > 0)
+      c.output.erase(0, static_cast<size_t>(n));
+    else if (errno != EAGAIN && errno != EINTR)
+      close_channel(c);
   }
 
   void check_connect(Channel& c) {
@@ -333,19 +340,25 @@ void Server::run(const volatile std::sig_atomic_t& stop) {
     std::vector<pollfd> fds;
     std::vector<State::Channel*> owners;
     for (auto& c : s.channels) {
-      if (c->kind == State::Kind::converter && c->converter_state == State::ConverterState::waiting) {
-        if (c->retry_at <= now) s.start_connect(*c);
-        else wait = std::min(wait, c->retry_at - now);
+      if (c->kind == State::Kind::converter &&
+          c->converter_state == State::ConverterState::waiting) {
+        if (c->retry_at <= now)
+          s.start_connect(*c);
+        else
+          wait = std::min(wait, c->retry_at - now);
       }
       if (c->fd < 0) continue;
       short events = POLLIN;
       if (c->link && !c->link->outgoing.empty()) {
         const Millis due = c->link->outgoing.front().due_ms;
-        if (due <= now) events |= POLLOUT;
-        else wait = std::min(wait, due - now);
+        if (due <= now)
+          events |= POLLOUT;
+        else
+          wait = std::min(wait, due - now);
       }
       if (c->kind == State::Kind::control_client && !c->output.empty()) events |= POLLOUT;
-      if (c->kind == State::Kind::converter && c->converter_state == State::ConverterState::connecting)
+      if (c->kind == State::Kind::converter &&
+          c->converter_state == State::ConverterState::connecting)
         events = POLLOUT;
       fds.push_back(pollfd{c->fd, events, 0});
       owners.push_back(c.get());
@@ -358,7 +371,9 @@ void Server::run(const volatile std::sig_atomic_t& stop) {
       if (revents == 0 || c.fd < 0) continue;
       switch (c.kind) {
         case State::Kind::listener:
-        case State::Kind::control_listener: s.accept_on(c); break;
+        case State::Kind::control_listener:
+          s.accept_on(c);
+          break;
         case State::Kind::control_client:
           if (revents & (POLLIN | POLLHUP | POLLERR)) s.read_control(c);
           s.write_control(c);
@@ -377,7 +392,8 @@ void Server::run(const volatile std::sig_atomic_t& stop) {
     }
     const Millis after = s.now();
     for (auto& c : s.channels)
-      if (c->link && c->fd >= 0 && !flush_due(c->fd, *c->link, after) && c->kind != State::Kind::pty)
+      if (c->link && c->fd >= 0 && !flush_due(c->fd, *c->link, after) &&
+          c->kind != State::Kind::pty)
         s.close_channel(*c);
     s.remove_closed_tcp_links();
   }

@@ -39,8 +39,12 @@ std::vector<std::string> words_of(std::string_view line) {
   return words;
 }
 
-std::string ok(const std::string& text = "") { return text.empty() ? "OK\n" : "OK " + text + "\n"; }
-std::string err(const std::string& text) { return "ERR " + text + "\n"; }
+std::string ok(const std::string& text = "") {
+  return text.empty() ? "OK\n" : "OK " + text + "\n";
+}
+std::string err(const std::string& text) {
+  return "ERR " + text + "\n";
+}
 
 // "N" or "all" at words[at]; 1 when absent.
 std::optional<int> count_word(const std::vector<std::string>& words, size_t at) {
@@ -60,12 +64,12 @@ std::string seconds_text(Millis ms) {
 }  // namespace
 
 Simulator::Simulator(const Options& options, const Clock& clock) : clock_(clock) {
-  buses_["main"] =
-      std::make_unique<Bus>(options.model, options.line, options.units, options.reply_address, clock);
+  buses_["main"] = std::make_unique<Bus>(options.model, options.line, options.units,
+                                         options.reply_address, clock);
   if (options.connect)
     for (int i = 1; i <= options.converters; ++i)
-      buses_["c" + std::to_string(i)] = std::make_unique<Bus>(
-          options.model, LineKind::rs232c, 1, false, clock);
+      buses_["c" + std::to_string(i)] =
+          std::make_unique<Bus>(options.model, LineKind::rs232c, 1, false, clock);
   shaper_.set_baud(options.baud);
   shaper_.set_reply_delay(options.reply_delay_ms);
 }
@@ -152,9 +156,11 @@ std::string Simulator::output_command(const std::vector<std::string>& w) {
     return ok();
   }
   const char kind = w[3].empty() ? '\0' : w[3][0];
-  const auto n = w[3].size() == 3 ? number(w[3].substr(1), 2, 1, kind == 'I' ? unit->inputs() : kPatterns)
-                                  : std::nullopt;
-  if ((kind != 'I' && kind != 'S') || !n) return err("entry is I01..I" + digits(unit->inputs(), 2) + " or S01..S64");
+  const auto n = w[3].size() == 3
+                     ? number(w[3].substr(1), 2, 1, kind == 'I' ? unit->inputs() : kPatterns)
+                     : std::nullopt;
+  if ((kind != 'I' && kind != 'S') || !n)
+    return err("entry is I01..I" + digits(unit->inputs(), 2) + " or S01..S64");
   unit->force_output(*output - 1, Entry{kind, *n});
   return ok();
 }
@@ -166,8 +172,10 @@ std::string Simulator::get_command(const std::vector<std::string>& w) {
   if (w[2] == "clock") return ok(unit->clock_text());
   if (w[2].empty() || w[2][0] != 'R') return err("not a read command: " + w[2]);
   std::string reply;
-  if (auto converter = bus->converter().handle(w[2])) reply = *converter;
-  else reply = unit->handle(w[2]);
+  if (auto converter = bus->converter().handle(w[2]))
+    reply = *converter;
+  else
+    reply = unit->handle(w[2]);
   while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r')) reply.pop_back();
   return ok(reply);
 }
@@ -182,8 +190,10 @@ std::string Simulator::log_command(const std::vector<std::string>& w) {
   std::string bus_name = "main";
   std::string target;
   for (size_t i = 1; i < w.size(); ++i) {
-    if (find_bus(w[i])) bus_name = w[i];
-    else target = w[i];
+    if (find_bus(w[i]))
+      bus_name = w[i];
+    else
+      target = w[i];
   }
   Bus* bus = find_bus(bus_name);
   std::string out;

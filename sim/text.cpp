@@ -20,10 +20,14 @@ std::optional<int> hex_number(std::string_view text, size_t width) {
   int value = 0;
   for (char c : text) {
     int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else return std::nullopt;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else
+      return std::nullopt;
     value = value * 16 + digit;
   }
   return value;
@@ -44,14 +48,18 @@ std::string hex_digits(unsigned value, int width) {
 std::string escaped(std::string_view bytes) {
   std::string out;
   for (unsigned char c : bytes) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\\') out += "\\\\";
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\\')
+      out += "\\\\";
     else if (c < 0x20 || c >= 0x7F) {
       char buffer[8];
       std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
       out += buffer;
-    } else out += static_cast<char>(c);
+    } else
+      out += static_cast<char>(c);
   }
   return out;
 }

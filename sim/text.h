@@ -12,7 +12,7 @@ namespace sim {
 // low..high.
 std::optional<int> number(std::string_view text, size_t width, int low, int high);
 std::optional<int> hex_number(std::string_view text, size_t width);
-std::string digits(int value, int width);       // zero-padded decimal
+std::string digits(int value, int width);           // zero-padded decimal
 std::string hex_digits(unsigned value, int width);  // upper-case
 // CR, LF and other control bytes as \r, \n, \xNN, for logs.
 std::string escaped(std::string_view bytes);

@@ -10,7 +10,9 @@ namespace {
 const std::string kGo = "GO\r\n";
 const std::string kRefused = "E3\r\n";
 
-std::string line(std::string text) { return text + "\r\n"; }
+std::string line(std::string text) {
+  return text + "\r\n";
+}
 
 // Factory titles: "ＣＨ" and the channel number in full-width digits (JIS).
 std::array<int, kTitleChars> factory_title(int channel) {
@@ -30,9 +32,12 @@ bool is_jis(int code) {
 
 int title_length(char font_size) {
   switch (font_size) {
-    case 'L': return 14;
-    case 'M': return 21;
-    default: return 28;
+    case 'L':
+      return 14;
+    case 'M':
+      return 21;
+    default:
+      return 28;
   }
 }
 
@@ -55,14 +60,20 @@ std::vector<std::uint8_t> font_glyph(const GlyphSize& size, int code) {
 
 }  // namespace
 
-int inputs_of(Model model) { return model == Model::orvellan ? 32 : 64; }
+int inputs_of(Model model) {
+  return model == Model::orvellan ? 32 : 64;
+}
 
 std::optional<GlyphSize> glyph_size(char letter) {
   switch (letter) {
-    case 'S': return GlyphSize{'S', 72, 256};
-    case 'M': return GlyphSize{'M', 128, 160};
-    case 'L': return GlyphSize{'L', 288, 70};
-    default: return std::nullopt;
+    case 'S':
+      return GlyphSize{'S', 72, 256};
+    case 'M':
+      return GlyphSize{'M', 128, 160};
+    case 'L':
+      return GlyphSize{'L', 288, 70};
+    default:
+      return std::nullopt;
   }
 }
 
@@ -119,7 +130,8 @@ const std::vector<Unit::Route>& Unit::routes() {
 
 std::string Unit::handle(std::string_view command) {
   for (const Route& route : routes())
-    if (command.substr(0, route.prefix.size()) == route.prefix) return (this->*route.handler)(command);
+    if (command.substr(0, route.prefix.size()) == route.prefix)
+      return (this->*route.handler)(command);
   return kRefused;
 }
 
@@ -214,9 +226,13 @@ std::string Unit::set_dwell(std::string_view c) {
 
 // --- Date and time --------------------------------------------------------------
 
-std::int64_t Unit::now_seconds() const { return clock_.wall_seconds() + clock_offset_; }
+std::int64_t Unit::now_seconds() const {
+  return clock_.wall_seconds() + clock_offset_;
+}
 
-void Unit::set_clock(std::int64_t seconds) { clock_offset_ = seconds - clock_.wall_seconds(); }
+void Unit::set_clock(std::int64_t seconds) {
+  clock_offset_ = seconds - clock_.wall_seconds();
+}
 
 std::string Unit::clock_text() const {
   const std::time_t now = static_cast<std::time_t>(now_seconds());
@@ -363,7 +379,8 @@ std::string Unit::set_title(std::string_view c) {
 std::string Unit::title_reply(int channel) const {
   std::string text = "CT" + digits(channel, 2);
   const int length = title_length(ctsi_[static_cast<size_t>(channel - 1)]);
-  for (int i = 0; i < length; ++i) text += hex_digits(static_cast<unsigned>(titles_[channel - 1][i]), 4);
+  for (int i = 0; i < length; ++i)
+    text += hex_digits(static_cast<unsigned>(titles_[channel - 1][i]), 4);
   return line(text);
 }
 
@@ -416,10 +433,12 @@ std::string Unit::read_glyph(std::string_view c) {  // RFBMxhhhh
   for (int n = 1; n <= size->registrations; ++n) {
     if (glyph_code(n) != *code) continue;
     const auto found = glyphs_.find({size->letter, n});
-    bitmap = found != glyphs_.end() ? found->second
-                                    : std::vector<std::uint8_t>(static_cast<size_t>(size->bytes), 0);
+    bitmap = found != glyphs_.end()
+                 ? found->second
+                 : std::vector<std::uint8_t>(static_cast<size_t>(size->bytes), 0);
   }
-  std::string text = "FBM" + std::string(1, size->letter) + hex_digits(static_cast<unsigned>(*code), 4);
+  std::string text =
+      "FBM" + std::string(1, size->letter) + hex_digits(static_cast<unsigned>(*code), 4);
   for (std::uint8_t byte : bitmap) text += hex_digits(byte, 2);
   return line(text);
 }
@@ -431,7 +450,9 @@ Entry Unit::output_entry(int output) const {
   return layouts_[pattern_in_force_][output];
 }
 
-void Unit::force_output(int output, std::optional<Entry> entry) { forced_[output] = entry; }
+void Unit::force_output(int output, std::optional<Entry> entry) {
+  forced_[output] = entry;
+}
 
 int Unit::shown_input(int output) const {
   const Entry entry = output_entry(output);
@@ -469,7 +490,8 @@ std::string Unit::output_selection_reply() const {
 
 std::string Unit::read(std::string_view c) {
   const int count = inputs();
-  if (c == "ROP") return line("OP" + (pattern_in_force_ == kFree ? "FR" : digits(pattern_in_force_ + 1, 2)));
+  if (c == "ROP")
+    return line("OP" + (pattern_in_force_ == kFree ? "FR" : digits(pattern_in_force_ + 1, 2)));
   if (c.substr(0, 3) == "ROP") {
     const auto pattern = number(c.substr(3), 2, 1, kPatterns);
     if (!pattern) return kRefused;

@@ -109,9 +109,9 @@ class Unit {
   int pattern_in_force_ = 0;  // 0..63, kFree
   std::array<std::array<Entry, kOutputs>, kPatterns + 1> layouts_{};
   std::array<std::array<int, 64>, kPatterns> dwell_{};
-  int display_range_ = 1;    // 1..8
-  char display_size_ = 'N';  // N or S
-  std::string tsi_, tso_, cti_, cto_, ctpi_, ctsi_, oe_;  // one letter per channel
+  int display_range_ = 1;                                  // 1..8
+  char display_size_ = 'N';                                // N or S
+  std::string tsi_, tso_, cti_, cto_, ctpi_, ctsi_, oe_;   // one letter per channel
   std::array<std::array<int, kTitleChars>, 64> titles_{};  // JIS codes
   int offset_top_ = 8;
   int offset_bottom_ = 8;

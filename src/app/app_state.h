@@ -13,7 +13,7 @@
 
 namespace orv {
 
-inline constexpr int kBroadcastAddress = 32;  // slave address "Broadcast", "FF" on the wire
+inline constexpr int kBroadcastAddress = 32;   // slave address "Broadcast", "FF" on the wire
 inline constexpr int kSlaveAddressItems = 33;  // "00".."31", "Broadcast"
 
 // A shared channel choice and the channel whose page the table last showed.

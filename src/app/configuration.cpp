@@ -11,7 +11,9 @@ int read_integer(ProfileStore& store, std::string_view key) {
   return profile_atoi(store.read(kConfigSection, key, "0", kIntegerValueBuffer));
 }
 
-bool is_blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_blank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 }  // namespace
 

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "resource.h"
 #include "app/main_window.h"
 #include "app/message_boxes_win.h"
 #include "app/program_win.h"
+#include "resource.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "resource.h"
 #include "app/message_boxes_win.h"
 #include "app/text_win.h"
 #include "dialogs/dialog_openers.h"
 #include "protocol/replies.h"
+#include "resource.h"
 #include "settings_file/file_menu_win.h"
 
 namespace orv::win {
@@ -47,11 +47,19 @@ constexpr PanelButton kPanel[kPanelButtons] = {
 };
 
 // The menu command each panel button stands for.
-constexpr int kPanelCommands[kPanelButtons] = {
-    IDM_SCREEN_PATTERN, IDM_SWITCHING_PATTERN,   IDM_DATE_TIME,          IDM_DATE_TIME_DISPLAY_INPUT,
-    IDM_DATE_TIME_DISPLAY_OUTPUT, IDM_TITLE,     IDM_TITLE_DISPLAY_INPUT, IDM_TITLE_DISPLAY_OUTPUT,
-    IDM_TITLE_POSITION, IDM_FONT_SIZE,           IDM_TITLE_ADJUSTMENT,   IDM_PASSWORD,
-    IDM_VIDEO_OUTPUT};
+constexpr int kPanelCommands[kPanelButtons] = {IDM_SCREEN_PATTERN,
+                                               IDM_SWITCHING_PATTERN,
+                                               IDM_DATE_TIME,
+                                               IDM_DATE_TIME_DISPLAY_INPUT,
+                                               IDM_DATE_TIME_DISPLAY_OUTPUT,
+                                               IDM_TITLE,
+                                               IDM_TITLE_DISPLAY_INPUT,
+                                               IDM_TITLE_DISPLAY_OUTPUT,
+                                               IDM_TITLE_POSITION,
+                                               IDM_FONT_SIZE,
+                                               IDM_TITLE_ADJUSTMENT,
+                                               IDM_PASSWORD,
+                                               IDM_VIDEO_OUTPUT};
 
 Program& program_of(HWND window) {
   return *reinterpret_cast<Program*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -61,14 +69,16 @@ void create_children(Program& p, HWND window) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                                      ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  p.status_bar = CreateWindowExW(0, STATUSCLASSNAMEW, kReady, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
-                                 window, reinterpret_cast<HMENU>(IDC_STATUS_BAR), p.instance, nullptr);
+  p.status_bar =
+      CreateWindowExW(0, STATUSCLASSNAMEW, kReady, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
+                      reinterpret_cast<HMENU>(IDC_STATUS_BAR), p.instance, nullptr);
   p.status_text = kReady;
   for (int k = 0; k < kPanelButtons; ++k) {
-    p.buttons[k] = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
-                                   kButtonWidth * k, 0, kButtonWidth, kButtonHeight, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDB_FIRST_PANEL_BUTTON + k)),
-                                   p.instance, nullptr);
+    p.buttons[k] =
+        CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, kButtonWidth * k,
+                        0, kButtonWidth, kButtonHeight, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDB_FIRST_PANEL_BUTTON + k)),
+                        p.instance, nullptr);
   }
 }
 
@@ -184,14 +194,21 @@ void close_program(Program& p) {
 
 void run_command(Program& p, int command) {
   switch (command) {
-    case IDM_EXIT: return close_program(p);
+    case IDM_EXIT:
+      return close_program(p);
     case IDM_ABOUT:
       DialogBoxParamW(p.instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), p.main_window, about_box_proc, 0);
       return;
-    case IDM_FILE_SAVE: file_save(p); return;
-    case IDM_FILE_SAVE_AS: file_save_as(p); return;
-    case IDM_MODEL_ORVELLAN: return switch_model(p, kModelOrvellan);
-    case IDM_MODEL_TARQUINE: return switch_model(p, kModelTarquine);
+    case IDM_FILE_SAVE:
+      file_save(p);
+      return;
+    case IDM_FILE_SAVE_AS:
+      file_save_as(p);
+      return;
+    case IDM_MODEL_ORVELLAN:
+      return switch_model(p, kModelOrvellan);
+    case IDM_MODEL_TARQUINE:
+      return switch_model(p, kModelTarquine);
     case IDM_READ_ALL:
       if (refuse_broadcast(p)) return;
       return;  // the read-all dialog
@@ -202,7 +219,9 @@ void run_command(Program& p, int command) {
       if (p.state.config.interface_set != 0)
         show_box(error_box("インターフェイスをRS-232C/RS-485にしてください。"));
       return;  // the LAN converter dialog
-    default: open_setting_dialog(p, command); return;
+    default:
+      open_setting_dialog(p, command);
+      return;
   }
 }
 
@@ -218,7 +237,8 @@ LRESULT on_create(HWND window, const CREATESTRUCTW& create) {
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CREATE) return on_create(window, *reinterpret_cast<CREATESTRUCTW*>(lparam));
-  if (GetWindowLongPtrW(window, GWLP_USERDATA) == 0) return DefWindowProcW(window, message, wparam, lparam);
+  if (GetWindowLongPtrW(window, GWLP_USERDATA) == 0)
+    return DefWindowProcW(window, message, wparam, lparam);
   Program& p = program_of(window);
   switch (message) {
     case WM_PAINT: {
@@ -227,12 +247,16 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_DRAWITEM: paint_panel_button(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam)); return TRUE;
+    case WM_DRAWITEM:
+      paint_panel_button(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
     case WM_TIMER:
       if (wparam == kReplyTimer) present_reply_outcome(p);
       if (wparam == kHintTimer) update_hover_hint(p);
       return 0;
-    case WM_APP_SERIAL_LINES: handle_serial_lines(p); return 0;
+    case WM_APP_SERIAL_LINES:
+      handle_serial_lines(p);
+      return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
       if (id >= IDB_FIRST_PANEL_BUTTON && id <= IDB_LAST_PANEL_BUTTON)
@@ -241,8 +265,11 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         run_command(p, id);
       return 0;
     }
-    case WM_CLOSE: close_program(p); return 0;
-    default: return DefWindowProcW(window, message, wparam, lparam);
+    case WM_CLOSE:
+      close_program(p);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 
@@ -274,7 +301,9 @@ HWND create_main_window(Program& p) {
 void apply_interface_menu_state(Program& p) {
   HMENU menu = GetMenu(p.main_window);
   const bool serial = p.state.config.serial_interface();
-  auto enable = [menu](int id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+  auto enable = [menu](int id, bool on) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  };
   enable(IDM_SERIAL_SETTINGS, serial);
   enable(IDM_CLIENT_SERVER, !serial);
   enable(IDM_TCP_SETTINGS, !serial);
@@ -282,8 +311,10 @@ void apply_interface_menu_state(Program& p) {
 }
 
 void apply_model_menu_mark(Program& p) {
-  const int selected = p.state.settings.model == kModelOrvellan ? IDM_MODEL_ORVELLAN : IDM_MODEL_TARQUINE;
-  CheckMenuRadioItem(GetMenu(p.main_window), IDM_MODEL_ORVELLAN, IDM_MODEL_TARQUINE, selected, MF_BYCOMMAND);
+  const int selected =
+      p.state.settings.model == kModelOrvellan ? IDM_MODEL_ORVELLAN : IDM_MODEL_TARQUINE;
+  CheckMenuRadioItem(GetMenu(p.main_window), IDM_MODEL_ORVELLAN, IDM_MODEL_TARQUINE, selected,
+                     MF_BYCOMMAND);
 }
 
 void set_main_caption(Program& p) {

@@ -1,6 +1,7 @@
 #include "app/profile_store_win.h"
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <vector>
@@ -35,7 +36,8 @@ std::string WinProfileStore::read(std::string_view section, std::string_view key
   return narrow(buffer.data());
 }
 
-bool WinProfileStore::write(std::string_view section, std::string_view key, std::string_view value) {
+bool WinProfileStore::write(std::string_view section, std::string_view key,
+                            std::string_view value) {
   return WritePrivateProfileStringW(widen(section).c_str(), widen(key).c_str(),
                                     widen(value).c_str(), path_.c_str()) != FALSE;
 }

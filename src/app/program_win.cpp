@@ -4,7 +4,9 @@
 
 namespace orv::win {
 
-void ProgramTransport::serial_write(std::string_view bytes) { program_.serial.write(bytes); }
+void ProgramTransport::serial_write(std::string_view bytes) {
+  program_.serial.write(bytes);
+}
 
 // The TCP/IP branch of dispatch_command. With no connection standing the
 // command cannot leave: the send fails at once and says so.

@@ -65,8 +65,8 @@ BoxSpec condition_box(std::string_view text) {
 
 std::string_view condition_text(int result_code) {
   static constexpr std::array<std::string_view, 8> kTexts{
-      "Menu Display", "Alarm Display",  "Lock Display",   "Mode Error",
-      "Framing Error", "Parity Error", "Over Run Error", "Command Error"};
+      "Menu Display",  "Alarm Display", "Lock Display",   "Mode Error",
+      "Framing Error", "Parity Error",  "Over Run Error", "Command Error"};
   if (result_code < 1 || result_code > 8) return {};
   return kTexts[static_cast<size_t>(result_code - 1)];
 }

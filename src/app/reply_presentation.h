@@ -24,7 +24,7 @@ struct BoxSpec {
   BoxKind kind = BoxKind::none;
   std::string_view text;
   std::string_view caption;
-  bool beep = false;   // the question sound before the box
+  bool beep = false;  // the question sound before the box
   bool icon_error = false;
   bool icon_warning = false;
 };

@@ -19,7 +19,8 @@ std::wstring to_wide(UINT code_page, std::string_view bytes) {
 std::string from_wide(UINT code_page, std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(code_page, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(code_page, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(length), '\0');
   WideCharToMultiByte(code_page, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
   return bytes;
@@ -27,9 +28,17 @@ std::string from_wide(UINT code_page, std::wstring_view text) {
 
 }  // namespace
 
-std::wstring widen(std::string_view utf8) { return to_wide(CP_UTF8, utf8); }
-std::string narrow(std::wstring_view text) { return from_wide(CP_UTF8, text); }
-std::wstring from_shift_jis(std::string_view bytes) { return to_wide(kShiftJis, bytes); }
-std::string to_shift_jis(std::wstring_view text) { return from_wide(kShiftJis, text); }
+std::wstring widen(std::string_view utf8) {
+  return to_wide(CP_UTF8, utf8);
+}
+std::string narrow(std::wstring_view text) {
+  return from_wide(CP_UTF8, text);
+}
+std::wstring from_shift_jis(std::string_view bytes) {
+  return to_wide(kShiftJis, bytes);
+}
+std::string to_shift_jis(std::wstring_view text) {
+  return from_wide(kShiftJis, text);
+}
 
 }  // namespace orv::win

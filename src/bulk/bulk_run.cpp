@@ -10,6 +10,8 @@ BulkTick next_bulk_tick(const ReplyWaitState& reply) {
   return BulkTick::send;
 }
 
-int bulk_percent(int step, int steps) { return steps > 0 ? step * 100 / steps : 0; }
+int bulk_percent(int step, int steps) {
+  return steps > 0 ? step * 100 / steps : 0;
+}
 
 }  // namespace orv

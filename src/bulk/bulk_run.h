@@ -24,8 +24,8 @@ int bulk_percent(int step, int steps);
 // One step of a bulk run: the command and what it carries, for messages.
 struct BulkStep {
   Command command;
-  std::string label;             // "title ch.02", "pattern OP05", ...
-  bool title_unsendable = false; // the title failed the JIS check: warn before "Command Error"
+  std::string label;              // "title ch.02", "pattern OP05", ...
+  bool title_unsendable = false;  // the title failed the JIS check: warn before "Command Error"
 };
 
 }  // namespace orv

@@ -6,11 +6,15 @@
 namespace orv {
 namespace {
 
-int skipped_inputs(int inputCount) { return 64 - inputCount; }
+int skipped_inputs(int inputCount) {
+  return 64 - inputCount;
+}
 
 }  // namespace
 
-int read_all_step_count(int inputCount) { return 207 - skipped_inputs(inputCount); }
+int read_all_step_count(int inputCount) {
+  return 207 - skipped_inputs(inputCount);
+}
 
 BulkStep read_all_step(int s, int inputCount) {
   const int skip = skipped_inputs(inputCount);
@@ -25,17 +29,28 @@ BulkStep read_all_step(int s, int inputCount) {
   if (s >= 134 && s <= 197 - skip)
     return {build_read_title(s - 134), "title ch." + decimal_text(s - 133, 2)};
   switch (s + skip) {
-    case 198: return {build_read_title_display_input(), "title display, inputs"};
-    case 199: return {build_read_title_display_output(), "title display, outputs"};
-    case 200: return {build_read_title_position(), "title position"};
-    case 201: return {build_read_font_size(), "font size"};
-    case 202: return {build_read_title_offset_top(), "top title offset"};
-    case 203: return {build_read_title_offset_bottom(), "bottom title offset"};
-    case 204: return {build_read_password_on_button(), "password on button operation"};
-    case 205: return {build_read_password_on_menu(), "password on menu operation"};
-    case 206: return {build_read_password(), "password"};
-    case 207: return {build_read_video_output(), "video output"};
-    default: return {Command::refused(), "step " + std::to_string(s) + " (no such step)"};
+    case 198:
+      return {build_read_title_display_input(), "title display, inputs"};
+    case 199:
+      return {build_read_title_display_output(), "title display, outputs"};
+    case 200:
+      return {build_read_title_position(), "title position"};
+    case 201:
+      return {build_read_font_size(), "font size"};
+    case 202:
+      return {build_read_title_offset_top(), "top title offset"};
+    case 203:
+      return {build_read_title_offset_bottom(), "bottom title offset"};
+    case 204:
+      return {build_read_password_on_button(), "password on button operation"};
+    case 205:
+      return {build_read_password_on_menu(), "password on menu operation"};
+    case 206:
+      return {build_read_password(), "password"};
+    case 207:
+      return {build_read_video_output(), "video output"};
+    default:
+      return {Command::refused(), "step " + std::to_string(s) + " (no such step)"};
   }
 }
 

@@ -9,7 +9,9 @@
 namespace orv {
 namespace {
 
-int skipped_inputs(int inputCount) { return 64 - inputCount; }
+int skipped_inputs(int inputCount) {
+  return 64 - inputCount;
+}
 
 std::span<const int> inputs_of(const std::array<int, kMaxInputs>& values, int inputCount) {
   return std::span<const int>(values.data(), static_cast<size_t>(inputCount));
@@ -31,7 +33,9 @@ BulkStep title_step(int channel, const DeviceSettings& s) {
 
 }  // namespace
 
-int set_all_step_count(int inputCount) { return 208 - skipped_inputs(inputCount); }
+int set_all_step_count(int inputCount) {
+  return 208 - skipped_inputs(inputCount);
+}
 
 BulkStep set_all_step(int s, const DeviceSettings& d) {
   const int skip = skipped_inputs(d.inputCount);
@@ -57,17 +61,26 @@ BulkStep set_all_step(int s, const DeviceSettings& d) {
     case 199:
       return {build_all_title_display_input(inputs_of(d.titleDisplayInput, inputs)),
               "title display, inputs"};
-    case 200: return {build_all_title_display_output(d.titleDisplayOutput), "title display, outputs"};
+    case 200:
+      return {build_all_title_display_output(d.titleDisplayOutput), "title display, outputs"};
     case 201:
       return {build_all_title_position(inputs_of(d.titlePosition, inputs)), "title position"};
-    case 202: return {build_all_font_size(inputs_of(d.fontSize, inputs)), "font size"};
-    case 203: return {build_title_offset_top(d.titleOffsetTop), "top title offset"};
-    case 204: return {build_title_offset_bottom(d.titleOffsetBottom), "bottom title offset"};
-    case 205: return {build_password_on_button(d.passwordOnButton), "password on button operation"};
-    case 206: return {build_password_on_menu(d.passwordOnMenu), "password on menu operation"};
-    case 207: return {build_password(buffer_text(d.password)), "password"};
-    case 208: return {build_all_video_output(d.videoOutput), "video output"};
-    default: return {Command::refused(), "step " + std::to_string(s) + " (no such step)"};
+    case 202:
+      return {build_all_font_size(inputs_of(d.fontSize, inputs)), "font size"};
+    case 203:
+      return {build_title_offset_top(d.titleOffsetTop), "top title offset"};
+    case 204:
+      return {build_title_offset_bottom(d.titleOffsetBottom), "bottom title offset"};
+    case 205:
+      return {build_password_on_button(d.passwordOnButton), "password on button operation"};
+    case 206:
+      return {build_password_on_menu(d.passwordOnMenu), "password on menu operation"};
+    case 207:
+      return {build_password(buffer_text(d.password)), "password"};
+    case 208:
+      return {build_all_video_output(d.videoOutput), "video output"};
+    default:
+      return {Command::refused(), "step " + std::to_string(s) + " (no such step)"};
   }
 }
 

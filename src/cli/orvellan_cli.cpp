@@ -61,9 +61,12 @@ std::optional<std::string> parse_options(int argc, char** argv, Options& options
     } else if (arg == "--model") {
       if (i + 1 >= argc) return "--model needs orvellan or tarquine";
       const std::string model = argv[++i];
-      if (model == "orvellan") options.model = kModelOrvellan;
-      else if (model == "tarquine") options.model = kModelTarquine;
-      else return "unknown model \"" + model + "\" (orvellan or tarquine)";
+      if (model == "orvellan")
+        options.model = kModelOrvellan;
+      else if (model == "tarquine")
+        options.model = kModelTarquine;
+      else
+        return "unknown model \"" + model + "\" (orvellan or tarquine)";
     } else if (arg.rfind("--", 0) == 0) {
       return "unknown option " + arg;
     } else {
@@ -88,7 +91,9 @@ bool load(const std::string& file, int model, DeviceSettings& settings, std::str
   return false;
 }
 
-void write_line(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void write_line(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 int set_all(const Options& options) {
   if (options.words.size() != 3) return fail("commands set-all needs one settings file");
@@ -138,10 +143,14 @@ int main(int argc, char** argv) {
   const bool commands = !w.empty() && w[0] == "commands";
   const std::string which = commands && w.size() > 1 ? w[1] : "";
   if (options.help) {
-    if (which == "set-all") std::cout << kSetAllHelp;
-    else if (which == "read-all") std::cout << kReadAllHelp;
-    else if (!w.empty() && w[0] == "check") std::cout << kCheckHelp;
-    else std::cout << kUsage;
+    if (which == "set-all")
+      std::cout << kSetAllHelp;
+    else if (which == "read-all")
+      std::cout << kReadAllHelp;
+    else if (!w.empty() && w[0] == "check")
+      std::cout << kCheckHelp;
+    else
+      std::cout << kUsage;
     return 0;
   }
   if (commands && which == "set-all") return set_all(options);

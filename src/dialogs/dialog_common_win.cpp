@@ -32,7 +32,8 @@ void set_control_text(HWND dialog, int control_id, const char* utf8) {
 
 void fill_slave_address_list(Program& p, HWND dialog, int list_id) {
   std::vector<std::string> items;
-  for (int address = 0; address < kBroadcastAddress; ++address) items.push_back(decimal_text(address, 2));
+  for (int address = 0; address < kBroadcastAddress; ++address)
+    items.push_back(decimal_text(address, 2));
   items.push_back("Broadcast");
   fill_list(dialog, list_id, items, p.state.slaveAddress);
 }
@@ -46,7 +47,9 @@ void take_slave_address(Program& p, HWND dialog, int list_id) {
   if (selected >= 0 && selected < kSlaveAddressItems) p.state.slaveAddress = selected;
 }
 
-void begin_dialog(Program& p, HWND dialog) { p.state.current_dialog = dialog; }
+void begin_dialog(Program& p, HWND dialog) {
+  p.state.current_dialog = dialog;
+}
 
 void end_dialog(Program& p, HWND dialog, INT_PTR result) {
   reset_reply_state(p.state.reply);

@@ -23,50 +23,85 @@ int page_of_item(PerChannelMember member, int item) {
 }  // namespace
 
 const MemberSpec& member_spec(PerChannelMember member) {
-  static const MemberSpec kDateTimeIn{"日付・時刻表示（入力側）  ", "入力チャンネル", "表示", "同表示",
-                                      kOffOn, 1, ChannelSide::input};
-  static const MemberSpec kDateTimeOut{"日付・時刻表示（出力側）  ", "出力チャンネル", "表示", "同表示",
-                                       kOffOn, 1, ChannelSide::output};
-  static const MemberSpec kTitleIn{"タイトル表示 （入力側） ", "入力チャンネル", "表示", "同表示",
-                                   kOffOn, 1, ChannelSide::input};
-  static const MemberSpec kTitleOut{"タイトル表示 (出力側) ", "出力チャンネル", "表示", "同表示",
-                                    kOffOn, 1, ChannelSide::output};
-  static const MemberSpec kPosition{"タイトル位置  ", "入力チャンネル", "表示位置", "同表示位置",
-                                    {"BOTTOM", "TOP"}, 0, ChannelSide::input};
-  static const MemberSpec kFontSize{"フォントサイズ  ", "入力チャンネル", "表示サイズ", "同表示サイズ",
-                                    {"LARGE", "MEDIUM", "SMALL"}, 1, ChannelSide::input};
-  static const MemberSpec kVideo{"映像出力  ", "出力チャンネル", "映像出力", "同映像出力",
-                                 kOffOn, 1, ChannelSide::video_output};
+  static const MemberSpec kDateTimeIn{"日付・時刻表示（入力側）  ",
+                                      "入力チャンネル",
+                                      "表示",
+                                      "同表示",
+                                      kOffOn,
+                                      1,
+                                      ChannelSide::input};
+  static const MemberSpec kDateTimeOut{
+      "日付・時刻表示（出力側）  ", "出力チャンネル", "表示", "同表示", kOffOn, 1,
+      ChannelSide::output};
+  static const MemberSpec kTitleIn{
+      "タイトル表示 （入力側） ", "入力チャンネル", "表示", "同表示", kOffOn, 1,
+      ChannelSide::input};
+  static const MemberSpec kTitleOut{
+      "タイトル表示 (出力側) ", "出力チャンネル", "表示", "同表示", kOffOn, 1, ChannelSide::output};
+  static const MemberSpec kPosition{"タイトル位置  ",  "入力チャンネル",  "表示位置",
+                                    "同表示位置",      {"BOTTOM", "TOP"}, 0,
+                                    ChannelSide::input};
+  static const MemberSpec kFontSize{"フォントサイズ  ",
+                                    "入力チャンネル",
+                                    "表示サイズ",
+                                    "同表示サイズ",
+                                    {"LARGE", "MEDIUM", "SMALL"},
+                                    1,
+                                    ChannelSide::input};
+  static const MemberSpec kVideo{"映像出力  ",
+                                 "出力チャンネル",
+                                 "映像出力",
+                                 "同映像出力",
+                                 kOffOn,
+                                 1,
+                                 ChannelSide::video_output};
   switch (member) {
-    case PerChannelMember::date_time_display_input: return kDateTimeIn;
-    case PerChannelMember::date_time_display_output: return kDateTimeOut;
-    case PerChannelMember::title_display_input: return kTitleIn;
-    case PerChannelMember::title_display_output: return kTitleOut;
-    case PerChannelMember::title_position: return kPosition;
-    case PerChannelMember::font_size: return kFontSize;
-    case PerChannelMember::video_output: break;
+    case PerChannelMember::date_time_display_input:
+      return kDateTimeIn;
+    case PerChannelMember::date_time_display_output:
+      return kDateTimeOut;
+    case PerChannelMember::title_display_input:
+      return kTitleIn;
+    case PerChannelMember::title_display_output:
+      return kTitleOut;
+    case PerChannelMember::title_position:
+      return kPosition;
+    case PerChannelMember::font_size:
+      return kFontSize;
+    case PerChannelMember::video_output:
+      break;
   }
   return kVideo;
 }
 
 std::span<int> member_values(DeviceSettings& s, PerChannelMember member) {
   switch (member) {
-    case PerChannelMember::date_time_display_input: return s.dateTimeDisplayInput;
-    case PerChannelMember::date_time_display_output: return s.dateTimeDisplayOutput;
-    case PerChannelMember::title_display_input: return s.titleDisplayInput;
-    case PerChannelMember::title_display_output: return s.titleDisplayOutput;
-    case PerChannelMember::title_position: return s.titlePosition;
-    case PerChannelMember::font_size: return s.fontSize;
-    case PerChannelMember::video_output: break;
+    case PerChannelMember::date_time_display_input:
+      return s.dateTimeDisplayInput;
+    case PerChannelMember::date_time_display_output:
+      return s.dateTimeDisplayOutput;
+    case PerChannelMember::title_display_input:
+      return s.titleDisplayInput;
+    case PerChannelMember::title_display_output:
+      return s.titleDisplayOutput;
+    case PerChannelMember::title_position:
+      return s.titlePosition;
+    case PerChannelMember::font_size:
+      return s.fontSize;
+    case PerChannelMember::video_output:
+      break;
   }
   return s.videoOutput;
 }
 
 int listed_channels(PerChannelMember member, int inputCount) {
   switch (member_spec(member).side) {
-    case ChannelSide::input: return inputCount;
-    case ChannelSide::output: return kOutputCount;
-    case ChannelSide::video_output: break;
+    case ChannelSide::input:
+      return inputCount;
+    case ChannelSide::output:
+      return kOutputCount;
+    case ChannelSide::video_output:
+      break;
   }
   return kOutputCount - 1;
 }
@@ -84,9 +119,12 @@ std::vector<std::string> channel_items(PerChannelMember member, int inputCount) 
 
 ChannelSelection& selection_for(AppState& state, PerChannelMember member) {
   switch (member_spec(member).side) {
-    case ChannelSide::input: return state.inputChannel;
-    case ChannelSide::output: return state.outputChannel;
-    case ChannelSide::video_output: break;
+    case ChannelSide::input:
+      return state.inputChannel;
+    case ChannelSide::output:
+      return state.outputChannel;
+    case ChannelSide::video_output:
+      break;
   }
   return state.videoOutputChannel;
 }
@@ -126,7 +164,8 @@ void store_same_value(AppState& state, PerChannelMember member, int value) {
   std::span<int> values = member_values(state.settings, member);
   const int first = member_spec(member).side == ChannelSide::video_output ? 1 : 0;
   const int count = side_channels(member, state.settings.inputCount);
-  for (int channel = first; channel < count; ++channel) values[static_cast<size_t>(channel)] = value;
+  for (int channel = first; channel < count; ++channel)
+    values[static_cast<size_t>(channel)] = value;
   state.settings.settingsDirty = 1;
 }
 
@@ -135,38 +174,57 @@ Command per_channel_command(AppState& state, PerChannelMember member) {
   const int channel = channel_of_item(member, item);
   const int value = member_values(state.settings, member)[static_cast<size_t>(channel)];
   switch (member) {
-    case PerChannelMember::date_time_display_input: return build_date_time_display_input(channel, value);
-    case PerChannelMember::date_time_display_output: return build_date_time_display_output(channel, value);
-    case PerChannelMember::title_display_input: return build_title_display_input(channel, value);
-    case PerChannelMember::title_display_output: return build_title_display_output(channel, value);
-    case PerChannelMember::title_position: return build_title_position(channel, value);
-    case PerChannelMember::font_size: return build_font_size(channel, value);
-    case PerChannelMember::video_output: break;
+    case PerChannelMember::date_time_display_input:
+      return build_date_time_display_input(channel, value);
+    case PerChannelMember::date_time_display_output:
+      return build_date_time_display_output(channel, value);
+    case PerChannelMember::title_display_input:
+      return build_title_display_input(channel, value);
+    case PerChannelMember::title_display_output:
+      return build_title_display_output(channel, value);
+    case PerChannelMember::title_position:
+      return build_title_position(channel, value);
+    case PerChannelMember::font_size:
+      return build_font_size(channel, value);
+    case PerChannelMember::video_output:
+      break;
   }
   return build_video_output(item, value);
 }
 
 Command all_channel_command(AppState& state, PerChannelMember member) {
   const std::span<const int> values =
-      member_values(state.settings, member).first(static_cast<size_t>(side_channels(member, state.settings.inputCount)));
+      member_values(state.settings, member)
+          .first(static_cast<size_t>(side_channels(member, state.settings.inputCount)));
   switch (member) {
-    case PerChannelMember::date_time_display_input: return build_all_date_time_display_input(values);
-    case PerChannelMember::date_time_display_output: return build_all_date_time_display_output(values);
-    case PerChannelMember::title_display_input: return build_all_title_display_input(values);
-    case PerChannelMember::title_display_output: return build_all_title_display_output(values);
-    case PerChannelMember::title_position: return build_all_title_position(values);
-    case PerChannelMember::font_size: return build_all_font_size(values);
-    case PerChannelMember::video_output: break;
+    case PerChannelMember::date_time_display_input:
+      return build_all_date_time_display_input(values);
+    case PerChannelMember::date_time_display_output:
+      return build_all_date_time_display_output(values);
+    case PerChannelMember::title_display_input:
+      return build_all_title_display_input(values);
+    case PerChannelMember::title_display_output:
+      return build_all_title_display_output(values);
+    case PerChannelMember::title_position:
+      return build_all_title_position(values);
+    case PerChannelMember::font_size:
+      return build_all_font_size(values);
+    case PerChannelMember::video_output:
+      break;
   }
   return build_all_video_output(values);
 }
 
 std::string painted_value(PerChannelMember member, int value) {
   switch (member) {
-    case PerChannelMember::title_position: return value == 0 ? "BOTTOM" : "TOP   ";
-    case PerChannelMember::font_size: return value == 0 ? "LARGE " : value == 1 ? "MEDIUM" : "SMALL ";
-    case PerChannelMember::video_output: return value == 0 ? "OFF" : "ON ";
-    default: return value == 1 ? "ON " : "OFF";
+    case PerChannelMember::title_position:
+      return value == 0 ? "BOTTOM" : "TOP   ";
+    case PerChannelMember::font_size:
+      return value == 0 ? "LARGE " : value == 1 ? "MEDIUM" : "SMALL ";
+    case PerChannelMember::video_output:
+      return value == 0 ? "OFF" : "ON ";
+    default:
+      return value == 1 ? "ON " : "OFF";
   }
 }
 
@@ -178,9 +236,10 @@ PaintedTable painted_table(AppState& state, PerChannelMember member) {
     const int channel = page * kChannelsPerPage + i;
     const int column = i / kRowsPerColumn;
     const int row = i % kRowsPerColumn;
-    table.entries.push_back(PaintedEntry{35 + 175 * column, 95 + 175 * column, 40 + 25 * row,
-                                         "ch." + decimal_text(channel + 1, 2) + " =",
-                                         painted_value(member, values[static_cast<size_t>(channel)])});
+    table.entries.push_back(
+        PaintedEntry{35 + 175 * column, 95 + 175 * column, 40 + 25 * row,
+                     "ch." + decimal_text(channel + 1, 2) + " =",
+                     painted_value(member, values[static_cast<size_t>(channel)])});
   }
   table.fixed_mark = member == PerChannelMember::video_output;
   return table;

@@ -26,21 +26,23 @@ enum class PerChannelMember {
 enum class ChannelSide { input, output, video_output };
 
 struct MemberSpec {
-  const char* title;             // window title, followed by settingsFilePath
-  const char* channel_label;     // "入力チャンネル" / "出力チャンネル"
-  const char* value_label;       // "表示", "表示位置", "表示サイズ", "映像出力"
-  const char* same_value_label;  // "同表示", …
+  const char* title;                // window title, followed by settingsFilePath
+  const char* channel_label;        // "入力チャンネル" / "出力チャンネル"
+  const char* value_label;          // "表示", "表示位置", "表示サイズ", "映像出力"
+  const char* same_value_label;     // "同表示", …
   std::vector<const char*> values;  // the value list, in the order of the stored values
   int same_value_initial;           // the same-value list's initial item
   ChannelSide side;
 };
 
 const MemberSpec& member_spec(PerChannelMember member);
-inline constexpr PerChannelMember kAllMembers[] = {
-    PerChannelMember::date_time_display_input, PerChannelMember::date_time_display_output,
-    PerChannelMember::title_display_input,     PerChannelMember::title_display_output,
-    PerChannelMember::title_position,          PerChannelMember::font_size,
-    PerChannelMember::video_output};
+inline constexpr PerChannelMember kAllMembers[] = {PerChannelMember::date_time_display_input,
+                                                   PerChannelMember::date_time_display_output,
+                                                   PerChannelMember::title_display_input,
+                                                   PerChannelMember::title_display_output,
+                                                   PerChannelMember::title_position,
+                                                   PerChannelMember::font_size,
+                                                   PerChannelMember::video_output};
 
 // The member's array in DeviceSettings.
 std::span<int> member_values(DeviceSettings& settings, PerChannelMember member);

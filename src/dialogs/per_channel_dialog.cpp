@@ -61,7 +61,9 @@ void on_paint(PerChannelDialog& d, HWND dialog) {
   EndPaint(dialog, &paint);
 }
 
-void repaint(HWND dialog) { InvalidateRect(dialog, nullptr, FALSE); }
+void repaint(HWND dialog) {
+  InvalidateRect(dialog, nullptr, FALSE);
+}
 
 void on_channel_chosen(PerChannelDialog& d, HWND dialog) {
   if (choose_channel(d.state(), d.member, selected_item(dialog, IDC_CHANNEL_LIST))) repaint(dialog);
@@ -103,9 +105,12 @@ void on_command(PerChannelDialog& d, HWND dialog, int id, int notification) {
       if (id == IDC_SAME_VALUE_LIST) on_same_value_chosen(d, dialog);
       if (id == IDC_SLAVE_LIST) take_slave_address(d.program, dialog, IDC_SLAVE_LIST);
       return;
-    case IDB_SET: return send_unless_waiting(d, [&] { return per_channel_command(d.state(), d.member); });
-    case IDB_SET_ALL: return send_unless_waiting(d, [&] { return all_channel_command(d.state(), d.member); });
-    default: end_dialog(d.program, dialog, id);  // Close, and Enter and Escape alike
+    case IDB_SET:
+      return send_unless_waiting(d, [&] { return per_channel_command(d.state(), d.member); });
+    case IDB_SET_ALL:
+      return send_unless_waiting(d, [&] { return all_channel_command(d.state(), d.member); });
+    default:
+      end_dialog(d.program, dialog, id);  // Close, and Enter and Escape alike
   }
 }
 
@@ -118,10 +123,17 @@ INT_PTR CALLBACK per_channel_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
   auto* d = reinterpret_cast<PerChannelDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (!d) return FALSE;
   switch (message) {
-    case WM_PAINT: on_paint(*d, dialog); return TRUE;
-    case WM_COMMAND: on_command(*d, dialog, LOWORD(wparam), HIWORD(wparam)); return TRUE;
-    case WM_CLOSE: end_dialog(d->program, dialog, IDCANCEL); return TRUE;
-    default: return FALSE;
+    case WM_PAINT:
+      on_paint(*d, dialog);
+      return TRUE;
+    case WM_COMMAND:
+      on_command(*d, dialog, LOWORD(wparam), HIWORD(wparam));
+      return TRUE;
+    case WM_CLOSE:
+      end_dialog(d->program, dialog, IDCANCEL);
+      return TRUE;
+    default:
+      return FALSE;
   }
 }
 

@@ -176,7 +176,8 @@ void SerialLink::read_available() {
     char chunk[kReadChunk];
     DWORD got = 0;
     ResetEvent(read_request_.hEvent);
-    if (!ReadFile(port_, chunk, std::min<DWORD>(status.cbInQue, kReadChunk), &got, &read_request_)) {
+    if (!ReadFile(port_, chunk, std::min<DWORD>(status.cbInQue, kReadChunk), &got,
+                  &read_request_)) {
       if (GetLastError() != ERROR_IO_PENDING ||
           !GetOverlappedResult(port_, &read_request_, &got, TRUE)) {
         clear_port_errors();
@@ -203,7 +204,8 @@ void SerialLink::deliver(std::vector<std::string> lines) {
   std::lock_guard<std::mutex> lock(lines_mutex_);
   for (std::string& line : lines)
     if (lines_.size() < kMaxWaitingLines) lines_.push_back(std::move(line));
-  if (!wake_posted_ && !lines_.empty()) wake_posted_ = PostMessageW(notify_, WM_APP_SERIAL_LINES, 0, 0) != FALSE;
+  if (!wake_posted_ && !lines_.empty())
+    wake_posted_ = PostMessageW(notify_, WM_APP_SERIAL_LINES, 0, 0) != FALSE;
 }
 
 }  // namespace orv::win

@@ -26,7 +26,9 @@ Command numbered(std::string template_text, size_t offset, int value, int width)
   return Command::line(std::move(template_text));
 }
 
-bool is_channel(int index, int count) { return index >= 0 && index < count; }
+bool is_channel(int index, int count) {
+  return index >= 0 && index < count;
+}
 
 // "TSI00OF": two-digit channel at `offset`, "ON"/"OF" after it.
 Command on_off_channel(const char* template_text, size_t offset, int channel_number, int value) {
@@ -45,10 +47,16 @@ Command all_channels(const char* prefix, std::span<const int> values, LetterOf l
   return Command::line(line + "\r\n");
 }
 
-char on_off_letter(int value) { return value == 1 ? 'N' : 'F'; }
-char nonzero_on_letter(int value) { return value != 0 ? 'N' : 'F'; }
+char on_off_letter(int value) {
+  return value == 1 ? 'N' : 'F';
+}
+char nonzero_on_letter(int value) {
+  return value != 0 ? 'N' : 'F';
+}
 
-bool is_pattern(int pattern) { return pattern >= 0 && pattern < kPatternCount; }
+bool is_pattern(int pattern) {
+  return pattern >= 0 && pattern < kPatternCount;
+}
 
 // Appends the three-character source entries of a layout row.
 bool append_entries(std::string& line, const LayoutRow& row, int inputCount) {
@@ -116,7 +124,9 @@ Command build_pattern(int pattern, const LayoutRow& row, int inputCount) {
   return Command::line(line + "\r\n");
 }
 
-Command build_read_pattern_in_force() { return Command::line("ROP\r\n"); }
+Command build_read_pattern_in_force() {
+  return Command::line("ROP\r\n");
+}
 
 Command build_read_pattern(int pattern) {
   if (!is_pattern(pattern)) return Command::refused();
@@ -150,7 +160,9 @@ Command build_read_switching_pattern(int pattern) {
 
 // --- Date and time ------------------------------------------------------------
 
-Command build_set_year(int year) { return numbered("DSY00\r\n", 3, year, 2); }
+Command build_set_year(int year) {
+  return numbered("DSY00\r\n", 3, year, 2);
+}
 
 Command build_set_month(int month) {
   if (month < 1 || month > 12) return Command::refused(Refusal::silent);
@@ -177,7 +189,9 @@ Command build_set_second(int second) {
   return numbered("TSS00\r\n", 3, second, 2);
 }
 
-Command build_thirty_second_correction() { return Command::line("TSA\r\n"); }
+Command build_thirty_second_correction() {
+  return Command::line("TSA\r\n");
+}
 
 Command build_date_time_range(int range) {
   if (range < 0 || range > 7) return Command::refused();
@@ -192,8 +206,12 @@ Command build_date_time_size(int size) {
   return Command::line(std::move(line));
 }
 
-Command build_read_date_time_range() { return Command::line("RTSDR\r\n"); }
-Command build_read_date_time_size() { return Command::line("RTSDS\r\n"); }
+Command build_read_date_time_range() {
+  return Command::line("RTSDR\r\n");
+}
+Command build_read_date_time_size() {
+  return Command::line("RTSDS\r\n");
+}
 
 // --- Per-channel switches -------------------------------------------------------
 
@@ -264,13 +282,27 @@ Command build_all_video_output(std::span<const int> values) {
   return all_channels("OE", values, nonzero_on_letter);
 }
 
-Command build_read_date_time_display_input() { return Command::line("RTSI\r\n"); }
-Command build_read_date_time_display_output() { return Command::line("RTSO\r\n"); }
-Command build_read_title_display_input() { return Command::line("RCTI\r\n"); }
-Command build_read_title_display_output() { return Command::line("RCTO\r\n"); }
-Command build_read_title_position() { return Command::line("RCTPI\r\n"); }
-Command build_read_font_size() { return Command::line("RCTSI\r\n"); }
-Command build_read_video_output() { return Command::line("ROE\r\n"); }
+Command build_read_date_time_display_input() {
+  return Command::line("RTSI\r\n");
+}
+Command build_read_date_time_display_output() {
+  return Command::line("RTSO\r\n");
+}
+Command build_read_title_display_input() {
+  return Command::line("RCTI\r\n");
+}
+Command build_read_title_display_output() {
+  return Command::line("RCTO\r\n");
+}
+Command build_read_title_position() {
+  return Command::line("RCTPI\r\n");
+}
+Command build_read_font_size() {
+  return Command::line("RCTSI\r\n");
+}
+Command build_read_video_output() {
+  return Command::line("ROE\r\n");
+}
 
 // --- Titles -------------------------------------------------------------------
 
@@ -282,21 +314,33 @@ Command build_title(int channel, const std::array<std::uint16_t, 28>& jis_codes)
   return Command::line(line + "\r\n");
 }
 
-Command build_title_offset_top(int offset) { return numbered("CTAT00\r\n", 4, offset + 1, 2); }
-Command build_title_offset_bottom(int offset) { return numbered("CTAB00\r\n", 4, offset + 1, 2); }
+Command build_title_offset_top(int offset) {
+  return numbered("CTAT00\r\n", 4, offset + 1, 2);
+}
+Command build_title_offset_bottom(int offset) {
+  return numbered("CTAB00\r\n", 4, offset + 1, 2);
+}
 
 Command build_read_title(int channel) {
   if (!is_channel(channel, kMaxInputs)) return Command::refused();
   return numbered("RCT00\r\n", 3, channel + 1, 2);
 }
 
-Command build_read_title_offset_top() { return Command::line("RCTAT\r\n"); }
-Command build_read_title_offset_bottom() { return Command::line("RCTAB\r\n"); }
+Command build_read_title_offset_top() {
+  return Command::line("RCTAT\r\n");
+}
+Command build_read_title_offset_bottom() {
+  return Command::line("RCTAB\r\n");
+}
 
 // --- Password -----------------------------------------------------------------
 
-Command build_password_on_button(int on) { return flag_at("POOF\r\n", 3, on); }
-Command build_password_on_menu(int on) { return flag_at("PMOF\r\n", 3, on); }
+Command build_password_on_button(int on) {
+  return flag_at("POOF\r\n", 3, on);
+}
+Command build_password_on_menu(int on) {
+  return flag_at("PMOF\r\n", 3, on);
+}
 
 Command build_password(std::string_view password) {
   if (password.size() < 6 || !is_decimal_digits(password.substr(0, 6))) return Command::refused();
@@ -305,9 +349,15 @@ Command build_password(std::string_view password) {
   return Command::line(std::move(line));
 }
 
-Command build_read_password_on_button() { return Command::line("RPO\r\n"); }
-Command build_read_password_on_menu() { return Command::line("RPM\r\n"); }
-Command build_read_password() { return Command::line("RPN\r\n"); }
+Command build_read_password_on_button() {
+  return Command::line("RPO\r\n");
+}
+Command build_read_password_on_menu() {
+  return Command::line("RPM\r\n");
+}
+Command build_read_password() {
+  return Command::line("RPN\r\n");
+}
 
 // --- External characters --------------------------------------------------------
 
@@ -321,7 +371,8 @@ Command build_register_glyph(GlyphSize size, int registration,
   line[2] = info.letter;
   put_decimal(line, 3, registration + 1, 3);
   line.resize(6 + 2 * static_cast<size_t>(info.bitmap_bytes));
-  for (int i = 0; i < info.bitmap_bytes; ++i) put_hex(line, 6 + 2 * static_cast<size_t>(i), bitmap[i], 2);
+  for (int i = 0; i < info.bitmap_bytes; ++i)
+    put_hex(line, 6 + 2 * static_cast<size_t>(i), bitmap[i], 2);
   return Command::line(line + "\r\n");
 }
 
@@ -351,8 +402,12 @@ Command build_insert_glyph(int registration, int channel, int position) {
 
 // --- Status ---------------------------------------------------------------------
 
-Command build_read_output_selection() { return Command::line("ROS\r\n"); }
-Command build_read_output_state() { return Command::line("ROCD\r\n"); }
+Command build_read_output_selection() {
+  return Command::line("ROS\r\n");
+}
+Command build_read_output_state() {
+  return Command::line("ROCD\r\n");
+}
 
 // --- LAN converter --------------------------------------------------------------
 
@@ -365,8 +420,12 @@ Command build_converter_gateway_address(const Octets& o) {
 Command build_converter_active_address(const Octets& o) {
   return octet_address("EAA000.000.000.000\r\n", o);
 }
-Command build_converter_connection_try(int on) { return flag_at("ECTOF\r\n", 4, on); }
-Command build_converter_keep_alive(int on) { return flag_at("EKAOF\r\n", 4, on); }
+Command build_converter_connection_try(int on) {
+  return flag_at("ECTOF\r\n", 4, on);
+}
+Command build_converter_keep_alive(int on) {
+  return flag_at("EKAOF\r\n", 4, on);
+}
 
 Command build_converter_port_number(std::string_view port) {
   if (port.size() < 5) return Command::refused();

@@ -18,17 +18,17 @@ namespace orv {
 
 // --- Screen display patterns -------------------------------------------------
 Command build_switch_pattern(int pattern);  // OP01..OP64, OPFR for FREE
-Command build_free_layout_output(int output, int code, int inputCount);   // O05I12
-Command build_free_layout(const LayoutRow& row, int inputCount);          // OS + 32 entries
+Command build_free_layout_output(int output, int code, int inputCount);           // O05I12
+Command build_free_layout(const LayoutRow& row, int inputCount);                  // OS + 32 entries
 Command build_pattern_output(int pattern, int output, int code, int inputCount);  // OP0305S02
 Command build_pattern(int pattern, const LayoutRow& row, int inputCount);  // OP01 + 32 entries
 Command build_read_pattern_in_force();                                     // ROP
 Command build_read_pattern(int pattern);                                   // ROP01
 
 // --- Automatic switching patterns -------------------------------------------
-Command build_dwell_time(int pattern, int input, int seconds);            // SP030510
+Command build_dwell_time(int pattern, int input, int seconds);  // SP030510
 Command build_switching_pattern(int pattern, const DwellRow& row, int inputCount);
-Command build_read_switching_pattern(int pattern);                         // RSP01
+Command build_read_switching_pattern(int pattern);  // RSP01
 
 // --- Date and time ------------------------------------------------------------
 Command build_set_year(int year);      // 0..99 (year - 2000)
@@ -73,15 +73,15 @@ Command build_read_video_output();
 
 // --- Titles -------------------------------------------------------------------
 Command build_title(int channel, const std::array<std::uint16_t, 28>& jis_codes);  // CT01...
-Command build_title_offset_top(int offset);     // CTAT01..CTAT16
-Command build_title_offset_bottom(int offset);  // CTAB01..CTAB16
-Command build_read_title(int channel);          // RCT01
+Command build_title_offset_top(int offset);                                        // CTAT01..CTAT16
+Command build_title_offset_bottom(int offset);                                     // CTAB01..CTAB16
+Command build_read_title(int channel);                                             // RCT01
 Command build_read_title_offset_top();
 Command build_read_title_offset_bottom();
 
 // --- Password -----------------------------------------------------------------
-Command build_password_on_button(int on);  // POON / POOF
-Command build_password_on_menu(int on);    // PMON / PMOF
+Command build_password_on_button(int on);           // POON / POOF
+Command build_password_on_menu(int on);             // PMON / PMOF
 Command build_password(std::string_view password);  // PN + six digits
 Command build_read_password_on_button();
 Command build_read_password_on_menu();
@@ -89,10 +89,10 @@ Command build_read_password();
 
 // --- External characters --------------------------------------------------------
 Command build_register_glyph(GlyphSize size, int registration,
-                             std::span<const std::uint8_t> bitmap);            // GRS001...
-Command build_read_registered_glyph(GlyphSize size, int registration);         // RFBMMA365
-Command build_read_sample_glyph(GlyphSize size, std::uint16_t jis_code);       // RFBML2341
-Command build_insert_glyph(int registration, int channel, int position);       // G005C12I03
+                             std::span<const std::uint8_t> bitmap);       // GRS001...
+Command build_read_registered_glyph(GlyphSize size, int registration);    // RFBMMA365
+Command build_read_sample_glyph(GlyphSize size, std::uint16_t jis_code);  // RFBML2341
+Command build_insert_glyph(int registration, int channel, int position);  // G005C12I03
 
 // --- Status ---------------------------------------------------------------------
 Command build_read_output_selection();  // ROS

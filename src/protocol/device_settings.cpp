@@ -31,7 +31,9 @@ void set_default_titles(DeviceSettings& s) {
 
 }  // namespace
 
-int input_count_of(int model) { return model == kModelOrvellan ? 32 : 64; }
+int input_count_of(int model) {
+  return model == kModelOrvellan ? 32 : 64;
+}
 
 TitleSlot default_title(int channel_index) {
   TitleSlot slot{};
@@ -47,7 +49,9 @@ TitleSlot default_title(int channel_index) {
   return slot;
 }
 
-std::string_view title_text(const TitleSlot& slot) { return buffer_text(slot); }
+std::string_view title_text(const TitleSlot& slot) {
+  return buffer_text(slot);
+}
 
 void set_title(TitleSlot& slot, std::string_view shift_jis) {
   slot.fill('\0');

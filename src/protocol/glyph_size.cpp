@@ -7,19 +7,26 @@ const GlyphSizeInfo& glyph_size_info(GlyphSize size) {
   static const GlyphSizeInfo kMedium{'M', 32, 15, 128, 160, "txm"};
   static const GlyphSizeInfo kSmall{'S', 24, 20, 72, 256, "txs"};
   switch (size) {
-    case GlyphSize::large: return kLarge;
-    case GlyphSize::medium: return kMedium;
-    case GlyphSize::small: break;
+    case GlyphSize::large:
+      return kLarge;
+    case GlyphSize::medium:
+      return kMedium;
+    case GlyphSize::small:
+      break;
   }
   return kSmall;
 }
 
 std::optional<GlyphSize> glyph_size_from_letter(char letter) {
   switch (letter) {
-    case 'L': return GlyphSize::large;
-    case 'M': return GlyphSize::medium;
-    case 'S': return GlyphSize::small;
-    default: return std::nullopt;
+    case 'L':
+      return GlyphSize::large;
+    case 'M':
+      return GlyphSize::medium;
+    case 'S':
+      return GlyphSize::small;
+    default:
+      return std::nullopt;
   }
 }
 

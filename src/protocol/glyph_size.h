@@ -9,11 +9,11 @@ namespace orv {
 enum class GlyphSize { large, medium, small };
 
 struct GlyphSizeInfo {
-  char letter;         // size letter in commands and replies
-  int pixels;          // pixels per side
-  int cell_pixels;     // cell size in the editor grid
-  int bitmap_bytes;    // 288, 128 or 72
-  int registrations;   // registration numbers 001..registrations
+  char letter;            // size letter in commands and replies
+  int pixels;             // pixels per side
+  int cell_pixels;        // cell size in the editor grid
+  int bitmap_bytes;       // 288, 128 or 72
+  int registrations;      // registration numbers 001..registrations
   const char* extension;  // glyph file extension
 };
 

@@ -51,7 +51,8 @@ bool file_save_as(Program& p) {
   dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   if (!GetSaveFileNameW(&dialog)) {
     if (CommDlgExtendedError() != 0) {
-      MessageBoxW(nullptr, L"エラーが発生しました。アプリケーションを終了します。", L"エラー", MB_OK);
+      MessageBoxW(nullptr, L"エラーが発生しました。アプリケーションを終了します。", L"エラー",
+                  MB_OK);
       PostMessageW(p.main_window, WM_CLOSE, 0, 0);
     }
     return false;

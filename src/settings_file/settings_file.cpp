@@ -13,7 +13,7 @@
 namespace orv {
 namespace {
 
-constexpr std::string_view kFileSpace = "\x81\x96";   // "＊"
+constexpr std::string_view kFileSpace = "\x81\x96";         // "＊"
 constexpr std::string_view kIdeographicSpace = "\x81\x40";  // "　"
 constexpr int kTitleCharacters = 28;
 
@@ -69,7 +69,9 @@ char file_safe_byte(char byte) {
   return b <= 0x20 || b == 0x7F ? '_' : byte;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 // Splits the text into white-space separated tokens as "%d" and "%s" read
 // them, keeping the line number of the last token for error messages.
@@ -152,14 +154,13 @@ std::string format_settings_file(const DeviceSettings& settings) {
   convert_sources(copy, source_to_file_form);
   std::string out;
   out.reserve(40000);
-  const GroupVisitor writer{
-      [&](int& value) { out += std::to_string(value) + "\r\n"; },
-      [&](TitleSlot& title) { out += encode_file_title(title) + "\r\n"; },
-      [&](std::array<char, kPasswordBytes>& password) {
-        std::string text(buffer_text(password));
-        for (char& byte : text) byte = file_safe_byte(byte);
-        out += text + "\r\n";
-      }};
+  const GroupVisitor writer{[&](int& value) { out += std::to_string(value) + "\r\n"; },
+                            [&](TitleSlot& title) { out += encode_file_title(title) + "\r\n"; },
+                            [&](std::array<char, kPasswordBytes>& password) {
+                              std::string text(buffer_text(password));
+                              for (char& byte : text) byte = file_safe_byte(byte);
+                              out += text + "\r\n";
+                            }};
   visit_groups(copy, writer);
   return out;
 }

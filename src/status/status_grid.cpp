@@ -51,7 +51,8 @@ bool apply_output_selection_reply(StatusGrid& grid, std::string_view line) {
   grid.previousSwitchingPattern = grid.switchingPattern;
   grid.switchingPattern = patterns;
   for (int k = 0; k < kOutputCount; ++k)
-    if (grid.switchingPattern[k] != grid.previousSwitchingPattern[k]) grid.changedLabels.push_back(k);
+    if (grid.switchingPattern[k] != grid.previousSwitchingPattern[k])
+      grid.changedLabels.push_back(k);
   return true;
 }
 

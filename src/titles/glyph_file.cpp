@@ -5,7 +5,9 @@
 namespace orv {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_blank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 std::string_view first_token(std::string_view text) {
   size_t start = 0;
@@ -30,7 +32,8 @@ bool locate(GlyphSize size, int row, int column, size_t& byte, std::uint8_t& mas
 std::string format_glyph_file(std::span<const std::uint8_t> bitmap, GlyphSize size) {
   const size_t bytes = static_cast<size_t>(glyph_size_info(size).bitmap_bytes);
   std::string text(2 * bytes, '0');
-  for (size_t i = 0; i < bytes && i < bitmap.size(); ++i) format_hex(bitmap[i], &text[2 * i], 2, true);
+  for (size_t i = 0; i < bytes && i < bitmap.size(); ++i)
+    format_hex(bitmap[i], &text[2 * i], 2, true);
   return text + "\r\n";
 }
 

@@ -8,10 +8,16 @@ namespace {
 constexpr char kSpaceLead = '\x81';
 constexpr char kSpaceTrail = '\x40';
 
-bool in_range(int value, int low, int high) { return value >= low && value <= high; }
+bool in_range(int value, int low, int high) {
+  return value >= low && value <= high;
+}
 
-bool is_small_roman_numeral(std::uint16_t s) { return in_range(s, 0xFA40, 0xFA49); }
-bool is_ibm_symbol(std::uint16_t s) { return in_range(s, 0xFA55, 0xFA57); }
+bool is_small_roman_numeral(std::uint16_t s) {
+  return in_range(s, 0xFA40, 0xFA49);
+}
+bool is_ibm_symbol(std::uint16_t s) {
+  return in_range(s, 0xFA55, 0xFA57);
+}
 
 }  // namespace
 

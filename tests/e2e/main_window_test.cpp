@@ -34,7 +34,9 @@ std::wstring status_text(const App& app) {
   return text_of(GetDlgItem(app.main_window(), IDC_STATUS_BAR));
 }
 
-void point_at(int x, int y) { SetCursorPos(x, y); }
+void point_at(int x, int y) {
+  SetCursorPos(x, y);
+}
 
 // Makes the settings changed the way an operator would: a value in a dialog.
 void change_a_setting(const App& app) {
@@ -80,6 +82,23 @@ TEST_F(MainWindow, SizeStyleAndTheThirteenButtons) {
   }
 }
 
+TEST_F(MainWindow, ButtonLooksSunkenWhilePressed) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND button = GetDlgItem(app.main_window(), IDB_FIRST_PANEL_BUTTON + 4);
+  auto corner_brightness = [&] {
+    Sleep(200);
+    const COLORREF c = client_pixel(app.main_window(), 60 * 4 + 1, 1);
+    return GetRValue(c) + GetGValue(c) + GetBValue(c);
+  };
+  const int raised = corner_brightness();
+  SendMessageW(button, BM_SETSTATE, TRUE, 0);
+  const int pressed = corner_brightness();
+  SendMessageW(button, BM_SETSTATE, FALSE, 0);
+  EXPECT_GT(raised, pressed + 100) << "a raised edge is lit at its top left, a sunken one shaded";
+  EXPECT_EQ(corner_brightness(), raised);
+}
+
 TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
   App app;
   ASSERT_TRUE(app.main_window());
@@ -88,7 +107,8 @@ TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
   RECT b{};
   GetWindowRect(GetDlgItem(app.main_window(), 14), &b);
   point_at((b.left + b.right) / 2, (b.top + b.bottom) / 2);
-  EXPECT_TRUE(wait_until([&] { return status_text(app) == kStrips[4].hint; }, 2000)) << status_text(app).size();
+  EXPECT_TRUE(wait_until([&] { return status_text(app) == kStrips[4].hint; }, 2000))
+      << status_text(app).size();
   point_at(b.left, b.bottom - 1);  // the edge counts
   EXPECT_TRUE(wait_until([&] { return status_text(app) == kStrips[4].hint; }, 2000));
   RECT w{};
@@ -108,7 +128,8 @@ TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
   App app;
   ASSERT_TRUE(app.main_window());
   post_command(app.main_window(), IDM_MODEL_TARQUINE);
-  ASSERT_TRUE(wait_until([] { return read_ini().find("select_model=1") != std::string::npos; }, 3000));
+  ASSERT_TRUE(
+      wait_until([] { return read_ini().find("select_model=1") != std::string::npos; }, 3000));
   // The entry already selected writes nothing.
   {
     std::string ini = read_ini();
@@ -125,7 +146,8 @@ TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
   ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
 
   post_command(app.main_window(), IDM_MODEL_ORVELLAN);
-  EXPECT_TRUE(wait_until([] { return read_ini().find("select_model=0") != std::string::npos; }, 3000));
+  EXPECT_TRUE(
+      wait_until([] { return read_ini().find("select_model=0") != std::string::npos; }, 3000));
   dialog = open_dialog(app, IDM_TITLE_POSITION, L"タイトル位置");
   ASSERT_TRUE(dialog);
   EXPECT_EQ(item_count(dialog, IDC_CHANNEL_LIST), 32);

@@ -8,9 +8,9 @@ namespace {
 
 struct MemberCase {
   const char* name;
-  int command;              // menu command
-  int button;               // panel button, or 0
-  std::wstring caption;     // window title, without the file path
+  int command;           // menu command
+  int button;            // panel button, or 0
+  std::wstring caption;  // window title, without the file path
   std::wstring channel_group;
   std::vector<std::wstring> values;
   int same_initial;
@@ -19,29 +19,106 @@ struct MemberCase {
   std::string single_line;  // what the unit receives
   int same_value;
   std::string all_line;
-  std::string read;         // the read command that shows the unit's state
+  std::string read;  // the read command that shows the unit's state
 };
 
-std::string repeat(char letter, int count) { return std::string(static_cast<size_t>(count), letter); }
+std::string repeat(char letter, int count) {
+  return std::string(static_cast<size_t>(count), letter);
+}
 
 const std::vector<MemberCase>& members() {
   static const std::vector<MemberCase> cases{
-      {"date_time_display_input", IDM_DATE_TIME_DISPLAY_INPUT, 13, L"日付・時刻表示（入力側）  ",
-       L"入力チャンネル", {L"OFF", L"ON"}, 1, 4, 0, "TSI05OF\\r\\n", 0, "TSI" + repeat('F', 32) + "\\r\\n",
+      {"date_time_display_input",
+       IDM_DATE_TIME_DISPLAY_INPUT,
+       13,
+       L"日付・時刻表示（入力側）  ",
+       L"入力チャンネル",
+       {L"OFF", L"ON"},
+       1,
+       4,
+       0,
+       "TSI05OF\\r\\n",
+       0,
+       "TSI" + repeat('F', 32) + "\\r\\n",
        "RTSI"},
-      {"date_time_display_output", IDM_DATE_TIME_DISPLAY_OUTPUT, 0, L"日付・時刻表示（出力側）  ",
-       L"出力チャンネル", {L"OFF", L"ON"}, 1, 6, 0, "TSO07OF\\r\\n", 1, "TSO" + repeat('N', 32) + "\\r\\n",
+      {"date_time_display_output",
+       IDM_DATE_TIME_DISPLAY_OUTPUT,
+       0,
+       L"日付・時刻表示（出力側）  ",
+       L"出力チャンネル",
+       {L"OFF", L"ON"},
+       1,
+       6,
+       0,
+       "TSO07OF\\r\\n",
+       1,
+       "TSO" + repeat('N', 32) + "\\r\\n",
        "RTSO"},
-      {"title_display_input", IDM_TITLE_DISPLAY_INPUT, 16, L"タイトル表示 （入力側） ", L"入力チャンネル",
-       {L"OFF", L"ON"}, 1, 11, 0, "CTI12OF\\r\\n", 1, "CTI" + repeat('N', 32) + "\\r\\n", "RCTI"},
-      {"title_display_output", IDM_TITLE_DISPLAY_OUTPUT, 17, L"タイトル表示 (出力側) ", L"出力チャンネル",
-       {L"OFF", L"ON"}, 1, 31, 0, "CTO32OF\\r\\n", 0, "CTO" + repeat('F', 32) + "\\r\\n", "RCTO"},
-      {"title_position", IDM_TITLE_POSITION, 18, L"タイトル位置  ", L"入力チャンネル", {L"BOTTOM", L"TOP"},
-       0, 4, 1, "CTPI05T\\r\\n", 1, "CTPI" + repeat('T', 32) + "\\r\\n", "RCTPI"},
-      {"font_size", IDM_FONT_SIZE, 19, L"フォントサイズ  ", L"入力チャンネル", {L"LARGE", L"MEDIUM", L"SMALL"},
-       1, 4, 2, "CTSI05S\\r\\n", 0, "CTSI" + repeat('L', 32) + "\\r\\n", "RCTSI"},
-      {"video_output", IDM_VIDEO_OUTPUT, 22, L"映像出力  ", L"出力チャンネル", {L"OFF", L"ON"}, 1, 0, 0,
-       "OE02OF\\r\\n", 0, "OEN" + repeat('F', 31) + "\\r\\n", "ROE"},
+      {"title_display_input",
+       IDM_TITLE_DISPLAY_INPUT,
+       16,
+       L"タイトル表示 （入力側） ",
+       L"入力チャンネル",
+       {L"OFF", L"ON"},
+       1,
+       11,
+       0,
+       "CTI12OF\\r\\n",
+       1,
+       "CTI" + repeat('N', 32) + "\\r\\n",
+       "RCTI"},
+      {"title_display_output",
+       IDM_TITLE_DISPLAY_OUTPUT,
+       17,
+       L"タイトル表示 (出力側) ",
+       L"出力チャンネル",
+       {L"OFF", L"ON"},
+       1,
+       31,
+       0,
+       "CTO32OF\\r\\n",
+       0,
+       "CTO" + repeat('F', 32) + "\\r\\n",
+       "RCTO"},
+      {"title_position",
+       IDM_TITLE_POSITION,
+       18,
+       L"タイトル位置  ",
+       L"入力チャンネル",
+       {L"BOTTOM", L"TOP"},
+       0,
+       4,
+       1,
+       "CTPI05T\\r\\n",
+       1,
+       "CTPI" + repeat('T', 32) + "\\r\\n",
+       "RCTPI"},
+      {"font_size",
+       IDM_FONT_SIZE,
+       19,
+       L"フォントサイズ  ",
+       L"入力チャンネル",
+       {L"LARGE", L"MEDIUM", L"SMALL"},
+       1,
+       4,
+       2,
+       "CTSI05S\\r\\n",
+       0,
+       "CTSI" + repeat('L', 32) + "\\r\\n",
+       "RCTSI"},
+      {"video_output",
+       IDM_VIDEO_OUTPUT,
+       22,
+       L"映像出力  ",
+       L"出力チャンネル",
+       {L"OFF", L"ON"},
+       1,
+       0,
+       0,
+       "OE02OF\\r\\n",
+       0,
+       "OEN" + repeat('F', 31) + "\\r\\n",
+       "ROE"},
   };
   return cases;
 }
@@ -70,7 +147,8 @@ TEST_P(PerChannelDialog, SendsOneChannelThenAllChannelsAndTheUnitFollows) {
   EXPECT_EQ(text_of(dialog), m.caption);
   EXPECT_EQ(control_text(dialog, IDC_CHANNEL_GROUP), m.channel_group);
   ASSERT_EQ(item_count(dialog, IDC_VALUE_LIST), static_cast<int>(m.values.size()));
-  for (size_t i = 0; i < m.values.size(); ++i) EXPECT_EQ(item_text(dialog, IDC_VALUE_LIST, static_cast<int>(i)), m.values[i]);
+  for (size_t i = 0; i < m.values.size(); ++i)
+    EXPECT_EQ(item_text(dialog, IDC_VALUE_LIST, static_cast<int>(i)), m.values[i]);
   EXPECT_EQ(selection(dialog, IDC_SAME_VALUE_LIST), m.same_initial);
   EXPECT_EQ(item_text(dialog, IDC_SLAVE_LIST, 32), L"Broadcast");
   EXPECT_FALSE(is_enabled(dialog, IDC_SLAVE_LIST)) << "RS-232C: the unit is not addressed";
@@ -100,7 +178,9 @@ INSTANTIATE_TEST_SUITE_P(Members, PerChannelDialog, ::testing::ValuesIn(members(
 using PerChannel = ProgramTest;
 
 // Ink of the value text of the table's first entry.
-int first_value_ink(HWND dialog) { return ink_in(dialog, RECT{95, 40, 160, 56}); }
+int first_value_ink(HWND dialog) {
+  return ink_in(dialog, RECT{95, 40, 160, 56});
+}
 
 TEST_F(PerChannel, TarquineShowsChannelsThirtyThreeToSixtyFourOnTheSecondPage) {
   App app(ini_with({"select_model=1", "com_port=2"}));  // COM3: a TARQUINE unit

@@ -26,7 +26,8 @@ static int is_pty(int fd) {
 
 int tcsetattr(int fd, int action, const struct termios* wanted) {
   static int (*real_tcsetattr)(int, int, const struct termios*);
-  if (!real_tcsetattr) real_tcsetattr = (int (*)(int, int, const struct termios*))dlsym(RTLD_NEXT, "tcsetattr");
+  if (!real_tcsetattr)
+    real_tcsetattr = (int (*)(int, int, const struct termios*))dlsym(RTLD_NEXT, "tcsetattr");
   const int result = real_tcsetattr(fd, action, wanted);
   if (result == 0 || !is_pty(fd)) return result;
 

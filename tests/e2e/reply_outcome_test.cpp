@@ -32,9 +32,9 @@ TEST_F(ReplyOutcome, AcknowledgementShowsSuccessOnce) {
 
 TEST_F(ReplyOutcome, EveryConditionIsShownUnderErrorOnce) {
   const std::vector<std::pair<std::string, std::wstring>> conditions{
-      {"MENU", L"Menu Display"},  {"ALARM", L"Alarm Display"}, {"LOCK", L"Lock Display"},
-      {"GN", L"Mode Error"},      {"E0", L"Framing Error"},    {"E1", L"Parity Error"},
-      {"E2", L"Over Run Error"},  {"E3", L"Command Error"}};
+      {"MENU", L"Menu Display"}, {"ALARM", L"Alarm Display"}, {"LOCK", L"Lock Display"},
+      {"GN", L"Mode Error"},     {"E0", L"Framing Error"},    {"E1", L"Parity Error"},
+      {"E2", L"Over Run Error"}, {"E3", L"Command Error"}};
   for (const auto& [condition, text] : conditions) {
     sim_com1().command("fault condition " + condition);
     click(dialog, IDB_SET);
@@ -58,8 +58,9 @@ TEST_F(ReplyOutcome, SilentUnitGivesNoConnectAfterAboutThreeSecondsOnce) {
   click(dialog, IDB_SET);
   const auto box = wait_message_box(app->pid(), 8000);
   ASSERT_TRUE(box.has_value());
-  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          std::chrono::steady_clock::now() - sent).count();
+  const auto waited =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent)
+          .count();
   answer_box(*box);
   EXPECT_EQ(box->text, L"No Connect");
   EXPECT_EQ(box->caption, L"接続失敗");
@@ -129,9 +130,11 @@ TEST_F(Rs485, BroadcastReachesEveryUnitAndSucceedsWithoutAReply) {
   click(dialog, IDB_SET_ALL);
   const MessageBoxSeen box = next_box(*app);
   EXPECT_EQ(box.text, L"Success");
-  EXPECT_EQ(sim_com2().received(), std::vector<std::string>{"FFCTI" + std::string(32, 'F') + "\\r\\n"});
+  EXPECT_EQ(sim_com2().received(),
+            std::vector<std::string>{"FFCTI" + std::string(32, 'F') + "\\r\\n"});
   for (int unit = 0; unit < 8; ++unit)
-    EXPECT_EQ(sim_com2().value("get 0" + std::to_string(unit) + " RCTI"), "CTI" + std::string(32, 'F'));
+    EXPECT_EQ(sim_com2().value("get 0" + std::to_string(unit) + " RCTI"),
+              "CTI" + std::string(32, 'F'));
   // Put the bus back for the other tests.
   choose(dialog, IDC_SAME_VALUE_LIST, 1);
   click(dialog, IDB_SET_ALL);

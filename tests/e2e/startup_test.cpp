@@ -74,8 +74,8 @@ TEST_F(Startup, Rs485EnablesTheSlaveAddressEntry) {
   EXPECT_TRUE(slave_address_entry_enabled(app));
 }
 
-TEST_F(Startup, AnyNonZeroModelSelectsTarquine) {
-  App app(ini_with({"select_model=7"}));
+TEST_F(Startup, SelectModelOneMarksTarquineAndOffersSixtyFourInputs) {
+  App app(ini_with({"select_model=1"}));
   ASSERT_TRUE(app.main_window());
   EXPECT_EQ(model_marks(app), std::make_pair(false, true));
   post_command(app.main_window(), IDM_TITLE_DISPLAY_INPUT);

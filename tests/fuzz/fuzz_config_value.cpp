@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view line = rest.substr(0, end);
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     const size_t equals = line.find('=');
-    if (equals != std::string_view::npos) store.set(line.substr(0, equals), line.substr(equals + 1));
+    if (equals != std::string_view::npos)
+      store.set(line.substr(0, equals), line.substr(equals + 1));
     (void)profile_atoi(line);
     const Octets octets = parse_host_address(line);
     fuzz::require(fuzz::all_within(octets, 4, 0, 255), "host address octets");

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::require(error.line >= 1 && !error.reason.empty(), "a refusal says where and why");
     return 0;
   }
-  for (const auto& title : loaded.titles) fuzz::require(fuzz::terminated(title), "title terminated");
+  for (const auto& title : loaded.titles)
+    fuzz::require(fuzz::terminated(title), "title terminated");
   fuzz::require(fuzz::terminated(loaded.password), "password terminated");
   const std::string written = format_settings_file(loaded);
   DeviceSettings again;

@@ -7,7 +7,9 @@
 namespace orv {
 namespace {
 
-std::string read_line(int step, int inputs) { return read_all_step(step, inputs).command.text; }
+std::string read_line(int step, int inputs) {
+  return read_all_step(step, inputs).command.text;
+}
 
 DeviceSettings settings_for(int model) {
   DeviceSettings s;
@@ -15,7 +17,9 @@ DeviceSettings settings_for(int model) {
   return s;
 }
 
-std::string set_line(int step, const DeviceSettings& s) { return set_all_step(step, s).command.text; }
+std::string set_line(int step, const DeviceSettings& s) {
+  return set_all_step(step, s).command.text;
+}
 
 TEST(ReadAllSteps, CountsByModel) {
   EXPECT_EQ(read_all_step_count(32), 175);
@@ -110,14 +114,19 @@ TEST(SetAllSteps, BoundariesWithSixtyFourInputs) {
 TEST(SetAllSteps, DefaultTitleOfChannelTwoIsSentAsJis) {
   const DeviceSettings s;
   // 　　　　　ＣＨ０２ then 19 more ideographic spaces.
-  EXPECT_EQ(set_line(136, s),
-            "CT02" + test::repeat("2121", 5) + "2343" "2348" "2330" "2332" +
-                test::repeat("2121", 19) + "\r\n");
+  EXPECT_EQ(set_line(136, s), "CT02" + test::repeat("2121", 5) +
+                                  "2343"
+                                  "2348"
+                                  "2330"
+                                  "2332" +
+                                  test::repeat("2121", 19) + "\r\n");
 }
 
 TEST(SetAllSteps, UnsendableTitleAndPasswordAreReportedByStep) {
   DeviceSettings s = settings_for(kModelOrvellan);
-  set_title(s.titles[1], "\x82\xa0" "A");
+  set_title(s.titles[1],
+            "\x82\xa0"
+            "A");
   const BulkStep title = set_all_step(136, s);
   EXPECT_FALSE(title.command.sendable());
   EXPECT_TRUE(title.title_unsendable);

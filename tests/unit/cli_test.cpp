@@ -22,7 +22,8 @@ struct CliRun {
 CliRun run_cli(const std::string& arguments) {
   const auto dir = std::filesystem::temp_directory_path();
   const auto err_path = dir / ("orv-cli-err-" + std::to_string(::getpid()));
-  const std::string command = std::string(ORV_CLI_PATH) + " " + arguments + " 2>" + err_path.string();
+  const std::string command =
+      std::string(ORV_CLI_PATH) + " " + arguments + " 2>" + err_path.string();
   CliRun run;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -55,7 +56,8 @@ std::vector<std::string> crlf_lines(const std::string& text) {
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
-    file = std::filesystem::temp_directory_path() / ("orv-cli-" + std::to_string(::getpid()) + ".dat");
+    file =
+        std::filesystem::temp_directory_path() / ("orv-cli-" + std::to_string(::getpid()) + ".dat");
     std::string error;
     ASSERT_TRUE(save_settings_file(file, DeviceSettings{}, error)) << error;
   }
@@ -80,7 +82,9 @@ TEST_F(Cli, SetAllOfTheDefaultsByModel) {
 
 TEST_F(Cli, SetAllStopsAtATitleThatCannotBeSent) {
   DeviceSettings s;
-  set_title(s.titles[2], "\x82\xa0" "AB");
+  set_title(s.titles[2],
+            "\x82\xa0"
+            "AB");
   std::string error;
   ASSERT_TRUE(save_settings_file(file, s, error));
   const CliRun run = run_cli("commands set-all " + file.string());

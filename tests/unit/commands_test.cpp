@@ -12,8 +12,12 @@ namespace {
 using Refusal = Command::Refusal;
 using test::repeat;
 
-std::string text(const Command& c) { return c.sendable() ? c.text : "<refused>"; }
-bool refused_as_error(const Command& c) { return c.refusal == Refusal::command_error; }
+std::string text(const Command& c) {
+  return c.sendable() ? c.text : "<refused>";
+}
+bool refused_as_error(const Command& c) {
+  return c.refusal == Refusal::command_error;
+}
 
 TEST(PatternCommands, SwitchAndRead) {
   EXPECT_EQ(text(build_switch_pattern(6)), "OP07\r\n");
@@ -126,7 +130,8 @@ TEST(PerChannelCommands, AllChannelFormsCarryOneLetterPerChannel) {
   sizes[1] = 1;
   EXPECT_EQ(text(build_all_font_size(sizes)), "CTSILMS" + std::string(29, 'S') + "\r\n");
   std::vector<int> display(64, 7);  // not 1: "F"
-  EXPECT_EQ(text(build_all_date_time_display_input(display)), "TSI" + std::string(64, 'F') + "\r\n");
+  EXPECT_EQ(text(build_all_date_time_display_input(display)),
+            "TSI" + std::string(64, 'F') + "\r\n");
   std::vector<int> video(32, 3);  // non-zero: "N"
   video[0] = 0;
   const Command oe = build_all_video_output(video);

@@ -33,7 +33,8 @@ TEST(StartupSettings, DefaultTitlesCarryFullWidthChannelNumbers) {
   const DeviceSettings s;
   EXPECT_EQ(title_text(s.titles[0]).size(), 40u);
   // Title 2: five ideographic spaces, ＣＨ, ０２.
-  const std::string two = test::repeat("\x81\x40", 5) + sjis({0x82, 0x62, 0x82, 0x67, 0x82, 0x4f, 0x82, 0x51});
+  const std::string two =
+      test::repeat("\x81\x40", 5) + sjis({0x82, 0x62, 0x82, 0x67, 0x82, 0x4f, 0x82, 0x51});
   EXPECT_EQ(title_text(s.titles[1]), two);
   // Title 64 ends in ６４.
   const std::string_view last = title_text(s.titles[63]);

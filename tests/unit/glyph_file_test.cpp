@@ -20,7 +20,8 @@ TEST(GlyphFile, LengthsBySize) {
 TEST(GlyphFile, RoundTripsAndAcceptsEitherCase) {
   GlyphBitmap bitmap{};
   for (int i = 0; i < 128; ++i) bitmap[i] = static_cast<std::uint8_t>(i * 7);
-  const auto back = parse_glyph_file(format_glyph_file(bitmap, GlyphSize::medium), GlyphSize::medium);
+  const auto back =
+      parse_glyph_file(format_glyph_file(bitmap, GlyphSize::medium), GlyphSize::medium);
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(*back, bitmap);
   const auto lower = parse_glyph_file("  ab" + std::string(142, 'f') + "\n", GlyphSize::small);
@@ -38,8 +39,9 @@ TEST(GlyphFile, UsesOnlyTheDigitsTheSizeNeeds) {
 
 TEST(GlyphFile, RefusesShortOrNonHexTokens) {
   EXPECT_FALSE(parse_glyph_file(std::string(143, '0'), GlyphSize::small).has_value());
-  EXPECT_FALSE(parse_glyph_file(std::string(100, '0') + " " + std::string(100, '0'), GlyphSize::small)
-                   .has_value());
+  EXPECT_FALSE(
+      parse_glyph_file(std::string(100, '0') + " " + std::string(100, '0'), GlyphSize::small)
+          .has_value());
   EXPECT_FALSE(parse_glyph_file("0x" + std::string(142, '0'), GlyphSize::small).has_value());
   EXPECT_FALSE(parse_glyph_file("", GlyphSize::large).has_value());
 }

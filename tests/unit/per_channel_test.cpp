@@ -21,17 +21,6 @@ class PerChannel : public ::testing::Test {
   AppState state;
 };
 
-TEST_F(PerChannel, MembersCarryTheirTitlesListsAndInitialSameValue) {
-  EXPECT_STREQ(member_spec(M::title_display_input).title, "タイトル表示 （入力側） ");
-  EXPECT_STREQ(member_spec(M::title_display_output).title, "タイトル表示 (出力側) ");
-  EXPECT_STREQ(member_spec(M::date_time_display_output).channel_label, "出力チャンネル");
-  EXPECT_STREQ(member_spec(M::title_position).same_value_label, "同表示位置");
-  EXPECT_EQ(member_spec(M::font_size).values.size(), 3u);
-  EXPECT_EQ(member_spec(M::font_size).same_value_initial, 1);     // MEDIUM
-  EXPECT_EQ(member_spec(M::title_position).same_value_initial, 0);  // BOTTOM
-  EXPECT_EQ(member_spec(M::video_output).same_value_initial, 1);    // ON
-}
-
 TEST_F(PerChannel, ChannelListsBySideAndModel) {
   EXPECT_EQ(channel_items(M::title_display_input, 32).size(), 32u);
   EXPECT_EQ(channel_items(M::title_display_input, 64).back(), "ch.64");
@@ -76,7 +65,8 @@ TEST_F(PerChannel, AllChannelCommandsFollowTheModel) {
   EXPECT_EQ(all_channel_command(state, M::title_display_input).text,
             "CTINF" + std::string(30, 'N') + "\r\n");
   use_tarquine();
-  EXPECT_EQ(all_channel_command(state, M::title_position).text, "CTPI" + std::string(64, 'B') + "\r\n");
+  EXPECT_EQ(all_channel_command(state, M::title_position).text,
+            "CTPI" + std::string(64, 'B') + "\r\n");
   EXPECT_EQ(all_channel_command(state, M::date_time_display_output).text.size(), 37u);
   EXPECT_EQ(all_channel_command(state, M::video_output).text.size(), 36u);
 }
@@ -89,7 +79,8 @@ TEST_F(PerChannel, SameValueCoversTheSideAndKeepsVideoChannelOne) {
   store_same_value(state, M::video_output, 0);
   EXPECT_EQ(state.settings.videoOutput[0], 1);
   EXPECT_EQ(state.settings.videoOutput[31], 0);
-  EXPECT_EQ(all_channel_command(state, M::video_output).text, "OEN" + std::string(31, 'F') + "\r\n");
+  EXPECT_EQ(all_channel_command(state, M::video_output).text,
+            "OEN" + std::string(31, 'F') + "\r\n");
 }
 
 TEST_F(PerChannel, PagingByThirtyTwoOnlyForInputsOfTheWiderModel) {

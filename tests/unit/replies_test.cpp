@@ -52,7 +52,13 @@ class SerialReply : public ::testing::Test {
     EXPECT_EQ(state.reply.completion, kCompletedSingle);
     state.reply.completion = 0;
   }
-  void use_tarquine() { apply_configuration(state, [] { Configuration c; c.select_model = 1; return c; }()); }
+  void use_tarquine() {
+    apply_configuration(state, [] {
+      Configuration c;
+      c.select_model = 1;
+      return c;
+    }());
+  }
 
   AppState state;
 };
@@ -243,7 +249,14 @@ TEST_F(SerialReply, TitleLengthFollowsTheFontSizeOfTheUnit) {
 
 TEST_F(SerialReply, TitleCodesOutsideTheRowsConvertAsDocumented) {
   // Above 7C7E: an ideographic space. A byte outside 21..7E: the title ends there.
-  expect_accepted("CT01" "2422" "7D21" "2422" "0022" "2422" + repeat("2121", 23) + "\r\n");
+  expect_accepted(
+      "CT01"
+      "2422"
+      "7D21"
+      "2422"
+      "0022"
+      "2422" +
+      repeat("2121", 23) + "\r\n");
   EXPECT_EQ(title_text(state.settings.titles[0]), "\x82\xa0\x81\x40\x82\xa0");
 }
 

@@ -58,11 +58,9 @@ TEST_F(Exchange, SilenceTimesOutOnTheFifteenthTickOnce) {
 
 TEST_F(Exchange, EachConditionIsShownOnceUnderError) {
   const std::vector<std::pair<std::string, std::string>> cases{
-      {"MENU\r\n", "Menu Display"},    {"ALARM\r\n", "Alarm Display"},
-      {"LOCK\r\n", "Lock Display"},    {"GN\r\n", "Mode Error"},
-      {"E0\r\n", "Framing Error"},     {"E1\r\n", "Parity Error"},
-      {"E2\r\n", "Over Run Error"},    {"E3\r\n", "Command Error"},
-      {"OP99\r\n", "Command Error"}};
+      {"MENU\r\n", "Menu Display"}, {"ALARM\r\n", "Alarm Display"}, {"LOCK\r\n", "Lock Display"},
+      {"GN\r\n", "Mode Error"},     {"E0\r\n", "Framing Error"},    {"E1\r\n", "Parity Error"},
+      {"E2\r\n", "Over Run Error"}, {"E3\r\n", "Command Error"},    {"OP99\r\n", "Command Error"}};
   for (const auto& [line, text] : cases) {
     send();
     handle_serial_reply(state, line);
@@ -140,15 +138,6 @@ TEST_F(Exchange, StatusWindowIsClosedOnFailureAndShowsNoSuccessBox) {
   EXPECT_TRUE(d.stop_status_poll);
   EXPECT_EQ(d.box.text, "Command Error");
   EXPECT_TRUE(d.close_current_dialog);
-}
-
-TEST(MessageBoxes, CaptionsIconsAndBeeps) {
-  EXPECT_EQ(error_box("x").caption, "Error");
-  EXPECT_TRUE(error_box("x").icon_error);
-  EXPECT_TRUE(warning_box("x").icon_warning);
-  EXPECT_EQ(success_box("x").caption, "Success");
-  EXPECT_TRUE(success_box("x").beep);
-  EXPECT_EQ(condition_text(9), "");
 }
 
 }  // namespace

@@ -47,14 +47,14 @@ TEST(SettingsFile, DefaultsWriteSixThousandSixHundredFifteenLines) {
   EXPECT_EQ(count_lines(text), kSettingsFileLines);
   const auto lines = lines_of(text);
   EXPECT_EQ(lines[0], "0");
-  EXPECT_EQ(lines[1], "0");       // pattern 01, output 1
-  EXPECT_EQ(lines[32], "31");     // pattern 01, output 32
-  EXPECT_EQ(lines[2081], "3");    // first dwell time
-  EXPECT_EQ(lines[6177], "0");    // date/time range
+  EXPECT_EQ(lines[1], "0");     // pattern 01, output 1
+  EXPECT_EQ(lines[32], "31");   // pattern 01, output 32
+  EXPECT_EQ(lines[2081], "3");  // first dwell time
+  EXPECT_EQ(lines[6177], "0");  // date/time range
   EXPECT_EQ(lines[6275], title_text(DeviceSettings{}.titles[0]));
   EXPECT_EQ(lines[6567], "482915");
-  EXPECT_EQ(lines[6568], "1");     // video output ch.01
-  EXPECT_EQ(lines[6600], "2");     // subnet class C
+  EXPECT_EQ(lines[6568], "1");  // video output ch.01
+  EXPECT_EQ(lines[6600], "2");  // subnet class C
   EXPECT_EQ(lines[6614], "0");  // connection try
 }
 

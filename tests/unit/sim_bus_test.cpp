@@ -185,7 +185,8 @@ class SimControl : public ::testing::Test {
 TEST_F(SimControl, GetReadsAnySettingOfAnyUnit) {
   Link serial("serial", simulator.main_bus(), true);
   simulator.receive(serial, "05CTI12OF\r\n");
-  EXPECT_EQ(simulator.control("get 05 RCTI"), "OK CTI" + std::string(11, 'N') + "F" + std::string(20, 'N') + "\n");
+  EXPECT_EQ(simulator.control("get 05 RCTI"),
+            "OK CTI" + std::string(11, 'N') + "F" + std::string(20, 'N') + "\n");
   EXPECT_EQ(simulator.control("get 07 RCTI"), "OK CTI" + std::string(32, 'N') + "\n");
   EXPECT_EQ(simulator.control("get 05 clock"), "OK 2024-03-05 07:08:09\n");
   EXPECT_EQ(simulator.control("get 05 REIA").substr(0, 6), "OK EIA");
@@ -231,9 +232,10 @@ TEST_F(SimControl, BadCommandsAreRefusedWithAReason) {
 }
 
 TEST(SimOptions, NamesScriptsRelyOn) {
-  const char* argv[] = {"orvellan-sim", "--model", "tarquine", "--line", "rs485", "--units", "32",
-                        "--reply-address", "--pty", "/tmp/x", "--control", "127.0.0.1:7000",
-                        "--baud", "9600", "--reply-delay", "5", "-v"};
+  const char* argv[] = {
+      "orvellan-sim",    "--model", "tarquine", "--line",    "rs485",          "--units", "32",
+      "--reply-address", "--pty",   "/tmp/x",   "--control", "127.0.0.1:7000", "--baud",  "9600",
+      "--reply-delay",   "5",       "-v"};
   const auto parsed = parse_options(17, argv);
   ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<std::string>(parsed);
   const Options& o = std::get<Options>(parsed);

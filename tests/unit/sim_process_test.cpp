@@ -136,7 +136,8 @@ class SimProcess : public ::testing::Test {
 TEST_F(SimProcess, ServesThePtyAndTheControlChannelAndStopsCleanly) {
   start({"--line", "rs485", "--units", "8", "--reply-address"});
   ASSERT_TRUE(wait_ready());
-  const auto startup = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+  const auto startup =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
   EXPECT_LT(startup.count(), 1000);
 
   const int port = open_port();
@@ -160,6 +161,82 @@ TEST_F(SimProcess, ServesThePtyAndTheControlChannelAndStopsCleanly) {
 
   EXPECT_EQ(stop(SIGTERM), 0);
   EXPECT_FALSE(std::filesystem::is_symlink(pty));
+}
+
+int connect_to(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
+  ::close(fd);
+  return -1;
+}
+
+int listen_on(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int yes = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::listen(fd, 16);
+  return fd;
+}
+
+int accept_within(int listener, int timeout_ms) {
+  pollfd p{listener, POLLIN, 0};
+  if (::poll(&p, 1, timeout_ms) <= 0) return -1;
+  return ::accept(listener, nullptr, nullptr);
+}
+
+// True when the peer closes the connection within the time.
+bool closed_by_peer(int fd) {
+  return read_until(
+             fd, [](const std::string&) { return false; }, 2000)
+             .empty() &&
+         ::recv(fd, nullptr, 0, MSG_DONTWAIT) == 0;
+}
+
+TEST_F(SimProcess, ServerModeConverterAnswersWithoutAddressAndCanBeDropped) {
+  const int listen_port = free_port();
+  start(
+      {"--line", "rs485", "--units", "2", "--listen", "127.0.0.1:" + std::to_string(listen_port)});
+  ASSERT_TRUE(wait_ready());
+  const int client = connect_to(listen_port);
+  ASSERT_GE(client, 0);
+  ASSERT_EQ(::write(client, "ROP\r\n", 5), 5);  // no address on TCP/IP
+  EXPECT_EQ(read_line(client), "OP01\r\n");
+  EXPECT_EQ(control_command("drop tcp"), "OK dropped 1\n");
+  EXPECT_TRUE(closed_by_peer(client));
+  ::close(client);
+}
+
+TEST_F(SimProcess, ConvertersConnectToTheProgramEachWithItsOwnUnit) {
+  const int program_port = free_port();
+  const int program = listen_on(program_port);
+  start({"--connect", "127.0.0.1:" + std::to_string(program_port), "--converters", "3"});
+  ASSERT_TRUE(wait_ready());
+  std::vector<int> converters;
+  for (int i = 0; i < 3; ++i) converters.push_back(accept_within(program, 3000));
+  for (int fd : converters) ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(converters[0], "CTI01OF\r\n", 9), 9);
+  EXPECT_EQ(read_line(converters[0]), "GO\r\n");
+  ASSERT_EQ(::write(converters[1], "RCTI\r\n", 6), 6);
+  EXPECT_EQ(read_line(converters[1]).substr(0, 4), "CTIN") << "each converter has its own unit";
+  const std::string links = control_command("links");
+  EXPECT_NE(links.find("c3 connected"), std::string::npos) << links;
+
+  EXPECT_EQ(control_command("drop c2"), "OK dropped 1\n");
+  EXPECT_EQ(control_command("connect c2"), "OK 1\n");
+  const int again = accept_within(program, 3000);
+  EXPECT_GE(again, 0) << "the dropped converter connects again when told to";
+  for (int fd : converters) ::close(fd);
+  if (again >= 0) ::close(again);
+  ::close(program);
 }
 
 TEST_F(SimProcess, BusyControlPortIsAOneLineFailure) {

@@ -115,10 +115,16 @@ TEST_F(SimUnit, PerChannelSwitchesSingleAndAll) {
 }
 
 TEST_F(SimUnit, TitlesAnswerByTheChannelsFontSize) {
-  const std::string title = "CT03" "2422" + times("2121", 27);
+  const std::string title =
+      "CT03"
+      "2422" +
+      times("2121", 27);
   EXPECT_EQ(orvellan.handle(title), "GO\r\n");
   // The factory font size is MEDIUM: 21 characters.
-  EXPECT_EQ(orvellan.handle("RCT03"), "CT03" "2422" + times("2121", 20) + "\r\n");
+  EXPECT_EQ(orvellan.handle("RCT03"),
+            "CT03"
+            "2422" +
+                times("2121", 20) + "\r\n");
   orvellan.handle("CTSI03S");
   EXPECT_EQ(orvellan.handle("RCT03"), title + "\r\n");
 }
@@ -130,7 +136,12 @@ TEST_F(SimUnit, TitleLengthsBySize) {
   EXPECT_EQ(orvellan.handle("RCT01").size(), 4u + 4 * 14 + 2);
   EXPECT_EQ(orvellan.handle("RCT02").size(), 4u + 4 * 21 + 2);
   EXPECT_EQ(orvellan.handle("RCT03").size(), 4u + 4 * 28 + 2);
-  EXPECT_EQ(orvellan.handle("RCT03").substr(0, 20), "CT03" "2343" "2348" "2330" "2333");
+  EXPECT_EQ(orvellan.handle("RCT03").substr(0, 20),
+            "CT03"
+            "2343"
+            "2348"
+            "2330"
+            "2333");
   EXPECT_EQ(orvellan.handle("CT01" + times("2121", 27)), "E3\r\n");
   EXPECT_EQ(orvellan.handle("CT01" + times("2120", 28)), "E3\r\n");
   EXPECT_EQ(orvellan.handle("CT33" + times("2121", 28)), "E3\r\n");
@@ -205,7 +216,12 @@ TEST_F(SimUnit, ClockFieldsAndTheThirtySecondCorrection) {
 
 TEST_F(SimUnit, AutomaticSwitchingCyclesThroughTheInputsSkippingZeroDwell) {
   // SP01: input 1 for 2 s, input 2 skipped, input 3 for 1 s, others 0.
-  orvellan.handle("SP01" "02" "00" "01" + times("00", 29));
+  orvellan.handle(
+      "SP01"
+      "02"
+      "00"
+      "01" +
+      times("00", 29));
   orvellan.handle("O01S01");
   orvellan.handle("OPFR");
   EXPECT_EQ(orvellan.handle("ROS").substr(2, 3), "S01");

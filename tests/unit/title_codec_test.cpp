@@ -32,20 +32,22 @@ TEST(PadTitle, RefusesOddAndOverlongTitles) {
   EXPECT_TRUE(pad_title(test::repeat("\x82\xa0", 28)).has_value());
   EXPECT_FALSE(pad_title(test::repeat("\x82\xa0", 28) + "A").has_value());
   EXPECT_FALSE(pad_title(test::repeat("\x82\xa0", 29)).has_value());
-  EXPECT_FALSE(pad_title("\x82\xa0" "A").has_value());
+  EXPECT_FALSE(pad_title("\x82\xa0"
+                         "A")
+                   .has_value());
 }
 
 TEST(EncodeTitle, KnownCodePoints) {
-  EXPECT_EQ(first_code("\x82\xa0"), 0x2422);                 // あ
-  EXPECT_EQ(first_code(sjis({0x82, 0x60})), 0x2341);         // Ａ
-  EXPECT_EQ(first_code(sjis({0x81, 0x40})), 0x2121);         // ideographic space
-  EXPECT_EQ(first_code(sjis({0xFA, 0x40})), 0x7C71);         // small Roman numeral one
+  EXPECT_EQ(first_code("\x82\xa0"), 0x2422);          // あ
+  EXPECT_EQ(first_code(sjis({0x82, 0x60})), 0x2341);  // Ａ
+  EXPECT_EQ(first_code(sjis({0x81, 0x40})), 0x2121);  // ideographic space
+  EXPECT_EQ(first_code(sjis({0xFA, 0x40})), 0x7C71);  // small Roman numeral one
   EXPECT_EQ(first_code(sjis({0xFA, 0x49})), 0x7C7A);
   EXPECT_EQ(first_code(sjis({0xFA, 0x55})), 0x7C7C);
-  EXPECT_EQ(first_code(sjis({0xFA, 0x5C})), 0x7921);         // first IBM-extension kanji
-  EXPECT_EQ(first_code(sjis({0xED, 0x40})), 0x7921);         // its NEC-selected twin
-  EXPECT_EQ(first_code(sjis({0x87, 0x40})), 0x2D21);         // NEC special, row 13
-  EXPECT_EQ(first_code(sjis({0xEA, 0xA4})), 0x7426);         // last JIS level 2 kanji
+  EXPECT_EQ(first_code(sjis({0xFA, 0x5C})), 0x7921);  // first IBM-extension kanji
+  EXPECT_EQ(first_code(sjis({0xED, 0x40})), 0x7921);  // its NEC-selected twin
+  EXPECT_EQ(first_code(sjis({0x87, 0x40})), 0x2D21);  // NEC special, row 13
+  EXPECT_EQ(first_code(sjis({0xEA, 0xA4})), 0x7426);  // last JIS level 2 kanji
 }
 
 TEST(EncodeTitle, RefusesCharactersOutsideJisRowsOneToNinetyFour) {

@@ -37,7 +37,9 @@ std::wstring appdata_folder() {
 
 }  // namespace
 
-std::wstring ini_path() { return appdata_folder() + L"\\ORVELLAN\\ORVELLAN.ini"; }
+std::wstring ini_path() {
+  return appdata_folder() + L"\\ORVELLAN\\ORVELLAN.ini";
+}
 
 std::string read_ini() {
   std::ifstream in(std::filesystem::path(ini_path()), std::ios::binary);

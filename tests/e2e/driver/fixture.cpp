@@ -21,9 +21,15 @@ SimControl& sim_for(const char* variable) {
 
 }  // namespace
 
-SimControl& sim_com1() { return sim_for("ORV_SIM_COM1"); }
-SimControl& sim_com2() { return sim_for("ORV_SIM_COM2"); }
-SimControl& sim_com3() { return sim_for("ORV_SIM_COM3"); }
+SimControl& sim_com1() {
+  return sim_for("ORV_SIM_COM1");
+}
+SimControl& sim_com2() {
+  return sim_for("ORV_SIM_COM2");
+}
+SimControl& sim_com3() {
+  return sim_for("ORV_SIM_COM3");
+}
 
 void ProgramTest::SetUp() {
   sim_com1().reset();

@@ -9,7 +9,9 @@
 namespace e2e {
 namespace {
 
-int luminance(COLORREF c) { return (GetRValue(c) * 3 + GetGValue(c) * 6 + GetBValue(c)) / 10; }
+int luminance(COLORREF c) {
+  return (GetRValue(c) * 3 + GetGValue(c) * 6 + GetBValue(c)) / 10;
+}
 
 int distance(COLORREF a, COLORREF b) {
   return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
@@ -39,7 +41,8 @@ std::vector<Band> ink_bands(const Capture& c, int margin) {
   for (int y = margin; y < c.height - margin; ++y) {
     const COLORREF background = c.at(margin, y);
     bool ink = false;
-    for (int x = margin; x < c.width - margin && !ink; ++x) ink = distance(c.at(x, y), background) > 90;
+    for (int x = margin; x < c.width - margin && !ink; ++x)
+      ink = distance(c.at(x, y), background) > 90;
     if (ink && start < 0) start = y;
     if (!ink && start >= 0) {
       bands.push_back({start, y});
@@ -103,7 +106,8 @@ Capture capture_screen(const RECT& r) {
 Capture capture_client(HWND window, const RECT& client_rect) {
   POINT top_left{client_rect.left, client_rect.top};
   ClientToScreen(window, &top_left);
-  return capture_screen(RECT{top_left.x, top_left.y, top_left.x + (client_rect.right - client_rect.left),
+  return capture_screen(RECT{top_left.x, top_left.y,
+                             top_left.x + (client_rect.right - client_rect.left),
                              top_left.y + (client_rect.bottom - client_rect.top)});
 }
 
@@ -159,7 +163,8 @@ void save_screenshot(HWND window, const std::string& name) {
   out.write(reinterpret_cast<const char*>(&file), sizeof file);
   out.write(reinterpret_cast<const char*>(&info), sizeof info);
   for (COLORREF p : c.pixels) {
-    const DWORD word = (static_cast<DWORD>(GetRValue(p)) << 16) | (GetGValue(p) << 8) | GetBValue(p);
+    const DWORD word =
+        (static_cast<DWORD>(GetRValue(p)) << 16) | (GetGValue(p) << 8) | GetBValue(p);
     out.write(reinterpret_cast<const char*>(&word), 4);
   }
 }

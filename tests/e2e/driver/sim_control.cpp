@@ -34,7 +34,9 @@ SimControl::SimControl(const std::string& endpoint) {
   socket_ = s;
 }
 
-SimControl::~SimControl() { closesocket(static_cast<SOCKET>(socket_)); }
+SimControl::~SimControl() {
+  closesocket(static_cast<SOCKET>(socket_));
+}
 
 std::string SimControl::command(const std::string& line) {
   const std::string text = line + "\n";

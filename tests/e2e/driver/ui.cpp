@@ -10,7 +10,8 @@ constexpr UINT kMessageTimeoutMs = 2000;
 
 LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+  SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                      &result);
   return static_cast<LRESULT>(result);
 }
 
@@ -127,7 +128,9 @@ void answer_box(const MessageBoxSeen& box, int button) {
   wait_until([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 3000);
 }
 
-void click(HWND dialog, int control_id) { PostMessageW(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0); }
+void click(HWND dialog, int control_id) {
+  PostMessageW(GetDlgItem(dialog, control_id), BM_CLICK, 0, 0);
+}
 
 void choose(HWND dialog, int combo_id, int index) {
   HWND combo = GetDlgItem(dialog, combo_id);
@@ -150,9 +153,13 @@ std::wstring item_text(HWND dialog, int combo_id, int index) {
   return buffer;
 }
 
-bool is_enabled(HWND dialog, int control_id) { return IsWindowEnabled(GetDlgItem(dialog, control_id)); }
+bool is_enabled(HWND dialog, int control_id) {
+  return IsWindowEnabled(GetDlgItem(dialog, control_id));
+}
 
-std::wstring control_text(HWND dialog, int control_id) { return text_of(GetDlgItem(dialog, control_id)); }
+std::wstring control_text(HWND dialog, int control_id) {
+  return text_of(GetDlgItem(dialog, control_id));
+}
 
 void post_command(HWND window, int command_id) {
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(command_id, 0), 0);

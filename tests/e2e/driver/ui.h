@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <functional>
@@ -41,8 +42,8 @@ std::optional<MessageBoxSeen> wait_message_box(DWORD pid, int timeout_ms = 5000)
 void answer_box(const MessageBoxSeen& box, int button = IDOK);
 
 // Controls of a dialog.
-void click(HWND dialog, int control_id);               // posted BM_CLICK
-void choose(HWND dialog, int combo_id, int index);     // CB_SETCURSEL + CBN_SELCHANGE
+void click(HWND dialog, int control_id);            // posted BM_CLICK
+void choose(HWND dialog, int combo_id, int index);  // CB_SETCURSEL + CBN_SELCHANGE
 int selection(HWND dialog, int combo_id);
 int item_count(HWND dialog, int combo_id);
 std::wstring item_text(HWND dialog, int combo_id, int index);
