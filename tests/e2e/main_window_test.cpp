@@ -40,12 +40,19 @@ void point_at(int x, int y) {
 
 // Makes the settings changed the way an operator would: a value in a dialog.
 void change_a_setting(const App& app) {
-  post_command(app.main_window(), IDM_FONT_SIZE);
-  HWND dialog = wait_window(app.pid(), L"フォントサイズ", 5000, L"#32770");
+  HWND dialog = ProgramTest::open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
   ASSERT_TRUE(dialog);
   choose(dialog, IDC_VALUE_LIST, 2);
-  click(dialog, IDB_CLOSE);
-  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  ASSERT_TRUE(ProgramTest::close_dialog(dialog));
+}
+
+// Changes a setting, asks to close, answers "Yes" to the save question and
+// returns the save dialog that follows.
+HWND close_and_save(const App& app) {
+  change_a_setting(app);
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  ProgramTest::next_box(app, 5000, IDYES);
+  return wait_window(app.pid(), L"名前を付けて保存", 5000, L"#32770");
 }
 
 using MainWindow = ProgramTest;
@@ -142,8 +149,7 @@ TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
   HWND dialog = open_dialog(app, IDM_TITLE_POSITION, L"タイトル位置");
   ASSERT_TRUE(dialog);
   EXPECT_EQ(item_count(dialog, IDC_CHANNEL_LIST), 64);
-  click(dialog, IDB_CLOSE);
-  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  ASSERT_TRUE(close_dialog(dialog));
 
   post_command(app.main_window(), IDM_MODEL_ORVELLAN);
   EXPECT_TRUE(
@@ -156,11 +162,7 @@ TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
 TEST_F(MainWindow, ReadAllAndStatusRefuseBroadcastOnRs485) {
   App app(ini_with({"control=1", "com_port=1"}));
   ASSERT_TRUE(app.main_window());
-  HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
-  ASSERT_TRUE(dialog);
-  choose(dialog, IDC_SLAVE_LIST, 32);
-  click(dialog, IDB_CLOSE);
-  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  select_slave_address(app, 32);
   for (int command : {IDM_READ_ALL, IDM_STATUS}) {
     post_command(app.main_window(), command);
     const MessageBoxSeen box = next_box(app);
@@ -173,11 +175,7 @@ TEST_F(MainWindow, ReadAllAndStatusRefuseBroadcastOnRs485) {
 TEST_F(MainWindow, BroadcastOnRs232cIsNotRefused) {
   App app;
   ASSERT_TRUE(app.main_window());
-  HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
-  ASSERT_TRUE(dialog);
-  choose(dialog, IDC_SLAVE_LIST, 32);
-  click(dialog, IDB_CLOSE);
-  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  select_slave_address(app, 32);
   post_command(app.main_window(), IDM_READ_ALL);
   EXPECT_TRUE(no_box_within(app, 800));
 }
@@ -244,10 +242,7 @@ TEST_F(MainWindow, ExitWithChangesAsksAndNoEnds) {
 TEST_F(MainWindow, CancelledSaveKeepsTheProgramOpenAndTheChanges) {
   App app;
   ASSERT_TRUE(app.main_window());
-  change_a_setting(app);
-  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
-  next_box(app, 5000, IDYES);
-  HWND save_as = wait_window(app.pid(), L"名前を付けて保存", 5000, L"#32770");
+  HWND save_as = close_and_save(app);
   ASSERT_TRUE(save_as);
   PostMessageW(save_as, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(wait_until([&] { return !IsWindow(save_as); }, 3000));
@@ -262,14 +257,11 @@ TEST_F(MainWindow, CancelledSaveKeepsTheProgramOpenAndTheChanges) {
 TEST_F(MainWindow, SaveOnCloseWritesTheSettingsFile) {
   App app;
   ASSERT_TRUE(app.main_window());
-  change_a_setting(app);
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring file = std::wstring(temp) + L"orv-e2e-close.dat";
   DeleteFileW(file.c_str());
-  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
-  next_box(app, 5000, IDYES);
-  HWND save_as = wait_window(app.pid(), L"名前を付けて保存", 5000, L"#32770");
+  HWND save_as = close_and_save(app);
   ASSERT_TRUE(save_as);
   // The file name box of the common dialog.
   HWND name = GetDlgItem(save_as, 0x480);

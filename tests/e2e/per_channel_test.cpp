@@ -217,8 +217,7 @@ TEST_F(PerChannel, InputSideOpensOnTheLastChannelAfterTheModelShrinks) {
   HWND dialog = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
   ASSERT_TRUE(dialog);
   choose(dialog, IDC_CHANNEL_LIST, 49);  // ch.50
-  click(dialog, IDB_CLOSE);
-  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  ASSERT_TRUE(close_dialog(dialog));
   post_command(app.main_window(), IDM_MODEL_ORVELLAN);
   dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
   ASSERT_TRUE(dialog);
@@ -293,8 +292,7 @@ TEST_F(PerChannel, SlaveAddressDialogIgnoresEnterAndEscape) {
   Sleep(500);
   EXPECT_TRUE(IsWindow(dialog));
   choose(dialog, IDC_SLAVE_LIST, 7);
-  click(dialog, IDB_CLOSE);
-  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  ASSERT_TRUE(close_dialog(dialog));
   // The selection is the whole program's: the next dialog shows and uses it.
   dialog = open_dialog(app, IDM_TITLE_POSITION, L"タイトル位置");
   ASSERT_TRUE(dialog);
@@ -308,12 +306,8 @@ TEST_F(PerChannel, SlaveAddressDialogIgnoresEnterAndEscape) {
 TEST_F(PerChannel, SlaveListIsGreyedOnTcpButShowsTheSelection) {
   App app(ini_with({"interface_set=1", "control=1"}));
   ASSERT_TRUE(app.main_window());
-  HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
-  ASSERT_TRUE(dialog);
-  choose(dialog, IDC_SLAVE_LIST, 3);
-  click(dialog, IDB_CLOSE);
-  ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
-  dialog = open_dialog(app, IDM_DATE_TIME_DISPLAY_OUTPUT, L"日付・時刻表示");
+  select_slave_address(app, 3);
+  HWND dialog = open_dialog(app, IDM_DATE_TIME_DISPLAY_OUTPUT, L"日付・時刻表示");
   ASSERT_TRUE(dialog);
   EXPECT_FALSE(is_enabled(dialog, IDC_SLAVE_LIST));
   EXPECT_EQ(selection(dialog, IDC_SLAVE_LIST), 3);

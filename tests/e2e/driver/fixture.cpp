@@ -1,5 +1,7 @@
 #include "fixture.h"
 
+#include "resource.h"
+
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -54,6 +56,18 @@ MessageBoxSeen ProgramTest::next_box(const App& app, int timeout_ms, int button)
 
 bool ProgramTest::no_box_within(const App& app, int ms) {
   return !wait_message_box(app.pid(), ms).has_value();
+}
+
+bool ProgramTest::close_dialog(HWND dialog) {
+  click(dialog, IDB_CLOSE);
+  return wait_until([&] { return !IsWindow(dialog); }, 3000);
+}
+
+void ProgramTest::select_slave_address(const App& app, int item) {
+  HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_SLAVE_LIST, item);
+  ASSERT_TRUE(close_dialog(dialog));
 }
 
 }  // namespace e2e

@@ -31,6 +31,10 @@ class ProgramTest : public ::testing::Test {
   static MessageBoxSeen next_box(const App& app, int timeout_ms = 5000, int button = IDOK);
   // True when no message box shows within `ms`.
   static bool no_box_within(const App& app, int ms);
+  // Presses a dialog's "Close" and waits until it has ended.
+  static bool close_dialog(HWND dialog);
+  // Chooses the program-wide slave address in "機器のスレーブアドレス".
+  static void select_slave_address(const App& app, int item);
 };
 
 }  // namespace e2e
