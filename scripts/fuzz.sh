@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for a fixed time (default 30 s each), starting from
-# the committed seeds. A crash stops the run with the fuzzer's report.
+# the committed corpus. A crash stops the run with the fuzzer's report.
 #   scripts/fuzz.sh [seconds]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +13,7 @@ for target in serial_reply socket_reply settings_file glyph_file config_value; d
   echo "== fuzz_$target for ${seconds}s"
   log=build/fuzz/$target.log
   if ! build/fuzz/tests/fuzz/fuzz_$target -max_total_time="$seconds" -max_len=70000 \
-      -print_final_stats=1 -artifact_prefix=build/fuzz/ "$corpus" tests/fuzz/seeds/$target \
+      -print_final_stats=1 -artifact_prefix=build/fuzz/ "$corpus" tests/fuzz/corpus/$target \
       >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz_$target failed; the input that broke it is in build/fuzz/" >&2

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "test_support.h"
 
 namespace orv {
@@ -191,7 +193,7 @@ class SettingsFileOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
     dir = std::filesystem::temp_directory_path() /
-          ("orv-settings-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+          ("orv-settings-" + std::to_string(::getpid()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
