@@ -96,13 +96,13 @@ void Simulator::receive(Link& link, std::string_view bytes) {
   }
 }
 
-std::pair<Bus*, Unit*> Simulator::find_unit(const std::string& spec) {
+std::pair<Bus*, Unit*> Simulator::find_unit(const std::string& unit) {
   std::string bus_name = "main";
-  std::string address = spec;
-  const size_t colon = spec.find(':');
+  std::string address = unit;
+  const size_t colon = unit.find(':');
   if (colon != std::string::npos) {
-    bus_name = spec.substr(0, colon);
-    address = spec.substr(colon + 1);
+    bus_name = unit.substr(0, colon);
+    address = unit.substr(colon + 1);
   }
   Bus* bus = find_bus(bus_name);
   const auto n = number(address, 2, 0, kMaxUnits - 1);

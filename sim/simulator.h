@@ -63,7 +63,7 @@ class Simulator {
   std::string log_command(const std::vector<std::string>& words);
   std::string units_command();
   // "05" on the main bus, or "c2:00" on a converter's bus.
-  std::pair<Bus*, Unit*> find_unit(const std::string& spec);
+  std::pair<Bus*, Unit*> find_unit(const std::string& unit);
 
   const Clock& clock_;
   std::map<std::string, std::unique_ptr<Bus>> buses_;

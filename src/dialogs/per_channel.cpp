@@ -13,48 +13,48 @@ constexpr int kRowsPerColumn = 8;
 
 // Channels the same-value list and the all-channel command cover.
 int side_channels(PerChannelMember member, int inputCount) {
-  return member_spec(member).side == ChannelSide::input ? inputCount : kOutputCount;
+  return member_traits(member).side == ChannelSide::input ? inputCount : kOutputCount;
 }
 
 int page_of_item(PerChannelMember member, int item) {
-  return member_spec(member).side == ChannelSide::input ? item / kChannelsPerPage : 0;
+  return member_traits(member).side == ChannelSide::input ? item / kChannelsPerPage : 0;
 }
 
 }  // namespace
 
-const MemberSpec& member_spec(PerChannelMember member) {
-  static const MemberSpec kDateTimeIn{"日付・時刻表示（入力側）  ",
-                                      "入力チャンネル",
-                                      "表示",
-                                      "同表示",
-                                      kOffOn,
-                                      1,
-                                      ChannelSide::input};
-  static const MemberSpec kDateTimeOut{
+const MemberTraits& member_traits(PerChannelMember member) {
+  static const MemberTraits kDateTimeIn{"日付・時刻表示（入力側）  ",
+                                        "入力チャンネル",
+                                        "表示",
+                                        "同表示",
+                                        kOffOn,
+                                        1,
+                                        ChannelSide::input};
+  static const MemberTraits kDateTimeOut{
       "日付・時刻表示（出力側）  ", "出力チャンネル", "表示", "同表示", kOffOn, 1,
       ChannelSide::output};
-  static const MemberSpec kTitleIn{
+  static const MemberTraits kTitleIn{
       "タイトル表示 （入力側） ", "入力チャンネル", "表示", "同表示", kOffOn, 1,
       ChannelSide::input};
-  static const MemberSpec kTitleOut{
+  static const MemberTraits kTitleOut{
       "タイトル表示 (出力側) ", "出力チャンネル", "表示", "同表示", kOffOn, 1, ChannelSide::output};
-  static const MemberSpec kPosition{"タイトル位置  ",  "入力チャンネル",  "表示位置",
-                                    "同表示位置",      {"BOTTOM", "TOP"}, 0,
-                                    ChannelSide::input};
-  static const MemberSpec kFontSize{"フォントサイズ  ",
-                                    "入力チャンネル",
-                                    "表示サイズ",
-                                    "同表示サイズ",
-                                    {"LARGE", "MEDIUM", "SMALL"},
-                                    1,
-                                    ChannelSide::input};
-  static const MemberSpec kVideo{"映像出力  ",
-                                 "出力チャンネル",
-                                 "映像出力",
-                                 "同映像出力",
-                                 kOffOn,
-                                 1,
-                                 ChannelSide::video_output};
+  static const MemberTraits kPosition{"タイトル位置  ",  "入力チャンネル",  "表示位置",
+                                      "同表示位置",      {"BOTTOM", "TOP"}, 0,
+                                      ChannelSide::input};
+  static const MemberTraits kFontSize{"フォントサイズ  ",
+                                      "入力チャンネル",
+                                      "表示サイズ",
+                                      "同表示サイズ",
+                                      {"LARGE", "MEDIUM", "SMALL"},
+                                      1,
+                                      ChannelSide::input};
+  static const MemberTraits kVideo{"映像出力  ",
+                                   "出力チャンネル",
+                                   "映像出力",
+                                   "同映像出力",
+                                   kOffOn,
+                                   1,
+                                   ChannelSide::video_output};
   switch (member) {
     case PerChannelMember::date_time_display_input:
       return kDateTimeIn;
@@ -95,7 +95,7 @@ std::span<int> member_values(DeviceSettings& s, PerChannelMember member) {
 }
 
 int listed_channels(PerChannelMember member, int inputCount) {
-  switch (member_spec(member).side) {
+  switch (member_traits(member).side) {
     case ChannelSide::input:
       return inputCount;
     case ChannelSide::output:
@@ -107,7 +107,7 @@ int listed_channels(PerChannelMember member, int inputCount) {
 }
 
 int channel_of_item(PerChannelMember member, int item) {
-  return member_spec(member).side == ChannelSide::video_output ? item + 1 : item;
+  return member_traits(member).side == ChannelSide::video_output ? item + 1 : item;
 }
 
 std::vector<std::string> channel_items(PerChannelMember member, int inputCount) {
@@ -118,7 +118,7 @@ std::vector<std::string> channel_items(PerChannelMember member, int inputCount) 
 }
 
 ChannelSelection& selection_for(AppState& state, PerChannelMember member) {
-  switch (member_spec(member).side) {
+  switch (member_traits(member).side) {
     case ChannelSide::input:
       return state.inputChannel;
     case ChannelSide::output:
@@ -130,7 +130,7 @@ ChannelSelection& selection_for(AppState& state, PerChannelMember member) {
 }
 
 void clamp_on_open(AppState& state, PerChannelMember member) {
-  if (member_spec(member).side != ChannelSide::input) return;
+  if (member_traits(member).side != ChannelSide::input) return;
   ChannelSelection& selection = state.inputChannel;
   if (selection.current >= state.settings.inputCount) {
     selection.current = state.settings.inputCount - 1;
@@ -141,7 +141,7 @@ void clamp_on_open(AppState& state, PerChannelMember member) {
 int value_item_of_current(AppState& state, PerChannelMember member) {
   const int channel = channel_of_item(member, selection_for(state, member).current);
   const int value = member_values(state.settings, member)[static_cast<size_t>(channel)];
-  const int items = static_cast<int>(member_spec(member).values.size());
+  const int items = static_cast<int>(member_traits(member).values.size());
   return value >= 0 && value < items ? value : -1;
 }
 
@@ -162,7 +162,7 @@ void store_value(AppState& state, PerChannelMember member, int value) {
 
 void store_same_value(AppState& state, PerChannelMember member, int value) {
   std::span<int> values = member_values(state.settings, member);
-  const int first = member_spec(member).side == ChannelSide::video_output ? 1 : 0;
+  const int first = member_traits(member).side == ChannelSide::video_output ? 1 : 0;
   const int count = side_channels(member, state.settings.inputCount);
   for (int channel = first; channel < count; ++channel)
     values[static_cast<size_t>(channel)] = value;

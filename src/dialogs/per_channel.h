@@ -25,7 +25,7 @@ enum class PerChannelMember {
 
 enum class ChannelSide { input, output, video_output };
 
-struct MemberSpec {
+struct MemberTraits {
   const char* title;                // window title, followed by settingsFilePath
   const char* channel_label;        // "入力チャンネル" / "出力チャンネル"
   const char* value_label;          // "表示", "表示位置", "表示サイズ", "映像出力"
@@ -35,7 +35,7 @@ struct MemberSpec {
   ChannelSide side;
 };
 
-const MemberSpec& member_spec(PerChannelMember member);
+const MemberTraits& member_traits(PerChannelMember member);
 inline constexpr PerChannelMember kAllMembers[] = {PerChannelMember::date_time_display_input,
                                                    PerChannelMember::date_time_display_output,
                                                    PerChannelMember::title_display_input,

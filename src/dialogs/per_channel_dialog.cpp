@@ -13,11 +13,11 @@ struct PerChannelDialog {
   Program& program;
   PerChannelMember member;
   AppState& state() { return program.state; }
-  const MemberSpec& spec() const { return member_spec(member); }
+  const MemberTraits& traits() const { return member_traits(member); }
 };
 
-std::vector<std::string> value_items(const MemberSpec& spec) {
-  return std::vector<std::string>(spec.values.begin(), spec.values.end());
+std::vector<std::string> value_items(const MemberTraits& traits) {
+  return std::vector<std::string>(traits.values.begin(), traits.values.end());
 }
 
 void show_current_value(PerChannelDialog& d, HWND dialog) {
@@ -28,12 +28,12 @@ void on_init(PerChannelDialog& d, HWND dialog) {
   Program& p = d.program;
   begin_dialog(p, dialog);
   clamp_on_open(d.state(), d.member);
-  set_caption_with_path(p, dialog, d.spec().title);
-  set_control_text(dialog, IDC_CHANNEL_GROUP, d.spec().channel_label);
-  set_control_text(dialog, IDC_VALUE_GROUP, d.spec().value_label);
-  set_control_text(dialog, IDC_SAME_VALUE_GROUP, d.spec().same_value_label);
-  fill_list(dialog, IDC_VALUE_LIST, value_items(d.spec()), -1);
-  fill_list(dialog, IDC_SAME_VALUE_LIST, value_items(d.spec()), d.spec().same_value_initial);
+  set_caption_with_path(p, dialog, d.traits().title);
+  set_control_text(dialog, IDC_CHANNEL_GROUP, d.traits().channel_label);
+  set_control_text(dialog, IDC_VALUE_GROUP, d.traits().value_label);
+  set_control_text(dialog, IDC_SAME_VALUE_GROUP, d.traits().same_value_label);
+  fill_list(dialog, IDC_VALUE_LIST, value_items(d.traits()), -1);
+  fill_list(dialog, IDC_SAME_VALUE_LIST, value_items(d.traits()), d.traits().same_value_initial);
   fill_list(dialog, IDC_CHANNEL_LIST, channel_items(d.member, d.state().settings.inputCount),
             selection_for(d.state(), d.member).current);
   fill_slave_address_list(p, dialog, IDC_SLAVE_LIST);
