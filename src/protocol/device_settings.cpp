@@ -60,8 +60,6 @@ void set_title(TitleSlot& slot, std::string_view shift_jis) {
 }
 
 DeviceSettings::DeviceSettings() {
-  set_identity_patterns(*this);
-  set_default_dwell_times(*this);
   reset_to_defaults(*this);
   set_buffer_text(converterPortNumber, "09004");
   set_buffer_text(converterVersion, "0.00");
