@@ -37,7 +37,8 @@ std::optional<Endpoint> parse_endpoint(const std::string& text) {
     return std::nullopt;
   endpoint.port = std::atoi(port.c_str());
   in_addr address{};
-  if (endpoint.port > 65535 || inet_pton(AF_INET, endpoint.host.c_str(), &address) != 1)
+  if (endpoint.port < 1 || endpoint.port > 65535 ||
+      inet_pton(AF_INET, endpoint.host.c_str(), &address) != 1)
     return std::nullopt;
   return endpoint;
 }
@@ -138,6 +139,9 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
     if (error) return *error;
   }
   if (o.help) return o;
+  if (o.line == LineKind::rs232c && (o.units > 1 || o.reply_address))
+    return std::string("--units and --reply-address need --line rs485");
+  if (o.converters > 1 && !o.connect) return std::string("--converters needs --connect");
   if (o.pty_path.empty() && !o.listen && !o.connect)
     return std::string("nothing to serve: give --pty, --listen or --connect");
   if (!o.allow_remote) {

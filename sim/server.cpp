@@ -74,9 +74,10 @@ struct Server::State {
     std::unique_ptr<Link> link;  // pty, tcp_link, converter
     std::string name;
     ConverterState converter_state = ConverterState::waiting;
-    Millis retry_at = 0;
-    std::string input;   // control client: partial line
-    std::string output;  // control client: unsent answer
+    Millis retry_at = 0;        // converter: next attempt; listener: accept again
+    std::string input;          // control client: partial line
+    std::string output;         // control client: unsent answer
+    bool input_closed = false;  // control client: answer what is left, then close
   };
 
   State(const Options& o, Simulator& s) : options(o), simulator(s) {}
@@ -101,9 +102,14 @@ struct Server::State {
 
   std::string open_pty() {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-      return std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+      const std::string reason =
+          std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+      if (master >= 0) ::close(master);
+      return reason;
+    }
     pty_slave_name = ::ptsname(master);
+    Channel& c = add(Kind::pty, master, "serial");  // closed by ~Server on any failure below
     // Holding the slave open keeps the master readable while the program
     // has not opened the port yet, or has closed it.
     pty_slave_fd = ::open(pty_slave_name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -121,7 +127,6 @@ struct Server::State {
     std::filesystem::create_symlink(pty_slave_name, link_path, ec);
     if (ec) return "cannot create " + options.pty_path + ": " + ec.message();
     set_nonblocking(master);
-    Channel& c = add(Kind::pty, master, "serial");
     c.link =
         std::make_unique<Link>("serial", simulator.main_bus(), options.line == LineKind::rs485);
     return {};
@@ -165,10 +170,9 @@ struct Server::State {
                          : which == "serial" ? c->kind == Kind::pty
                                              : c->name == which;
       if (!match || c->fd < 0 || c->kind == Kind::pty) continue;
-      close_channel(*c);
+      close_channel(*c);  // removed by the poll loop once it is done with the channel
       ++dropped;
     }
-    remove_closed_tcp_links();
     return "OK dropped " + std::to_string(dropped) + "\n";
   }
 
@@ -211,7 +215,13 @@ struct Server::State {
   void accept_on(Channel& listener) {
     for (;;) {
       const int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-      if (fd < 0) return;
+      if (fd < 0) {
+        // Out of descriptors: the connection stays pending; look again later
+        // instead of spinning on a listener that stays readable.
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+          listener.retry_at = now() + 100;
+        return;
+      }
       const int yes = 1;
       setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
       if (listener.kind == Kind::control_listener) {
@@ -237,8 +247,13 @@ struct Server::State {
   void read_control(Channel& c) {
     char buffer[4096];
     const ssize_t n = ::read(c.fd, buffer, sizeof buffer);
-    if (n <= 0) {
-      if (n == 0 || (errno != EAGAIN && errno != EINTR)) close_channel(c);
+    if (n == 0) {
+      c.input_closed = true;
+      if (c.output.empty()) close_channel(c);
+      return;
+    }
+    if (n < 0) {
+      if (errno != EAGAIN && errno != EINTR) close_channel(c);
       return;
     }
     c.input.append(buffer, static_cast<size_t>(n));
@@ -258,6 +273,7 @@ struct Server::State {
       c.output.erase(0, static_cast<size_t>(n));
     else if (errno != EAGAIN && errno != EINTR)
       close_channel(c);
+    if (c.fd >= 0 && c.input_closed && c.output.empty()) close_channel(c);
   }
 
   void check_connect(Channel& c) {
@@ -348,7 +364,13 @@ void Server::run(const volatile std::sig_atomic_t& stop) {
           wait = std::min(wait, c->retry_at - now);
       }
       if (c->fd < 0) continue;
-      short events = POLLIN;
+      const bool listener =
+          c->kind == State::Kind::listener || c->kind == State::Kind::control_listener;
+      if (listener && c->retry_at > now) {
+        wait = std::min(wait, c->retry_at - now);
+        continue;
+      }
+      short events = c->input_closed ? 0 : POLLIN;
       if (c->link && !c->link->outgoing.empty()) {
         const Millis due = c->link->outgoing.front().due_ms;
         if (due <= now)

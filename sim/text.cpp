@@ -24,8 +24,6 @@ std::optional<int> hex_number(std::string_view text, size_t width) {
       digit = c - '0';
     else if (c >= 'A' && c <= 'F')
       digit = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
     else
       return std::nullopt;
     value = value * 16 + digit;

@@ -11,6 +11,7 @@ namespace sim {
 // The value of `text` when it is exactly `width` decimal digits within
 // low..high.
 std::optional<int> number(std::string_view text, size_t width, int low, int high);
+// Upper-case hexadecimal, as every hexadecimal field on the wire is written.
 std::optional<int> hex_number(std::string_view text, size_t width);
 std::string digits(int value, int width);           // zero-padded decimal
 std::string hex_digits(unsigned value, int width);  // upper-case

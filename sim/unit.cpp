@@ -94,6 +94,7 @@ Unit::Unit(Model model, const Clock& clock) : model_(model), clock_(clock) {
   cto_ = std::string(kOutputs, 'N');
   oe_ = std::string(kOutputs, 'N');
   for (int i = 0; i < 64; ++i) titles_[i] = factory_title(i + 1);
+  start_calendar();
 }
 
 const std::vector<Unit::Route>& Unit::routes() {
@@ -226,20 +227,53 @@ std::string Unit::set_dwell(std::string_view c) {
 
 // --- Date and time --------------------------------------------------------------
 
-std::int64_t Unit::now_seconds() const {
-  return clock_.wall_seconds() + clock_offset_;
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+std::tm broken_down(std::int64_t seconds) {
+  const std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm result{};
+  gmtime_r(&t, &result);
+  return result;
 }
 
-void Unit::set_clock(std::int64_t seconds) {
-  clock_offset_ = seconds - clock_.wall_seconds();
+}  // namespace
+
+// The calendar keeps its date fields as they were set (a date that does not
+// exist yet, such as 04-31 between setting the month and the day, is kept
+// until the day is set too) and counts the time of day on from the host clock.
+void Unit::start_calendar() {
+  const std::tm now = broken_down(clock_.wall_seconds());
+  calendar_ = Calendar{now.tm_year + 1900, now.tm_mon + 1, now.tm_mday,
+                       now.tm_hour * 3600 + now.tm_min * 60 + now.tm_sec, clock_.wall_seconds()};
+}
+
+// Moves the time counted since the last setting into the fields.
+void Unit::fold_elapsed_time() {
+  const std::int64_t total = calendar_.seconds_of_day + clock_.wall_seconds() - calendar_.set_at;
+  calendar_.set_at = clock_.wall_seconds();
+  calendar_.seconds_of_day = total % kSecondsPerDay;
+  if (total < kSecondsPerDay) return;
+  std::tm date{};
+  date.tm_year = calendar_.year - 1900;
+  date.tm_mon = calendar_.month - 1;
+  date.tm_mday = calendar_.day + static_cast<int>(total / kSecondsPerDay);
+  const std::tm moved = broken_down(timegm(&date));
+  calendar_.year = moved.tm_year + 1900;
+  calendar_.month = moved.tm_mon + 1;
+  calendar_.day = moved.tm_mday;
 }
 
 std::string Unit::clock_text() const {
-  const std::time_t now = static_cast<std::time_t>(now_seconds());
   std::tm t{};
-  gmtime_r(&now, &t);
+  t.tm_year = calendar_.year - 1900;
+  t.tm_mon = calendar_.month - 1;
+  t.tm_mday = calendar_.day;
+  t.tm_sec = static_cast<int>(calendar_.seconds_of_day + clock_.wall_seconds() - calendar_.set_at);
+  const std::tm shown = broken_down(timegm(&t));
   char buffer[32];
-  std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &t);
+  std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &shown);
   return buffer;
 }
 
@@ -249,13 +283,10 @@ std::string Unit::set_date(std::string_view c) {
   const int high = field == 'Y' ? 99 : field == 'M' ? 12 : 31;
   const auto value = c.size() == 5 ? number(c.substr(3), 2, low, high) : std::nullopt;
   if (!value || (field != 'Y' && field != 'M' && field != 'D')) return kRefused;
-  const std::time_t now = static_cast<std::time_t>(now_seconds());
-  std::tm t{};
-  gmtime_r(&now, &t);
-  if (field == 'Y') t.tm_year = 100 + *value;
-  if (field == 'M') t.tm_mon = *value - 1;
-  if (field == 'D') t.tm_mday = *value;
-  set_clock(timegm(&t));
+  fold_elapsed_time();
+  if (field == 'Y') calendar_.year = 2000 + *value;
+  if (field == 'M') calendar_.month = *value;
+  if (field == 'D') calendar_.day = *value;
   return kGo;
 }
 
@@ -264,21 +295,22 @@ std::string Unit::set_time(std::string_view c) {
   const int high = field == 'H' ? 23 : 59;
   const auto value = c.size() == 5 ? number(c.substr(3), 2, 0, high) : std::nullopt;
   if (!value || (field != 'H' && field != 'M' && field != 'S')) return kRefused;
-  const std::time_t now = static_cast<std::time_t>(now_seconds());
-  std::tm t{};
-  gmtime_r(&now, &t);
-  if (field == 'H') t.tm_hour = *value;
-  if (field == 'M') t.tm_min = *value;
-  if (field == 'S') t.tm_sec = *value;
-  set_clock(timegm(&t));
+  fold_elapsed_time();
+  std::int64_t hour = calendar_.seconds_of_day / 3600;
+  std::int64_t minute = calendar_.seconds_of_day / 60 % 60;
+  std::int64_t second = calendar_.seconds_of_day % 60;
+  if (field == 'H') hour = *value;
+  if (field == 'M') minute = *value;
+  if (field == 'S') second = *value;
+  calendar_.seconds_of_day = hour * 3600 + minute * 60 + second;
   return kGo;
 }
 
 std::string Unit::thirty_second_correction(std::string_view c) {
   if (c != "TSA") return kRefused;
-  const std::int64_t now = now_seconds();
-  const std::int64_t second = now % 60;
-  set_clock(second < 30 ? now - second : now + (60 - second));
+  fold_elapsed_time();
+  const std::int64_t second = calendar_.seconds_of_day % 60;
+  calendar_.seconds_of_day += second < 30 ? -second : 60 - second;
   return kGo;
 }
 

@@ -100,8 +100,8 @@ class Unit {
   std::string title_reply(int channel) const;
   std::string output_state_reply() const;
   std::string output_selection_reply() const;
-  std::int64_t now_seconds() const;
-  void set_clock(std::int64_t seconds);
+  void start_calendar();
+  void fold_elapsed_time();
 
   Model model_;
   const Clock& clock_;
@@ -119,7 +119,12 @@ class Unit {
   char password_on_menu_ = 'F';
   std::string password_ = "000000";
   std::map<std::pair<char, int>, std::vector<std::uint8_t>> glyphs_;
-  std::int64_t clock_offset_ = 0;  // unit clock minus host wall clock, seconds
+  struct Calendar {
+    int year, month, day;         // as set
+    std::int64_t seconds_of_day;  // at set_at
+    std::int64_t set_at;          // host wall seconds
+  };
+  Calendar calendar_{};
   std::array<std::optional<Entry>, kOutputs> forced_{};
 };
 

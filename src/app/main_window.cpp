@@ -135,10 +135,11 @@ void update_hover_hint(Program& p) {
 // Timer 1: the outcome of the outstanding command, through the core's decision.
 void present_reply_outcome(Program& p) {
   const Timer1Decision decision = timer1_tick(p.state.reply);
-  HWND dialog = p.current_dialog();
-  if (decision.stop_status_poll && dialog) KillTimer(dialog, 10);
+  if (decision.stop_status_poll && p.current_dialog()) KillTimer(p.current_dialog(), 10);
   show_box(decision.box);
-  if (decision.close_current_dialog && dialog) SendMessageW(dialog, WM_CLOSE, 0, 0);
+  // The box ran its own message loop: the dialog open now is the one to close.
+  if (decision.close_current_dialog && p.current_dialog())
+    SendMessageW(p.current_dialog(), WM_CLOSE, 0, 0);
 }
 
 void handle_serial_lines(Program& p) {

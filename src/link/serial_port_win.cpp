@@ -37,7 +37,7 @@ void configure_line(DCB& dcb) {
 }  // namespace
 
 SerialLink::SerialLink() {
-  wait_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  wait_request_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   write_request_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   read_request_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -46,11 +46,12 @@ SerialLink::SerialLink() {
 SerialLink::~SerialLink() {
   stop_reader();
   close();
-  for (HANDLE h : {wait_event_, stop_event_, write_request_.hEvent, read_request_.hEvent})
+  for (HANDLE h : {wait_request_.hEvent, stop_event_, write_request_.hEvent, read_request_.hEvent})
     if (h) CloseHandle(h);
 }
 
 void SerialLink::open(int com_port, const std::function<void(const char*)>& report) {
+  close();
   const std::string name = com_port_name(com_port);
   const std::wstring device = L"\\\\.\\" + std::wstring(name.begin(), name.end());
   port_ = name.empty() ? INVALID_HANDLE_VALUE
@@ -111,7 +112,8 @@ void SerialLink::stop_reader() {
   InterlockedExchange(&running_, 0);
   SetEvent(stop_event_);
   SetCommMask(port_, 0);  // also ends a pending wait for a port event
-  WaitForSingleObject(reader_, 5000);
+  // Every wait of the reader is bounded once the stop event is set.
+  WaitForSingleObject(reader_, INFINITE);
   CloseHandle(reader_);
   reader_ = nullptr;
 }
@@ -137,10 +139,10 @@ void SerialLink::clear_port_errors() {
 
 // Waits for a character-received event, for the stop request, or for a
 // periodic look at the input queue. False when the reader must stop.
-bool SerialLink::wait_for_characters(OVERLAPPED& wait) {
-  DWORD mask = 0;
+bool SerialLink::wait_for_characters() {
+  OVERLAPPED& wait = wait_request_;
   ResetEvent(wait.hEvent);
-  if (WaitCommEvent(port_, &mask, &wait)) return true;
+  if (WaitCommEvent(port_, &event_mask_, &wait)) return true;
   if (GetLastError() != ERROR_IO_PENDING) {
     clear_port_errors();
     return WaitForSingleObject(stop_event_, kFailureBackOffMs) != WAIT_OBJECT_0;
@@ -153,8 +155,9 @@ bool SerialLink::wait_for_characters(OVERLAPPED& wait) {
       read_available();
       continue;
     }
-    // Stopping: cancel the wait; the request ends at once, but never wait
-    // for it longer than a moment.
+    // Stopping: the cleared event mask or the cancel ends the wait. Its
+    // request record and mask belong to the link, so even a request that
+    // ends later writes into memory that is still there.
     CancelIo(port_);
     WaitForSingleObject(wait.hEvent, 1000);
     return false;
@@ -190,11 +193,13 @@ void SerialLink::read_available() {
 }
 
 void SerialLink::read_loop() {
+  if (port_ == INVALID_HANDLE_VALUE) {  // nothing to read from: wait for the end
+    WaitForSingleObject(stop_event_, INFINITE);
+    return;
+  }
   SetCommMask(port_, EV_RXCHAR);
-  OVERLAPPED wait{};
-  wait.hEvent = wait_event_;
   while (InterlockedCompareExchange(&running_, 0, 0) != 0) {
-    if (!wait_for_characters(wait)) break;
+    if (!wait_for_characters()) break;
     read_available();
   }
   PurgeComm(port_, PURGE_RXCLEAR);

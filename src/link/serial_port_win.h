@@ -27,7 +27,8 @@ class SerialLink {
   SerialLink(const SerialLink&) = delete;
   SerialLink& operator=(const SerialLink&) = delete;
 
-  // Opens COM1..COM6 and sets the line up. Each failing step is reported
+  // Opens COM1..COM6 and sets the line up (closing a port already open; the
+  // reader must be stopped first). Each failing step is reported
   // through `report` ("Miss! File Open", …) and the next step still runs.
   void open(int com_port, const std::function<void(const char* text)>& report);
   void close();
@@ -48,7 +49,7 @@ class SerialLink {
  private:
   static DWORD WINAPI reader_entry(void* self);
   void read_loop();
-  bool wait_for_characters(OVERLAPPED& wait);
+  bool wait_for_characters();
   void read_available();
   void deliver(std::vector<std::string> lines);
   void clear_port_errors();
@@ -57,7 +58,8 @@ class SerialLink {
   HANDLE port_ = INVALID_HANDLE_VALUE;
   OVERLAPPED write_request_{};
   OVERLAPPED read_request_{};
-  HANDLE wait_event_ = nullptr;
+  OVERLAPPED wait_request_{};  // the reader's wait for a port event
+  DWORD event_mask_ = 0;
   HANDLE stop_event_ = nullptr;
   std::string write_buffer_;
   bool write_pending_ = false;

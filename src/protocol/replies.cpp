@@ -377,6 +377,11 @@ void acknowledge_if_awaited(ReplyWaitState& reply) {
 
 }  // namespace
 
+void remember_glyph_request(AppState& state, std::string_view read_command) {
+  if (read_command.substr(0, 4) == "RFBM" && read_command.size() >= 9)
+    set_buffer_text(state.lastRequestedGlyphCode, read_command.substr(5, 4));
+}
+
 int condition_code(std::string_view line) {
   for (size_t i = 0; i < kConditionLines.size(); ++i)
     if (line == kConditionLines[i]) return static_cast<int>(i) + 1;

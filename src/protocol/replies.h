@@ -31,6 +31,10 @@ ReplyEffects handle_socket_reply(AppState& state, std::string_view chunk);
 bool dispatch_reply_line(AppState& state, std::string_view line, ReplyRoad road,
                          ReplyEffects& effects);
 
+// Remembers the glyph code a glyph read asks for ("RFBMx" + four digits), so
+// that only the answer to it is taken; call it with every glyph read sent.
+void remember_glyph_request(AppState& state, std::string_view read_command);
+
 // Result code of a condition line ("MENU\r\n" 1 .. "E3\r\n" 8), or 0.
 int condition_code(std::string_view line);
 

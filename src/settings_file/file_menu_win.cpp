@@ -51,8 +51,11 @@ bool file_save_as(Program& p) {
   dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   if (!GetSaveFileNameW(&dialog)) {
     if (CommDlgExtendedError() != 0) {
+      // The file dialog itself failed: the program ends, as the message
+      // says, through its close path, which must not ask to save again.
       MessageBoxW(nullptr, L"エラーが発生しました。アプリケーションを終了します。", L"エラー",
                   MB_OK);
+      p.state.settings.settingsDirty = 0;
       PostMessageW(p.main_window, WM_CLOSE, 0, 0);
     }
     return false;

@@ -16,6 +16,9 @@ namespace {
 constexpr std::string_view kFileSpace = "\x81\x96";         // "＊"
 constexpr std::string_view kIdeographicSpace = "\x81\x40";  // "　"
 constexpr int kTitleCharacters = 28;
+// An empty password would leave an empty line, which a reader skips, and
+// every later value would move up one place; it is written as this mark.
+constexpr std::string_view kNoPassword = "-";
 
 // Writes the 24 groups through one visitor so that reading and writing can
 // never disagree about the order. Each call names one value of the file.
@@ -159,7 +162,7 @@ std::string format_settings_file(const DeviceSettings& settings) {
                             [&](std::array<char, kPasswordBytes>& password) {
                               std::string text(buffer_text(password));
                               for (char& byte : text) byte = file_safe_byte(byte);
-                              out += text + "\r\n";
+                              out += (text.empty() ? std::string(kNoPassword) : text) + "\r\n";
                             }};
   visit_groups(copy, writer);
   return out;
@@ -194,7 +197,7 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
       },
       [&](std::array<char, kPasswordBytes>& password) {
         std::string_view token;
-        if (take(token)) set_buffer_text(password, token.substr(0, 6));
+        if (take(token)) set_buffer_text(password, token == kNoPassword ? "" : token.substr(0, 6));
       }};
   visit_groups(parsed, readers);
   if (!ok) return false;

@@ -8,8 +8,10 @@ namespace {
 constexpr size_t kOutputStateLength = 69;
 constexpr size_t kOutputSelectionLength = 100;
 
-bool ends_with_crlf_at(std::string_view line, size_t offset) {
-  return line.size() == offset + 2 && line.substr(offset, 2) == "\r\n";
+// The line end where the layout puts it; what may follow it (a second line
+// in the same TCP/IP chunk) is not examined.
+bool crlf_at(std::string_view line, size_t offset) {
+  return line.size() >= offset + 2 && line.substr(offset, 2) == "\r\n";
 }
 
 }  // namespace
@@ -24,7 +26,7 @@ void StatusGrid::reset() {
 }
 
 bool apply_output_state_reply(StatusGrid& grid, std::string_view line, int inputCount) {
-  if (line.substr(0, 3) != "OCD" || !ends_with_crlf_at(line, kOutputStateLength - 2)) return false;
+  if (line.substr(0, 3) != "OCD" || !crlf_at(line, kOutputStateLength - 2)) return false;
   std::array<int, kOutputCount> shown{};
   for (int k = 0; k < kOutputCount; ++k) {
     const std::string_view field = line.substr(3 + 2 * static_cast<size_t>(k), 2);
@@ -40,12 +42,13 @@ bool apply_output_state_reply(StatusGrid& grid, std::string_view line, int input
 }
 
 bool apply_output_selection_reply(StatusGrid& grid, std::string_view line) {
-  if (line.substr(0, 2) != "OS" || !ends_with_crlf_at(line, kOutputSelectionLength - 2))
-    return false;
+  if (line.substr(0, 2) != "OS" || !crlf_at(line, kOutputSelectionLength - 2)) return false;
   std::array<int, kOutputCount> patterns{};
   for (int k = 0; k < kOutputCount; ++k) {
     const std::string_view field = line.substr(2 + 3 * static_cast<size_t>(k), 3);
-    if ((field[0] != 'I' && field[0] != 'S') || !is_decimal_digits(field.substr(1))) return false;
+    if (field[0] != 'I' && field[0] != 'S') return false;
+    // The digits are taken as they come; the window decides what to show
+    // for a number outside 01..64.
     patterns[k] = field[0] == 'S' ? parse_decimal(field.substr(1), 2) - 1 : kNothingShown;
   }
   grid.previousSwitchingPattern = grid.switchingPattern;

@@ -32,7 +32,8 @@ struct StatusGrid {
 bool apply_output_state_reply(StatusGrid& grid, std::string_view line, int inputCount);
 
 // "OS" + 32 fields of "I" or "S" and two digits + CR LF. "S" fields give the
-// pattern number - 1; "I" fields mean no switching pattern.
+// pattern number - 1 (digits unchecked, so possibly outside 0..63); "I"
+// fields mean no switching pattern.
 bool apply_output_selection_reply(StatusGrid& grid, std::string_view line);
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "protocol/commands.h"
 #include "protocol/number_text.h"
 #include "settings_file/settings_file.h"
 #include "test_support.h"
@@ -274,7 +275,11 @@ TEST_F(SerialReply, PasswordFlagsAndText) {
 }
 
 TEST_F(SerialReply, GlyphReplyMustAnswerTheLastRequest) {
-  set_buffer_text(state.lastRequestedGlyphCode, "A365");
+  EXPECT_EQ(reply("FBMSA365" + std::string(144, '0') + "\r\n").glyph_updated, false)
+      << "nothing was asked for";
+  state.reply.result_code = 0;
+  remember_glyph_request(state, build_read_registered_glyph(GlyphSize::small, 0).text);
+  EXPECT_EQ(buffer_text(state.lastRequestedGlyphCode), "A365");
   const std::string bitmap = "80" + std::string(142, '0');
   expect_accepted("FBMSA365" + bitmap + "\r\n");
   EXPECT_EQ(state.settings.glyphBitmap[0], 0x80);
@@ -305,6 +310,8 @@ TEST_F(SerialReply, StatusRepliesFeedTheGrid) {
   EXPECT_EQ(state.status.switchingPattern[1], kNothingShown);
   expect_accepted("OSS99" + repeat("I01", 31) + "\r\n");  // digits out of range are taken
   EXPECT_EQ(state.status.switchingPattern[0], 98);
+  expect_accepted("OSS0:" + repeat("I01", 31) + "\r\n");  // as they come, unchecked
+  EXPECT_EQ(state.status.switchingPattern[0], 9);
   expect_rejected("OSX02" + repeat("I01", 31) + "\r\n");
 }
 
@@ -400,6 +407,16 @@ TEST_F(SocketReply, MacAddressIsOnlyReadOnTheSerialRoad) {
   handle_socket_reply(state, "EMA00-80-45-12-34-56\r\n");
   EXPECT_EQ(buffer_text(state.settings.converterMacAddress), "");
   EXPECT_EQ(state.reply.completion, kCompletedSingle);  // taken as an acknowledgement
+}
+
+TEST_F(SocketReply, StatusReplyFollowedByAnotherLineInTheSameChunkIsTaken) {
+  send();
+  std::string state_line = "OCD";
+  for (int k = 1; k <= 32; ++k) state_line += "05";
+  const ReplyEffects effects = handle_socket_reply(state, state_line + "\r\nGO\r\n");
+  EXPECT_TRUE(effects.status_updated);
+  EXPECT_EQ(state.reply.result_code, kResultNone);
+  EXPECT_EQ(state.status.shownInput[0], 4);
 }
 
 TEST_F(SocketReply, TwoLinesInOneChunkAreExaminedByTheirBeginning) {

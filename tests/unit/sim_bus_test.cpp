@@ -263,6 +263,10 @@ TEST(SimOptions, RefusalsSayWhy) {
   EXPECT_NE(error_of({"--frob"}).find("unknown option"), std::string::npos);
   EXPECT_NE(error_of({}).find("nothing to serve"), std::string::npos);
   EXPECT_NE(error_of({"--listen", "127.0.0.1"}), "");
+  EXPECT_NE(error_of({"--listen", "127.0.0.1:0"}), "");
+  EXPECT_NE(error_of({"--pty", "/tmp/x", "--units", "4"}).find("rs485"), std::string::npos);
+  EXPECT_NE(error_of({"--pty", "/tmp/x", "--converters", "3"}).find("--connect"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -144,6 +144,7 @@ TEST_F(SimUnit, TitleLengthsBySize) {
             "2333");
   EXPECT_EQ(orvellan.handle("CT01" + times("2121", 27)), "E3\r\n");
   EXPECT_EQ(orvellan.handle("CT01" + times("2120", 28)), "E3\r\n");
+  EXPECT_EQ(orvellan.handle("CT01" + times("7e7e", 28)), "E3\r\n") << "hex digits are upper case";
   EXPECT_EQ(orvellan.handle("CT33" + times("2121", 28)), "E3\r\n");
 }
 
@@ -212,6 +213,17 @@ TEST_F(SimUnit, ClockFieldsAndTheThirtySecondCorrection) {
   EXPECT_EQ(orvellan.handle("TSDR9"), "E3\r\n");
   EXPECT_EQ(orvellan.handle("TSDSS"), "GO\r\n");
   EXPECT_EQ(orvellan.handle("RTSDS"), "TSDSS\r\n");
+}
+
+TEST_F(SimUnit, DateFieldsSetOneAfterAnotherNeverRollIntoAnotherMonth) {
+  EXPECT_EQ(orvellan.handle("DSD31"), "GO\r\n");  // 2024-03-31
+  EXPECT_EQ(orvellan.handle("DSM04"), "GO\r\n");  // 04-31 is kept until the day is set
+  EXPECT_EQ(orvellan.handle("DSD05"), "GO\r\n");
+  EXPECT_EQ(orvellan.clock_text(), "2024-04-05 07:08:09");
+  clock.advance(17 * 3600 * 1000);  // past midnight
+  EXPECT_EQ(orvellan.clock_text(), "2024-04-06 00:08:09");
+  EXPECT_EQ(orvellan.handle("TSH12"), "GO\r\n");
+  EXPECT_EQ(orvellan.clock_text(), "2024-04-06 12:08:09");
 }
 
 TEST_F(SimUnit, AutomaticSwitchingCyclesThroughTheInputsSkippingZeroDwell) {
