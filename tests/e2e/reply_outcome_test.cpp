@@ -8,18 +8,25 @@
 namespace e2e {
 namespace {
 
-class ReplyOutcome : public ProgramTest {
+// The program started with a configuration, the title display dialog open.
+class TitleDisplayOpen : public ProgramTest {
  protected:
+  explicit TitleDisplayOpen(std::string ini = "") : ini_(std::move(ini)) {}
   void SetUp() override {
     ProgramTest::SetUp();
-    app = std::make_unique<App>();
+    app = std::make_unique<App>(ini_);
     ASSERT_TRUE(app->main_window());
     dialog = open_dialog(*app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
     ASSERT_TRUE(dialog);
   }
   std::unique_ptr<App> app;
   HWND dialog = nullptr;
+
+ private:
+  std::string ini_;
 };
+
+class ReplyOutcome : public TitleDisplayOpen {};
 
 TEST_F(ReplyOutcome, AcknowledgementShowsSuccessOnce) {
   click(dialog, IDB_SET);
@@ -84,17 +91,9 @@ TEST_F(ReplyOutcome, ReplySplitAcrossChunksIsOneSuccess) {
   EXPECT_EQ(next_box(*app).text, L"Success");
 }
 
-class Rs485 : public ProgramTest {
+class Rs485 : public TitleDisplayOpen {
  protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    app = std::make_unique<App>(ini_with({"control=1", "com_port=1"}));  // COM2: the bus
-    ASSERT_TRUE(app->main_window());
-    dialog = open_dialog(*app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
-    ASSERT_TRUE(dialog);
-  }
-  std::unique_ptr<App> app;
-  HWND dialog = nullptr;
+  Rs485() : TitleDisplayOpen(ini_with({"control=1", "com_port=1"})) {}  // COM2: the bus
 };
 
 TEST_F(Rs485, AddressedCommandReachesOnlyItsUnit) {
