@@ -2,11 +2,11 @@
 // menu and the buttons have always used.
 #pragma once
 
-// Strings
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif
 
+// Strings
 #define IDS_APP_TITLE 103
 #define IDS_WINDOW_CLASS 109
 
@@ -15,31 +15,23 @@
 #define IDR_MAIN_MENU 110
 #define IDR_ACCELERATORS 111
 
-// Dialogs
+// The About box (each setting dialog keeps its template and control
+// identifiers beside its source: dialogs/per_channel_dialog.rc and
+// dialogs/per_channel_dialog_res.h, and so on).
 #define IDD_ABOUTBOX 120
-#define IDD_PER_CHANNEL 130
-#define IDD_SLAVE_ADDRESS 131
+#define IDC_ABOUT_VERSION 1001
 
 // Main window children
 #define IDB_FIRST_PANEL_BUTTON 10  // 10..22, left to right
 #define IDB_LAST_PANEL_BUTTON 22
 #define IDC_STATUS_BAR 30
 
-// About box
-#define IDS_ABOUT_VERSION 1001
-
-// Per-channel dialog family
-#define IDC_CHANNEL_GROUP 1101
-#define IDC_CHANNEL_LIST 1102
-#define IDC_VALUE_GROUP 1103
-#define IDC_VALUE_LIST 1104
-#define IDC_SAME_VALUE_GROUP 1105
-#define IDC_SAME_VALUE_LIST 1106
-#define IDB_SET 1107
-#define IDB_SET_ALL 1108
-#define IDC_SLAVE_GROUP 1109
-#define IDC_SLAVE_LIST 1110
-#define IDB_CLOSE 1111
+// Controls many dialogs share, with the same identifier in each.
+#define IDC_SLAVE_GROUP 1010  // "スレーブアドレス"
+#define IDC_SLAVE_LIST 1011
+#define IDB_SET 1012      // "設定"
+#define IDB_SET_ALL 1013  // "全設定"
+#define IDB_CLOSE 1014    // "Close"
 
 // Menu and accelerator commands
 #define IDM_ABOUT 104

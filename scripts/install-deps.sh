@@ -4,7 +4,7 @@
 #   scripts/install-deps.sh [native|all]
 set -euo pipefail
 
-native=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev
+native=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev clang-14 clang-tidy-14 libclang-rt-14-dev
         python3)
 windows=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
          binutils-mingw-w64-i686 wine wine64 xvfb xauth openbox fonts-ipafont-gothic

@@ -18,6 +18,9 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native -j2
 
+stage "clang-tidy over the core"
+scripts/tidy.sh
+
 stage "unit tests under ASan and UBSan"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
@@ -34,7 +37,8 @@ if [ "$what" != native ]; then
   cmake --build --preset win32
   if [ -x tests/e2e/run.sh ]; then
     stage "end-to-end tests under Wine"
-    tests/e2e/run.sh
+    # Twice, in a shuffled order each time: no test may depend on another.
+    tests/e2e/run.sh --gtest_shuffle --gtest_repeat=2
   fi
 fi
 stage "all tests passed"

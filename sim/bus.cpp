@@ -24,12 +24,22 @@ std::vector<std::string> LineSplitter::feed(std::string_view bytes) {
 }
 
 Bus::Bus(Model model, LineKind line, int units, bool reply_address, const Clock& clock)
-    : line_(line), reply_address_(reply_address), clock_(clock), started_(clock.now_ms()) {
+    : model_(model),
+      line_(line),
+      reply_address_(reply_address),
+      clock_(clock),
+      started_(clock.now_ms()) {
   const int count = line == LineKind::rs232c ? 1
                     : units < 1              ? 1
                     : units > kMaxUnits      ? kMaxUnits
                                              : units;
   for (int i = 0; i < count; ++i) units_.push_back(std::make_unique<Unit>(model, clock));
+}
+
+void Bus::factory_reset() {
+  for (auto& unit : units_) unit = std::make_unique<Unit>(model_, clock_);
+  converter_ = Converter{};
+  log_.clear();
 }
 
 Unit* Bus::unit(int address) {

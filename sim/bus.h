@@ -51,6 +51,9 @@ class Bus {
   LineKind line() const { return line_; }
   Converter& converter() { return converter_; }
 
+  // Every unit and the converter back to their factory state; the log emptied.
+  void factory_reset();
+
   const std::vector<LogEntry>& log() const { return log_; }
   void clear_log() { log_.clear(); }
 
@@ -61,6 +64,7 @@ class Bus {
   std::string answer(Unit& unit, std::string_view command);
   void record(std::string target, std::string_view raw);
 
+  Model model_;
   LineKind line_;
   bool reply_address_;
   const Clock& clock_;

@@ -28,6 +28,8 @@ const char* const kControlHelp =
     "  log [BUS] [UNIT]                     every line received, with seconds since start\n"
     "  log clear [BUS]                      forget the log\n"
     "  units                                the buses and their units\n"
+    "  factory                              every unit and converter back to its factory\n"
+    "                                       state, every log emptied\n"
     "UNIT is 00..31 on the main bus, or cN:00 for converter N's unit; BUS is main or cN.\n";
 
 namespace {
@@ -68,7 +70,7 @@ Simulator::Simulator(const Options& options, const Clock& clock) : clock_(clock)
                                          options.reply_address, clock);
   if (options.connect)
     for (int i = 1; i <= options.converters; ++i)
-      buses_["c" + std::to_string(i)] =
+      buses_[std::string("c").append(std::to_string(i))] =
           std::make_unique<Bus>(options.model, LineKind::rs232c, 1, false, clock);
   shaper_.set_baud(options.baud);
   shaper_.set_reply_delay(options.reply_delay_ms);
@@ -233,6 +235,10 @@ std::string Simulator::control(std::string_view line) {
   if (w[0] == "get") return get_command(w);
   if (w[0] == "log") return log_command(w);
   if (w[0] == "units") return units_command();
+  if (w[0] == "factory") {
+    for (auto& [name, bus] : buses_) bus->factory_reset();
+    return ok(std::to_string(buses_.size()));
+  }
   if (w[0] == "drop") {
     if (!drop_links) return err("no links to drop");
     return drop_links(w.size() > 1 ? w[1] : "all");

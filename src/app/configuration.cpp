@@ -69,11 +69,6 @@ std::string host_address_key(int number) {
   return key;
 }
 
-std::string com_port_name(int com_port) {
-  if (com_port < 0 || com_port > 5) return {};
-  return "COM" + std::to_string(com_port + 1);
-}
-
 Configuration read_configuration(ProfileStore& store) {
   Configuration c;
   c.com_port = read_integer(store, "com_port");

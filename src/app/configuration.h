@@ -63,7 +63,6 @@ int profile_atoi(std::string_view text);
 Octets parse_host_address(std::string_view text);
 std::string format_host_address(const Octets& octets);  // "192.168.000.010"
 std::string host_address_key(int number);               // 1 -> "IP_001"
-std::string com_port_name(int com_port);                // 0 -> "COM1"; "" when out of range
 
 // The model menu's write-back: "0" or "1".
 void write_select_model(ProfileStore& store, int model);

@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/message_boxes_win.h"
 #include "app/program_win.h"
+#include "app/scoped_win.h"
 #include "resource.h"
 
 namespace {
@@ -24,21 +25,16 @@ std::wstring load_string(HINSTANCE instance, UINT id) {
 }
 
 bool initialise_instance(Program& p, int show) {
-  // Start-up defaults are the AppState's own; the window comes next.
+  // Start-up defaults are the Session's own; the window comes next.
   p.main_window = create_main_window(p);
   if (!p.main_window) return false;
-  apply_configuration(p.state, read_configuration(p.profile));
+  apply_configuration(p.session, read_configuration(p.profile));
   apply_interface_menu_state(p);
   apply_model_menu_mark(p);
-  SetTimer(p.main_window, 1, 190, nullptr);
+  start_reply_timer(p);
   ShowWindow(p.main_window, show);
   UpdateWindow(p.main_window);
   return true;
-}
-
-void open_serial_link(Program& p) {
-  p.serial.open(p.state.config.com_port, [](const char* text) { show_box(error_box(text)); });
-  if (!p.serial.start_reader(p.main_window)) show_box(error_box("error creating read thread"));
 }
 
 int run_message_loop(Program& p) {
@@ -56,26 +52,25 @@ int run_message_loop(Program& p) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  if (HANDLE existing = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
-    CloseHandle(existing);
+  // Held for the life of the process. Creating it is also the check: a
+  // second copy finds it already there.
+  const UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutexName));
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
     MessageBoxW(nullptr, L"２重に起動はできません", L"２重起動防止", MB_OK);
     return 0;
   }
-  // Held for the life of the process.
-  CreateMutexW(nullptr, FALSE, kMutexName);
 
   Program program;  // outlives the windows and the reader thread
   program.instance = instance;
   program.window_title = load_string(instance, IDS_APP_TITLE);
   program.window_class = load_string(instance, IDS_WINDOW_CLASS);
   register_main_window_class(program);
-  if (!initialise_instance(program, show)) return 0;
-  program.tcp_connected = false;
-  if (program.state.config.interface_set == 0) open_serial_link(program);
+  if (!create_link_window(program) || !initialise_instance(program, show)) return 0;
+  if (program.session.config.serial_interface()) open_serial_port(program);
   program.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
   const int code = run_message_loop(program);
-  program.serial.stop_reader();
+  program.serial.close();
   DestroyWindow(program.main_window);
   return code;
 }

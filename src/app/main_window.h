@@ -10,13 +10,11 @@ namespace orv::win {
 
 bool register_main_window_class(Program& program);
 HWND create_main_window(Program& program);
+void start_reply_timer(Program& program);
 
 // Greys the communication entries that do not apply to the configured
 // interface and line.
 void apply_interface_menu_state(Program& program);
 void apply_model_menu_mark(Program& program);
-
-// "ORVELLAN   " and the settings file in use.
-void set_main_caption(Program& program);
 
 }  // namespace orv::win

@@ -6,7 +6,7 @@
 
 namespace orv::win {
 
-int show_box(const BoxSpec& box) {
+int show_box(const MessageBoxRequest& box) {
   if (box.kind == BoxKind::none) return 0;
   UINT style = MB_OK | MB_TASKMODAL;
   if (box.icon_error) style |= MB_ICONERROR;

@@ -8,6 +8,6 @@
 
 namespace orv::win {
 
-int show_box(const BoxSpec& box);
+int show_box(const MessageBoxRequest& box);
 
 }  // namespace orv::win

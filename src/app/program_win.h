@@ -1,6 +1,6 @@
-// Everything the running program holds: the application state of the core
-// and the platform objects around it. Created once by wWinMain and handed to
-// every window and dialog (never a global).
+// Everything the running program holds: the session of the core and the
+// platform objects around it. Created once by wWinMain and handed to every
+// window and dialog (never a global).
 #pragma once
 
 #include <windows.h>
@@ -8,29 +8,21 @@
 #include <array>
 #include <string>
 
-#include "app/app_state.h"
 #include "app/profile_store_win.h"
-#include "link/dispatch.h"
+#include "app/session.h"
+#include "link/link_events.h"
 #include "link/serial_port_win.h"
+#include "protocol/command.h"
 
 namespace orv::win {
-
-struct Program;
-
-// Where dispatch_command sends: the serial link, or the TCP/IP link.
-class ProgramTransport : public Transport {
- public:
-  explicit ProgramTransport(Program& program) : program_(program) {}
-  void serial_write(std::string_view bytes) override;
-  void tcp_send(std::string_view command) override;
-
- private:
-  Program& program_;
-};
 
 inline constexpr int kPanelButtons = 13;
 
 struct Program {
+  Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
   HINSTANCE instance = nullptr;
   HWND main_window = nullptr;
   HWND status_bar = nullptr;
@@ -38,17 +30,35 @@ struct Program {
   HACCEL accelerators = nullptr;
   std::wstring window_class;
   std::wstring window_title;
+  std::wstring status_text;  // what the status bar shows now
 
-  AppState state;
+  // The modal dialog open now: it is closed when the status window fails,
+  // and repainted when a glyph arrives. Null while none is open.
+  HWND current_dialog = nullptr;
+  // A message-only window, living as long as the program, that takes the
+  // links' events on the window thread.
+  HWND link_window = nullptr;
+
+  Session session;
   WinProfileStore profile;
+  LinkEventQueue events;
   SerialLink serial;
-  ProgramTransport transport{*this};
-  bool tcp_connected = false;  // set by the TCP/IP link once a connection stands
-  int running = 0;             // set when the main window is created, cleared on close
-  std::wstring status_text;    // what the status bar shows now
-
-  HWND current_dialog() const { return static_cast<HWND>(state.current_dialog); }
-  void send(const Command& command) { send_command(state, transport, command); }
 };
+
+// Creates the link event window; false when it cannot be created.
+bool create_link_window(Program& program);
+
+// (Re)opens the configured COM port with its reader; each failure is
+// reported in the error box.
+void open_serial_port(Program& program);
+
+// Sends a command to the selected unit (or, for the LAN converter's
+// commands, over the serial line) and shows what a failed send must show.
+void send_to_unit(Program& program, const Command& command);
+void send_to_converter(Program& program, const Command& command);
+
+// A dialog's "設定": dropped while a reply is awaited, otherwise one single
+// command.
+void send_single_command(Program& program, const Command& command);
 
 }  // namespace orv::win

@@ -2,11 +2,12 @@
 
 namespace orv {
 
-BulkTick next_bulk_tick(const ReplyWaitState& reply) {
-  if (reply.completion == kCompletedBulk || reply.result_code == kResultReported ||
-      reply.send_failed == 1)
+BulkTick next_bulk_tick(const Exchange& exchange) {
+  if (exchange.completion() == Completion::bulk || exchange.result_code() == ResultCode::reported ||
+      exchange.send_failed())
     return BulkTick::finish;
-  if (reply.wait_ticks != 0 || reply.result_code != kResultNone) return BulkTick::wait;
+  if (exchange.wait_ticks() != 0 || exchange.result_code() != ResultCode::none)
+    return BulkTick::wait;
   return BulkTick::send;
 }
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "link/reply_wait_state.h"
+#include "link/exchange.h"
 #include "protocol/command.h"
 
 namespace orv {
@@ -16,7 +16,7 @@ enum class BulkTick {
   send,    // send the next step
 };
 
-BulkTick next_bulk_tick(const ReplyWaitState& reply);
+BulkTick next_bulk_tick(const Exchange& exchange);
 
 // Progress shown in the percent edit: step * 100 / steps.
 int bulk_percent(int step, int steps);

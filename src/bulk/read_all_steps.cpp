@@ -1,57 +1,108 @@
 #include "bulk/read_all_steps.h"
 
+#include <array>
+
+#include "protocol/channel_arrays.h"
 #include "protocol/commands.h"
 #include "protocol/number_text.h"
 
 namespace orv {
 namespace {
 
-int skipped_inputs(int inputCount) {
-  return 64 - inputCount;
+using Build = BulkStep (*)(int index);
+struct Group {
+  int (*count)(int inputCount);
+  Build build;
+};
+
+int one(int) {
+  return 1;
 }
+int patterns(int) {
+  return kPatternCount;
+}
+int inputs(int inputCount) {
+  return inputCount;
+}
+
+template <PerChannelMember member>
+BulkStep read_channels(int) {
+  const ChannelArray& array = channel_array(member);
+  return {array.build_read(), std::string(array.label)};
+}
+
+// The read-all run in the order the steps go out.
+constexpr std::array<Group, 18> kGroups{{
+    {one,
+     [](int) {
+       return BulkStep{build_read_pattern_in_force(), "pattern in force"};
+     }},
+    {patterns,
+     [](int i) {
+       return BulkStep{build_read_pattern(i), "pattern OP" + decimal_text(i + 1, 2)};
+     }},
+    {patterns,
+     [](int i) {
+       return BulkStep{build_read_switching_pattern(i),
+                       "switching pattern SP" + decimal_text(i + 1, 2)};
+     }},
+    {one,
+     [](int) {
+       return BulkStep{build_read_date_time_range(), "date/time display range"};
+     }},
+    {one,
+     [](int) {
+       return BulkStep{build_read_date_time_size(), "date/time display size"};
+     }},
+    {one, read_channels<PerChannelMember::date_time_display_input>},
+    {one, read_channels<PerChannelMember::date_time_display_output>},
+    {inputs,
+     [](int i) {
+       return BulkStep{build_read_title(i), "title ch." + decimal_text(i + 1, 2)};
+     }},
+    {one, read_channels<PerChannelMember::title_display_input>},
+    {one, read_channels<PerChannelMember::title_display_output>},
+    {one, read_channels<PerChannelMember::title_position>},
+    {one, read_channels<PerChannelMember::font_size>},
+    {one,
+     [](int) {
+       return BulkStep{build_read_title_offset_top(), "top title offset"};
+     }},
+    {one,
+     [](int) {
+       return BulkStep{build_read_title_offset_bottom(), "bottom title offset"};
+     }},
+    {one,
+     [](int) {
+       return BulkStep{build_read_password_on_button(), "password on button operation"};
+     }},
+    {one,
+     [](int) {
+       return BulkStep{build_read_password_on_menu(), "password on menu operation"};
+     }},
+    {one,
+     [](int) {
+       return BulkStep{build_read_password(), "password"};
+     }},
+    {one, read_channels<PerChannelMember::video_output>},
+}};
 
 }  // namespace
 
 int read_all_step_count(int inputCount) {
-  return 207 - skipped_inputs(inputCount);
+  int count = 0;
+  for (const Group& group : kGroups) count += group.count(inputCount);
+  return count;
 }
 
-BulkStep read_all_step(int s, int inputCount) {
-  const int skip = skipped_inputs(inputCount);
-  if (s == 1) return {build_read_pattern_in_force(), "pattern in force"};
-  if (s >= 2 && s <= 65) return {build_read_pattern(s - 2), "pattern OP" + decimal_text(s - 1, 2)};
-  if (s >= 66 && s <= 129)
-    return {build_read_switching_pattern(s - 66), "switching pattern SP" + decimal_text(s - 65, 2)};
-  if (s == 130) return {build_read_date_time_range(), "date/time display range"};
-  if (s == 131) return {build_read_date_time_size(), "date/time display size"};
-  if (s == 132) return {build_read_date_time_display_input(), "date/time display, inputs"};
-  if (s == 133) return {build_read_date_time_display_output(), "date/time display, outputs"};
-  if (s >= 134 && s <= 197 - skip)
-    return {build_read_title(s - 134), "title ch." + decimal_text(s - 133, 2)};
-  switch (s + skip) {
-    case 198:
-      return {build_read_title_display_input(), "title display, inputs"};
-    case 199:
-      return {build_read_title_display_output(), "title display, outputs"};
-    case 200:
-      return {build_read_title_position(), "title position"};
-    case 201:
-      return {build_read_font_size(), "font size"};
-    case 202:
-      return {build_read_title_offset_top(), "top title offset"};
-    case 203:
-      return {build_read_title_offset_bottom(), "bottom title offset"};
-    case 204:
-      return {build_read_password_on_button(), "password on button operation"};
-    case 205:
-      return {build_read_password_on_menu(), "password on menu operation"};
-    case 206:
-      return {build_read_password(), "password"};
-    case 207:
-      return {build_read_video_output(), "video output"};
-    default:
-      return {Command::refused(), "step " + std::to_string(s) + " (no such step)"};
+BulkStep read_all_step(int step, int inputCount) {
+  int index = step - 1;
+  for (const Group& group : kGroups) {
+    if (index < 0) break;
+    if (index < group.count(inputCount)) return group.build(index);
+    index -= group.count(inputCount);
   }
+  return {Command::refused(), "step " + std::to_string(step) + " (no such step)"};
 }
 
 }  // namespace orv

@@ -1,12 +1,13 @@
 #include "dialogs/dialog_common_win.h"
 
 #include "app/text_win.h"
-#include "protocol/number_text.h"
+#include "link/framing.h"
+#include "resource.h"
 
 namespace orv::win {
 
 void set_caption_with_path(Program& p, HWND dialog, const char* title) {
-  const std::wstring caption = widen(title) + p.state.settings.settingsFilePath.wstring();
+  const std::wstring caption = widen(title) + p.session.settings.settingsFilePath.wstring();
   SetWindowTextW(dialog, caption.c_str());
 }
 
@@ -30,30 +31,29 @@ void set_control_text(HWND dialog, int control_id, const char* utf8) {
   SetDlgItemTextW(dialog, control_id, widen(utf8).c_str());
 }
 
-void fill_slave_address_list(Program& p, HWND dialog, int list_id) {
+void fill_slave_address_list(Program& p, HWND dialog) {
   std::vector<std::string> items;
-  for (int address = 0; address < kBroadcastAddress; ++address)
-    items.push_back(decimal_text(address, 2));
-  items.push_back("Broadcast");
-  fill_list(dialog, list_id, items, p.state.slaveAddress);
+  for (int address = 0; address < kSlaveAddressItems; ++address)
+    items.push_back(slave_address_name(address));
+  fill_list(dialog, IDC_SLAVE_LIST, items, p.session.slaveAddress);
 }
 
-void enable_slave_address_list_by_link(Program& p, HWND dialog, int list_id) {
-  EnableWindow(GetDlgItem(dialog, list_id), p.state.config.addressed_serial());
+void enable_slave_address_list_by_link(Program& p, HWND dialog) {
+  EnableWindow(GetDlgItem(dialog, IDC_SLAVE_LIST), p.session.config.addressed_serial());
 }
 
-void take_slave_address(Program& p, HWND dialog, int list_id) {
-  const int selected = selected_item(dialog, list_id);
-  if (selected >= 0 && selected < kSlaveAddressItems) p.state.slaveAddress = selected;
+void take_slave_address(Program& p, HWND dialog) {
+  const int selected = selected_item(dialog, IDC_SLAVE_LIST);
+  if (selected >= 0 && selected < kSlaveAddressItems) p.session.slaveAddress = selected;
 }
 
 void begin_dialog(Program& p, HWND dialog) {
-  p.state.current_dialog = dialog;
+  p.current_dialog = dialog;
 }
 
 void end_dialog(Program& p, HWND dialog, INT_PTR result) {
-  reset_reply_state(p.state.reply);
-  p.state.current_dialog = nullptr;
+  p.session.exchange.abandon();
+  p.current_dialog = nullptr;
   EndDialog(dialog, result);
 }
 

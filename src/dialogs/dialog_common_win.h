@@ -19,14 +19,22 @@ int selected_item(HWND dialog, int list_id);
 void set_control_text(HWND dialog, int control_id, const char* utf8);
 
 // "00".."31", "Broadcast", showing the program-wide selection.
-void fill_slave_address_list(Program& program, HWND dialog, int list_id);
+void fill_slave_address_list(Program& program, HWND dialog);
 // Enabled only on the serial line in RS-485 mode.
-void enable_slave_address_list_by_link(Program& program, HWND dialog, int list_id);
-void take_slave_address(Program& program, HWND dialog, int list_id);
+void enable_slave_address_list_by_link(Program& program, HWND dialog);
+void take_slave_address(Program& program, HWND dialog);
 
+// The dialog becomes the program's current dialog.
 void begin_dialog(Program& program, HWND dialog);
-// Ends the wait for any reply still outstanding, clears current_dialog and
-// ends the dialog.
+// Ends the wait for any reply still outstanding, clears the current dialog
+// and ends the dialog.
 void end_dialog(Program& program, HWND dialog, INT_PTR result);
+
+// The dialog's own data, kept in DWLP_USER from WM_INITDIALOG on (null before).
+template <typename T>
+T* dialog_data(HWND dialog, UINT message, LPARAM lparam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+  return reinterpret_cast<T*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
 
 }  // namespace orv::win

@@ -2,95 +2,105 @@
 
 #include <string>
 
+#include "app/scoped_win.h"
 #include "app/text_win.h"
 #include "dialogs/dialog_common_win.h"
+#include "dialogs/per_channel.h"
+#include "dialogs/per_channel_dialog_res.h"
 #include "resource.h"
 
 namespace orv::win {
 namespace {
 
+// The channel choice a member shares with its side.
+ChannelSelection& selection_for(Session& s, PerChannelMember member) {
+  switch (channel_array(member).side) {
+    case ChannelSide::input:
+      return s.inputChannel;
+    case ChannelSide::output:
+      return s.outputChannel;
+    case ChannelSide::video_output:
+      break;
+  }
+  return s.videoOutputChannel;
+}
+
 struct PerChannelDialog {
+  PerChannelDialog(Program& p, PerChannelMember member)
+      : program(p), editor(member, p.session.settings, selection_for(p.session, member)) {}
   Program& program;
-  PerChannelMember member;
-  AppState& state() { return program.state; }
-  const MemberTraits& traits() const { return member_traits(member); }
+  PerChannelEditor editor;
 };
 
-std::vector<std::string> value_items(const MemberTraits& traits) {
-  return std::vector<std::string>(traits.values.begin(), traits.values.end());
+std::vector<std::string> texts(const std::vector<const char*>& items) {
+  return std::vector<std::string>(items.begin(), items.end());
 }
 
 void show_current_value(PerChannelDialog& d, HWND dialog) {
-  select_item(dialog, IDC_VALUE_LIST, value_item_of_current(d.state(), d.member));
+  select_item(dialog, IDC_VALUE_LIST, d.editor.value_item_of_current());
 }
 
 void on_init(PerChannelDialog& d, HWND dialog) {
   Program& p = d.program;
+  const MemberTraits& traits = d.editor.traits();
   begin_dialog(p, dialog);
-  clamp_on_open(d.state(), d.member);
-  set_caption_with_path(p, dialog, d.traits().title);
-  set_control_text(dialog, IDC_CHANNEL_GROUP, d.traits().channel_label);
-  set_control_text(dialog, IDC_VALUE_GROUP, d.traits().value_label);
-  set_control_text(dialog, IDC_SAME_VALUE_GROUP, d.traits().same_value_label);
-  fill_list(dialog, IDC_VALUE_LIST, value_items(d.traits()), -1);
-  fill_list(dialog, IDC_SAME_VALUE_LIST, value_items(d.traits()), d.traits().same_value_initial);
-  fill_list(dialog, IDC_CHANNEL_LIST, channel_items(d.member, d.state().settings.inputCount),
-            selection_for(d.state(), d.member).current);
-  fill_slave_address_list(p, dialog, IDC_SLAVE_LIST);
-  enable_slave_address_list_by_link(p, dialog, IDC_SLAVE_LIST);
+  d.editor.clamp_on_open();
+  set_caption_with_path(p, dialog, traits.title);
+  set_control_text(dialog, IDC_CHANNEL_GROUP, traits.channel_label);
+  set_control_text(dialog, IDC_VALUE_GROUP, traits.value_label);
+  set_control_text(dialog, IDC_SAME_VALUE_GROUP, traits.same_value_label);
+  fill_list(dialog, IDC_VALUE_LIST, texts(traits.values), -1);
+  fill_list(dialog, IDC_SAME_VALUE_LIST, texts(traits.values), traits.same_value_initial);
+  fill_list(dialog, IDC_CHANNEL_LIST, d.editor.channel_items(), d.editor.current_item());
+  fill_slave_address_list(p, dialog);
+  enable_slave_address_list_by_link(p, dialog);
   show_current_value(d, dialog);
+}
+
+void draw_text(HDC dc, int x, int y, const std::string& utf8) {
+  const std::wstring text = widen(utf8);
+  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
 
 // The table of one page: a white rectangle, then "ch.nn =" and the value
 // of each channel, in the paint context's default font.
 void on_paint(PerChannelDialog& d, HWND dialog) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(dialog, &paint);
-  Rectangle(dc, kTableLeft, kTableTop, kTableRight, kTableBottom);
-  const PaintedTable table = painted_table(d.state(), d.member);
+  const PaintScope paint(dialog);
+  Rectangle(paint.dc(), kTableLeft, kTableTop, kTableRight, kTableBottom);
+  const PaintedTable table = d.editor.painted_table();
   for (const PaintedEntry& entry : table.entries) {
-    const std::wstring label = widen(entry.label);
-    const std::wstring value = widen(entry.value);
-    TextOutW(dc, entry.label_x, entry.y, label.c_str(), static_cast<int>(label.size()));
-    TextOutW(dc, entry.value_x, entry.y, value.c_str(), static_cast<int>(value.size()));
+    draw_text(paint.dc(), entry.label_x, entry.y, entry.label);
+    draw_text(paint.dc(), entry.value_x, entry.y, entry.value);
   }
-  if (table.fixed_mark) {
-    const std::wstring mark = widen(kFixedMark);
-    TextOutW(dc, kFixedMarkX, kFixedMarkY, mark.c_str(), static_cast<int>(mark.size()));
-  }
-  EndPaint(dialog, &paint);
+  if (table.fixed_mark) draw_text(paint.dc(), kFixedMarkX, kFixedMarkY, kFixedMark);
 }
 
 void repaint(HWND dialog) {
   InvalidateRect(dialog, nullptr, FALSE);
 }
 
-void on_channel_chosen(PerChannelDialog& d, HWND dialog) {
-  if (choose_channel(d.state(), d.member, selected_item(dialog, IDC_CHANNEL_LIST))) repaint(dialog);
-  show_current_value(d, dialog);
-}
-
-void on_value_chosen(PerChannelDialog& d, HWND dialog) {
-  const int value = selected_item(dialog, IDC_VALUE_LIST);
-  if (value < 0) return;
-  store_value(d.state(), d.member, value);
-  repaint(dialog);
-}
-
-void on_same_value_chosen(PerChannelDialog& d, HWND dialog) {
-  const int value = selected_item(dialog, IDC_SAME_VALUE_LIST);
-  if (value < 0) return;
-  store_same_value(d.state(), d.member, value);
-  repaint(dialog);
-  show_current_value(d, dialog);
-}
-
-// A click while a reply is awaited is dropped.
-template <typename Build>
-void send_unless_waiting(PerChannelDialog& d, Build build) {
-  if (d.state().reply.awaiting_reply != 0) return;
-  d.state().reply.bulk_phase = kSingleCommand;
-  d.program.send(build());
+void on_list_choice(PerChannelDialog& d, HWND dialog, int list) {
+  const int item = selected_item(dialog, list);
+  switch (list) {
+    case IDC_CHANNEL_LIST:
+      if (d.editor.choose_channel(item)) repaint(dialog);
+      show_current_value(d, dialog);
+      return;
+    case IDC_VALUE_LIST:
+      if (item < 0) return;
+      d.editor.store_value(item);
+      repaint(dialog);
+      return;
+    case IDC_SAME_VALUE_LIST:
+      if (item < 0) return;
+      d.editor.store_same_value(item);
+      repaint(dialog);
+      show_current_value(d, dialog);
+      return;
+    case IDC_SLAVE_LIST:
+      take_slave_address(d.program, dialog);
+      return;
+  }
 }
 
 void on_command(PerChannelDialog& d, HWND dialog, int id, int notification) {
@@ -99,30 +109,26 @@ void on_command(PerChannelDialog& d, HWND dialog, int id, int notification) {
     case IDC_VALUE_LIST:
     case IDC_SAME_VALUE_LIST:
     case IDC_SLAVE_LIST:
-      if (notification != CBN_SELCHANGE) return;
-      if (id == IDC_CHANNEL_LIST) on_channel_chosen(d, dialog);
-      if (id == IDC_VALUE_LIST) on_value_chosen(d, dialog);
-      if (id == IDC_SAME_VALUE_LIST) on_same_value_chosen(d, dialog);
-      if (id == IDC_SLAVE_LIST) take_slave_address(d.program, dialog, IDC_SLAVE_LIST);
+      if (notification == CBN_SELCHANGE) on_list_choice(d, dialog, id);
       return;
     case IDB_SET:
-      return send_unless_waiting(d, [&] { return per_channel_command(d.state(), d.member); });
+      return send_single_command(d.program, d.editor.per_channel_command());
     case IDB_SET_ALL:
-      return send_unless_waiting(d, [&] { return all_channel_command(d.state(), d.member); });
-    default:
-      end_dialog(d.program, dialog, id);  // Close, and Enter and Escape alike
+      return send_single_command(d.program, d.editor.all_channel_command());
+    case IDB_CLOSE:
+    case IDOK:      // Enter
+    case IDCANCEL:  // Escape
+      return end_dialog(d.program, dialog, id);
   }
 }
 
 INT_PTR CALLBACK per_channel_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-    on_init(*reinterpret_cast<PerChannelDialog*>(lparam), dialog);
-    return TRUE;
-  }
-  auto* d = reinterpret_cast<PerChannelDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  auto* d = dialog_data<PerChannelDialog>(dialog, message, lparam);
   if (!d) return FALSE;
   switch (message) {
+    case WM_INITDIALOG:
+      on_init(*d, dialog);
+      return TRUE;
     case WM_PAINT:
       on_paint(*d, dialog);
       return TRUE;
@@ -140,7 +146,7 @@ INT_PTR CALLBACK per_channel_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
 }  // namespace
 
 void open_per_channel_dialog(Program& program, PerChannelMember member) {
-  PerChannelDialog dialog{program, member};
+  PerChannelDialog dialog(program, member);
   DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_PER_CHANNEL), program.main_window,
                   per_channel_proc, reinterpret_cast<LPARAM>(&dialog));
 }

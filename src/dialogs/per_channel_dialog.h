@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/program_win.h"
-#include "dialogs/per_channel.h"
+#include "protocol/channel_arrays.h"
 
 namespace orv::win {
 

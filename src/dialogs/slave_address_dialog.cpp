@@ -1,6 +1,7 @@
 #include "dialogs/slave_address_dialog.h"
 
 #include "dialogs/dialog_common_win.h"
+#include "dialogs/slave_address_dialog_res.h"
 #include "resource.h"
 
 namespace orv::win {
@@ -9,25 +10,25 @@ namespace {
 // The list is always enabled here; Enter and Escape do nothing, and the
 // dialog sends nothing, so it has no use for the socket notification.
 INT_PTR CALLBACK slave_address_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-    Program& p = *reinterpret_cast<Program*>(lparam);
-    begin_dialog(p, dialog);
-    SetWindowTextW(dialog, L"スレーブアドレスの設定  ");
-    fill_slave_address_list(p, dialog, IDC_SLAVE_LIST);
-    return TRUE;
-  }
-  auto* p = reinterpret_cast<Program*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  Program* p = dialog_data<Program>(dialog, message, lparam);
   if (!p) return FALSE;
-  if (message == WM_CLOSE) {
-    end_dialog(*p, dialog, IDCANCEL);
-    return TRUE;
+  switch (message) {
+    case WM_INITDIALOG:
+      begin_dialog(*p, dialog);
+      SetWindowTextW(dialog, L"スレーブアドレスの設定  ");
+      fill_slave_address_list(*p, dialog);
+      return TRUE;
+    case WM_CLOSE:
+      end_dialog(*p, dialog, IDCANCEL);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wparam) == IDC_SLAVE_LIST && HIWORD(wparam) == CBN_SELCHANGE)
+        take_slave_address(*p, dialog);
+      if (LOWORD(wparam) == IDB_CLOSE) end_dialog(*p, dialog, IDB_CLOSE);
+      return TRUE;
+    default:
+      return FALSE;
   }
-  if (message != WM_COMMAND) return FALSE;
-  if (LOWORD(wparam) == IDC_SLAVE_LIST && HIWORD(wparam) == CBN_SELCHANGE)
-    take_slave_address(*p, dialog, IDC_SLAVE_LIST);
-  if (LOWORD(wparam) == IDB_CLOSE) end_dialog(*p, dialog, IDB_CLOSE);
-  return TRUE;
 }
 
 }  // namespace

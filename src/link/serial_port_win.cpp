@@ -2,19 +2,17 @@
 
 #include <algorithm>
 
-#include "app/configuration.h"
-#include "protocol/reply_assembly.h"
-
 namespace orv::win {
 namespace {
 
 constexpr DWORD kQueueBytes = 2000;
 constexpr DWORD kReadChunk = 600;
-constexpr size_t kMaxWaitingLines = 256;
 // How often the reader looks at the input queue while it waits, so that a
 // byte that arrived just before the wait began is not left lying there.
 constexpr DWORD kQueueCheckMs = 200;
-constexpr DWORD kFailureBackOffMs = 20;
+// How long the reader rests after a failed wait before it tries again, so a
+// port whose waits keep failing does not keep the processor busy.
+constexpr DWORD kFailureBackOffMs = 200;
 
 void configure_line(DCB& dcb) {
   dcb.BaudRate = CBR_9600;
@@ -34,96 +32,93 @@ void configure_line(DCB& dcb) {
   dcb.XoffLim = 256;
 }
 
+HANDLE manual_reset_event() {
+  return CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
 }  // namespace
 
-SerialLink::SerialLink() {
-  wait_request_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  write_request_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  read_request_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+SerialLink::SerialLink(LinkEventQueue& events)
+    : events_(events),
+      stop_event_(manual_reset_event()),
+      write_event_(manual_reset_event()),
+      read_event_(manual_reset_event()),
+      wait_event_(manual_reset_event()) {
+  write_request_.hEvent = write_event_.get();
+  read_request_.hEvent = read_event_.get();
+  wait_request_.hEvent = wait_event_.get();
 }
 
 SerialLink::~SerialLink() {
-  stop_reader();
   close();
-  for (HANDLE h : {wait_request_.hEvent, stop_event_, write_request_.hEvent, read_request_.hEvent})
-    if (h) CloseHandle(h);
 }
 
-void SerialLink::open(int com_port, const std::function<void(const char*)>& report) {
+void SerialLink::open(const std::string& port_name, const Report& report) {
   close();
-  const std::string name = com_port_name(com_port);
-  const std::wstring device = L"\\\\.\\" + std::wstring(name.begin(), name.end());
-  port_ = name.empty() ? INVALID_HANDLE_VALUE
-                       : CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  if (port_ == INVALID_HANDLE_VALUE) report("Miss! File Open");
-  if (!SetCommMask(port_, EV_RXCHAR)) report("Miss! Mask Set");
-  if (!SetupComm(port_, kQueueBytes, kQueueBytes)) report("Miss! Buffer Set");
+  open_port(port_name, report);
+  if (port_.valid() && !start_reader()) report("error creating read thread");
+}
+
+void SerialLink::open_port(const std::string& port_name, const Report& report) {
+  const std::wstring device = L"\\\\.\\" + std::wstring(port_name.begin(), port_name.end());
+  if (!port_name.empty())
+    port_.reset(CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr));
+  HANDLE port = port_.valid() ? port_.get() : INVALID_HANDLE_VALUE;
+  if (!port_.valid()) report("Miss! File Open");
+  if (!SetCommMask(port, EV_RXCHAR)) report("Miss! Mask Set");
+  if (!SetupComm(port, kQueueBytes, kQueueBytes)) report("Miss! Buffer Set");
   COMMTIMEOUTS timeouts{};
   timeouts.ReadIntervalTimeout = MAXDWORD;  // a read returns at once with what has arrived
-  timeouts.ReadTotalTimeoutMultiplier = 0;
-  timeouts.ReadTotalTimeoutConstant = 0;
-  timeouts.WriteTotalTimeoutMultiplier = 0;
   timeouts.WriteTotalTimeoutConstant = 1000;
-  if (!SetCommTimeouts(port_, &timeouts)) report("Miss! Time Out Set");
+  if (!SetCommTimeouts(port, &timeouts)) report("Miss! Time Out Set");
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
-  const BOOL got_state = GetCommState(port_, &dcb);
+  const BOOL got_state = GetCommState(port, &dcb);
   configure_line(dcb);
-  if (!got_state || !SetCommState(port_, &dcb)) report("Miss! Set Comm State");
+  if (!got_state || !SetCommState(port, &dcb)) report("Miss! Set Comm State");
 }
 
 void SerialLink::close() {
-  if (port_ == INVALID_HANDLE_VALUE) return;
+  stop_reader();
+  if (!port_.valid()) return;
   finish_pending_write();
-  CloseHandle(port_);
-  port_ = INVALID_HANDLE_VALUE;
+  port_.reset();
+  assembler_.clear();
 }
 
 void SerialLink::finish_pending_write() {
   if (!write_pending_) return;
   DWORD written = 0;
-  GetOverlappedResult(port_, &write_request_, &written, TRUE);  // bounded by the 1 s write time-out
+  GetOverlappedResult(port_.get(), &write_request_, &written,
+                      TRUE);  // bounded by the 1 s write time-out
   write_pending_ = false;
 }
 
-void SerialLink::write(std::string_view bytes) {
-  if (port_ == INVALID_HANDLE_VALUE) return;  // the unanswered command ends in the time-out
+bool SerialLink::send(std::string_view bytes) {
+  if (!port_.valid()) return true;  // the unanswered command ends in the time-out
   finish_pending_write();
   write_buffer_.assign(bytes);
-  if (!WriteFile(port_, write_buffer_.data(), static_cast<DWORD>(write_buffer_.size()), nullptr,
-                 &write_request_))
+  ResetEvent(write_request_.hEvent);
+  if (!WriteFile(port_.get(), write_buffer_.data(), static_cast<DWORD>(write_buffer_.size()),
+                 nullptr, &write_request_))
     write_pending_ = GetLastError() == ERROR_IO_PENDING;
+  return true;
 }
 
-bool SerialLink::start_reader(HWND notify) {
-  if (reader_) return true;
-  notify_ = notify;
-  ResetEvent(stop_event_);
-  InterlockedExchange(&running_, 1);
-  reader_ = CreateThread(nullptr, 0, reader_entry, this, 0, nullptr);
-  if (!reader_) InterlockedExchange(&running_, 0);
-  return reader_ != nullptr;
+bool SerialLink::start_reader() {
+  ResetEvent(stop_event_.get());
+  reader_.reset(CreateThread(nullptr, 0, reader_entry, this, 0, nullptr));
+  return reader_.valid();
 }
 
 void SerialLink::stop_reader() {
-  if (!reader_) return;
-  InterlockedExchange(&running_, 0);
-  SetEvent(stop_event_);
-  SetCommMask(port_, 0);  // also ends a pending wait for a port event
+  if (!reader_.valid()) return;
+  SetEvent(stop_event_.get());
+  SetCommMask(port_.get(), 0);  // also ends a pending wait for a port event
   // Every wait of the reader is bounded once the stop event is set.
-  WaitForSingleObject(reader_, INFINITE);
-  CloseHandle(reader_);
-  reader_ = nullptr;
-}
-
-std::vector<std::string> SerialLink::take_lines() {
-  std::lock_guard<std::mutex> lock(lines_mutex_);
-  std::vector<std::string> taken(lines_.begin(), lines_.end());
-  lines_.clear();
-  wake_posted_ = false;
-  return taken;
+  WaitForSingleObject(reader_.get(), INFINITE);
+  reader_.reset();
 }
 
 DWORD WINAPI SerialLink::reader_entry(void* self) {
@@ -134,7 +129,7 @@ DWORD WINAPI SerialLink::reader_entry(void* self) {
 void SerialLink::clear_port_errors() {
   DWORD errors = 0;
   COMSTAT status{};
-  ClearCommError(port_, &errors, &status);
+  ClearCommError(port_.get(), &errors, &status);
 }
 
 // Waits for a character-received event, for the stop request, or for a
@@ -142,12 +137,13 @@ void SerialLink::clear_port_errors() {
 bool SerialLink::wait_for_characters() {
   OVERLAPPED& wait = wait_request_;
   ResetEvent(wait.hEvent);
-  if (WaitCommEvent(port_, &event_mask_, &wait)) return true;
-  if (GetLastError() != ERROR_IO_PENDING) {
+  const auto back_off = [this] {
     clear_port_errors();
-    return WaitForSingleObject(stop_event_, kFailureBackOffMs) != WAIT_OBJECT_0;
-  }
-  const HANDLE handles[2] = {wait.hEvent, stop_event_};
+    return WaitForSingleObject(stop_event_.get(), kFailureBackOffMs) != WAIT_OBJECT_0;
+  };
+  if (WaitCommEvent(port_.get(), &event_mask_, &wait)) return true;
+  if (GetLastError() != ERROR_IO_PENDING) return back_off();
+  const HANDLE handles[2] = {wait.hEvent, stop_event_.get()};
   for (;;) {
     const DWORD which = WaitForMultipleObjects(2, handles, FALSE, kQueueCheckMs);
     if (which == WAIT_OBJECT_0) break;
@@ -158,15 +154,12 @@ bool SerialLink::wait_for_characters() {
     // Stopping: the cleared event mask or the cancel ends the wait. Its
     // request record and mask belong to the link, so even a request that
     // ends later writes into memory that is still there.
-    CancelIo(port_);
+    CancelIo(port_.get());
     WaitForSingleObject(wait.hEvent, 1000);
     return false;
   }
   DWORD ignored = 0;
-  if (!GetOverlappedResult(port_, &wait, &ignored, FALSE)) {
-    clear_port_errors();
-    return WaitForSingleObject(stop_event_, kFailureBackOffMs) != WAIT_OBJECT_0;
-  }
+  if (!GetOverlappedResult(port_.get(), &wait, &ignored, FALSE)) return back_off();
   return true;
 }
 
@@ -175,42 +168,31 @@ void SerialLink::read_available() {
   for (;;) {
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(port_, &errors, &status) || status.cbInQue == 0) return;
+    if (!ClearCommError(port_.get(), &errors, &status) || status.cbInQue == 0) return;
     char chunk[kReadChunk];
     DWORD got = 0;
     ResetEvent(read_request_.hEvent);
-    if (!ReadFile(port_, chunk, std::min<DWORD>(status.cbInQue, kReadChunk), &got,
+    if (!ReadFile(port_.get(), chunk, std::min<DWORD>(status.cbInQue, kReadChunk), &got,
                   &read_request_)) {
       if (GetLastError() != ERROR_IO_PENDING ||
-          !GetOverlappedResult(port_, &read_request_, &got, TRUE)) {
+          !GetOverlappedResult(port_.get(), &read_request_, &got, TRUE)) {
         clear_port_errors();
         return;
       }
     }
     if (got == 0) return;
-    deliver(assembler_.feed(std::string_view(chunk, got)));
+    for (std::string& line : assembler_.feed(std::string_view(chunk, got)))
+      events_.push(LinkEvent{LinkEvent::Kind::line, kSerialConnection, std::move(line)});
   }
 }
 
 void SerialLink::read_loop() {
-  if (port_ == INVALID_HANDLE_VALUE) {  // nothing to read from: wait for the end
-    WaitForSingleObject(stop_event_, INFINITE);
-    return;
-  }
-  SetCommMask(port_, EV_RXCHAR);
-  while (InterlockedCompareExchange(&running_, 0, 0) != 0) {
+  SetCommMask(port_.get(), EV_RXCHAR);
+  while (WaitForSingleObject(stop_event_.get(), 0) != WAIT_OBJECT_0) {
     if (!wait_for_characters()) break;
     read_available();
   }
-  PurgeComm(port_, PURGE_RXCLEAR);
-}
-
-void SerialLink::deliver(std::vector<std::string> lines) {
-  std::lock_guard<std::mutex> lock(lines_mutex_);
-  for (std::string& line : lines)
-    if (lines_.size() < kMaxWaitingLines) lines_.push_back(std::move(line));
-  if (!wake_posted_ && !lines_.empty())
-    wake_posted_ = PostMessageW(notify_, WM_APP_SERIAL_LINES, 0, 0) != FALSE;
+  PurgeComm(port_.get(), PURGE_RXCLEAR);
 }
 
 }  // namespace orv::win

@@ -1,77 +1,71 @@
 // The serial link: the COM port with its line settings, one overlapped write
-// per command, and a reader thread that only reads bytes and assembles lines.
-// Completed lines wait in a small locked queue; one posted wake-up message
-// tells the window thread to take them, so every reply is handled there.
+// per command, and a reader thread that only reads bytes, cuts them into
+// lines and pushes each line into the link event queue. Opening, closing
+// and reopening the port is one operation that stops and starts the reader
+// with it, so a port chosen later delivers its replies like the first.
 #pragma once
 
 #include <windows.h>
 
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "protocol/reply_assembly.h"
+#include "app/scoped_win.h"
+#include "link/line_assembler.h"
+#include "link/link.h"
+#include "link/link_events.h"
 
 namespace orv::win {
 
-// Posted to the window given to start_reader when lines are waiting.
-inline constexpr UINT WM_APP_SERIAL_LINES = WM_APP + 1;
-
-class SerialLink {
+class SerialLink : public Link {
  public:
-  SerialLink();
-  ~SerialLink();
+  explicit SerialLink(LinkEventQueue& events);
+  ~SerialLink() override;
   SerialLink(const SerialLink&) = delete;
   SerialLink& operator=(const SerialLink&) = delete;
 
-  // Opens COM1..COM6 and sets the line up (closing a port already open; the
-  // reader must be stopped first). Each failing step is reported
-  // through `report` ("Miss! File Open", …) and the next step still runs.
-  void open(int com_port, const std::function<void(const char* text)>& report);
+  using Report = std::function<void(const char* text)>;
+
+  // Closes the port in use (its reader first), opens `port_name` ("COM1"..
+  // "COM6"; empty for none) and sets the line up. Each failing step is
+  // reported ("Miss! File Open", …) and the next step still runs. The reader
+  // starts only on a port that opened; "error creating read thread" is
+  // reported when it cannot.
+  void open(const std::string& port_name, const Report& report);
+  // Stops the reader and closes the port.
   void close();
-  bool is_open() const { return port_ != INVALID_HANDLE_VALUE; }
+  bool is_open() const { return port_.valid(); }
 
-  // One overlapped write of the line; not waited for. The bytes are kept
-  // until the write has finished.
-  void write(std::string_view bytes);
-
-  // Starts the reader thread; false when it cannot be created.
-  bool start_reader(HWND notify);
-  // Wakes the reader out of its wait and waits for it to end.
-  void stop_reader();
-
-  // The lines the reader has completed since the last call, oldest first.
-  std::vector<std::string> take_lines();
+  // The serial line takes a command whenever asked; a write is not waited
+  // for, and a lost command shows as a time-out.
+  bool ready() const override { return true; }
+  bool send(std::string_view bytes) override;
 
  private:
+  void open_port(const std::string& port_name, const Report& report);
+  bool start_reader();
+  void stop_reader();
   static DWORD WINAPI reader_entry(void* self);
   void read_loop();
   bool wait_for_characters();
   void read_available();
-  void deliver(std::vector<std::string> lines);
   void clear_port_errors();
   void finish_pending_write();
 
-  HANDLE port_ = INVALID_HANDLE_VALUE;
+  LinkEventQueue& events_;
+  UniqueHandle port_;
+  UniqueHandle stop_event_;
   OVERLAPPED write_request_{};
   OVERLAPPED read_request_{};
   OVERLAPPED wait_request_{};  // the reader's wait for a port event
+  UniqueHandle write_event_, read_event_, wait_event_;
   DWORD event_mask_ = 0;
-  HANDLE stop_event_ = nullptr;
-  std::string write_buffer_;
+  std::string write_buffer_;  // kept until the overlapped write has finished
   bool write_pending_ = false;
 
-  HANDLE reader_ = nullptr;
-  HWND notify_ = nullptr;
-  volatile LONG running_ = 0;
+  UniqueHandle reader_;
   LineAssembler assembler_;  // reader thread only: every LF ends a line
-
-  std::mutex lines_mutex_;
-  std::deque<std::string> lines_;
-  bool wake_posted_ = false;
 };
 
 }  // namespace orv::win

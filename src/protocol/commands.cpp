@@ -39,21 +39,6 @@ Command on_off_channel(const char* template_text, size_t offset, int channel_num
   return Command::line(std::move(line));
 }
 
-// Prefix followed by one letter per channel, then CR LF.
-template <typename LetterOf>
-Command all_channels(const char* prefix, std::span<const int> values, LetterOf letter_of) {
-  std::string line = prefix;
-  for (int value : values) line += letter_of(value);
-  return Command::line(line + "\r\n");
-}
-
-char on_off_letter(int value) {
-  return value == 1 ? 'N' : 'F';
-}
-char nonzero_on_letter(int value) {
-  return value != 0 ? 'N' : 'F';
-}
-
 bool is_pattern(int pattern) {
   return pattern >= 0 && pattern < kPatternCount;
 }
@@ -255,31 +240,8 @@ Command build_video_output(int list_index, int value) {
   if (!is_channel(list_index, kOutputCount - 1)) return Command::refused();
   std::string line = "OE00OF\r\n";
   put_decimal(line, 2, list_index + 2, 2);
-  line[4] = 'O';
   line[5] = value == 1 ? 'N' : 'F';
   return Command::line(std::move(line));
-}
-
-Command build_all_date_time_display_input(std::span<const int> values) {
-  return all_channels("TSI", values, on_off_letter);
-}
-Command build_all_date_time_display_output(std::span<const int> values) {
-  return all_channels("TSO", values, on_off_letter);
-}
-Command build_all_title_display_input(std::span<const int> values) {
-  return all_channels("CTI", values, on_off_letter);
-}
-Command build_all_title_display_output(std::span<const int> values) {
-  return all_channels("CTO", values, on_off_letter);
-}
-Command build_all_title_position(std::span<const int> values) {
-  return all_channels("CTPI", values, [](int v) { return v != 0 ? 'T' : 'B'; });
-}
-Command build_all_font_size(std::span<const int> values) {
-  return all_channels("CTSI", values, [](int v) { return v == 0 ? 'L' : v == 1 ? 'M' : 'S'; });
-}
-Command build_all_video_output(std::span<const int> values) {
-  return all_channels("OE", values, nonzero_on_letter);
 }
 
 Command build_read_date_time_display_input() {
@@ -306,7 +268,7 @@ Command build_read_video_output() {
 
 // --- Titles -------------------------------------------------------------------
 
-Command build_title(int channel, const std::array<std::uint16_t, 28>& jis_codes) {
+Command build_title(int channel, const TitleCodes& jis_codes) {
   if (!is_channel(channel, kMaxInputs)) return Command::refused();
   std::string line = "CT" + decimal_text(channel + 1, 2);
   line.resize(4 + 4 * jis_codes.size());
@@ -391,7 +353,7 @@ Command build_read_sample_glyph(GlyphSize size, std::uint16_t jis_code) {
 
 Command build_insert_glyph(int registration, int channel, int position) {
   if (registration < 0 || registration >= glyph_size_info(GlyphSize::small).registrations ||
-      !is_channel(channel, kMaxInputs) || position < 0 || position >= 28)
+      !is_channel(channel, kMaxInputs) || position < 0 || position >= kTitleCharacters)
     return Command::refused();
   std::string line = "G000C00I00\r\n";
   put_decimal(line, 1, registration + 1, 3);

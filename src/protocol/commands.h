@@ -13,6 +13,7 @@
 #include "protocol/command.h"
 #include "protocol/device_settings.h"
 #include "protocol/glyph_size.h"
+#include "titles/title_codec.h"
 
 namespace orv {
 
@@ -55,13 +56,8 @@ Command build_font_size(int channel, int value);                 // CTSI05S
 // `list_index` is the video output dialog's index: output channel list_index+2.
 Command build_video_output(int list_index, int value);  // OE02OF
 
-Command build_all_date_time_display_input(std::span<const int> values);  // TSI + letters
-Command build_all_date_time_display_output(std::span<const int> values);
-Command build_all_title_display_input(std::span<const int> values);
-Command build_all_title_display_output(std::span<const int> values);
-Command build_all_title_position(std::span<const int> values);
-Command build_all_font_size(std::span<const int> values);
-Command build_all_video_output(std::span<const int> values);
+// The all-channel forms ("TSI" + letters) are build_all_channels in
+// channel_arrays.h, built from each member's row.
 
 Command build_read_date_time_display_input();
 Command build_read_date_time_display_output();
@@ -72,10 +68,10 @@ Command build_read_font_size();
 Command build_read_video_output();
 
 // --- Titles -------------------------------------------------------------------
-Command build_title(int channel, const std::array<std::uint16_t, 28>& jis_codes);  // CT01...
-Command build_title_offset_top(int offset);                                        // CTAT01..CTAT16
-Command build_title_offset_bottom(int offset);                                     // CTAB01..CTAB16
-Command build_read_title(int channel);                                             // RCT01
+Command build_title(int channel, const TitleCodes& jis_codes);  // CT01...
+Command build_title_offset_top(int offset);                     // CTAT01..CTAT16
+Command build_title_offset_bottom(int offset);                  // CTAB01..CTAB16
+Command build_read_title(int channel);                          // RCT01
 Command build_read_title_offset_top();
 Command build_read_title_offset_bottom();
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "app/app_state.h"
+#include "protocol/channel_arrays.h"
 #include "protocol/glyph_size.h"
 #include "protocol/number_text.h"
 #include "titles/title_codec.h"
@@ -14,13 +14,16 @@ namespace {
 
 // Everything a row parser may read or change.
 struct RowContext {
+  ReplyTarget& target;
   DeviceSettings& settings;
-  AppState& state;
-  ReplyEffects& effects;
   int inputs() const { return settings.inputCount; }
 };
 
 using RowParser = bool (*)(std::string_view line, RowContext& context);
+
+// The lengths a title reply comes in: a unit answers as many characters as
+// the channel's font size lets it show (SMALL, MEDIUM, LARGE).
+constexpr std::array<size_t, 3> kTitleReplyCharacters{kTitleCharacters, 21, 14};
 
 bool crlf_at(std::string_view line, size_t offset) {
   return line.size() >= offset + 2 && line[offset] == '\r' && line[offset + 1] == '\n';
@@ -33,23 +36,6 @@ int number_field(std::string_view line, size_t offset, size_t width, int low, in
   const int value = parse_decimal(field, static_cast<int>(width));
   if (!is_decimal_digits(field) || value < low || value > high) return -1;
   return value;
-}
-
-// Letters at `offset`, one per channel, each found in `alphabet`; the values
-// are the letters' positions in the alphabet. Nothing is stored unless every
-// letter is valid.
-template <size_t N>
-bool store_letters(std::string_view line, size_t offset, int count, std::string_view alphabet,
-                   std::array<int, N>& target) {
-  if (!crlf_at(line, offset + static_cast<size_t>(count))) return false;
-  std::array<int, N> values = target;
-  for (int i = 0; i < count; ++i) {
-    const size_t position = alphabet.find(line[offset + static_cast<size_t>(i)]);
-    if (position == std::string_view::npos) return false;
-    values[i] = static_cast<int>(position);
-  }
-  target = values;
-  return true;
 }
 
 // A one-letter field: its position in `alphabet`, or -1.
@@ -127,23 +113,10 @@ bool parse_date_time_size(std::string_view line, RowContext& c) {  // row 5
   return true;
 }
 
-bool parse_date_time_display_input(std::string_view line, RowContext& c) {  // row 6
-  return store_letters(line, 3, c.inputs(), "FN", c.settings.dateTimeDisplayInput);
-}
-bool parse_date_time_display_output(std::string_view line, RowContext& c) {  // row 7
-  return store_letters(line, 3, kOutputCount, "FN", c.settings.dateTimeDisplayOutput);
-}
-bool parse_title_display_input(std::string_view line, RowContext& c) {  // row 8
-  return store_letters(line, 3, c.inputs(), "FN", c.settings.titleDisplayInput);
-}
-bool parse_title_display_output(std::string_view line, RowContext& c) {  // row 9
-  return store_letters(line, 3, kOutputCount, "FN", c.settings.titleDisplayOutput);
-}
-bool parse_title_position(std::string_view line, RowContext& c) {  // row 10
-  return store_letters(line, 4, c.inputs(), "BT", c.settings.titlePosition);
-}
-bool parse_font_size(std::string_view line, RowContext& c) {  // row 11
-  return store_letters(line, 4, c.inputs(), "LMS", c.settings.fontSize);
+// Rows 6 to 11 and 17: one letter per channel, by the member's row.
+template <PerChannelMember member>
+bool parse_channel_letters(std::string_view line, RowContext& c) {
+  return parse_all_channels(member, line, c.settings);
 }
 
 bool parse_title_offset(std::string_view line, RowContext& c) {  // row 12
@@ -172,14 +145,14 @@ std::uint16_t title_code_at(std::string_view line, size_t offset) {
 bool parse_title(std::string_view line, RowContext& c) {  // row 13
   const int channel = number_field(line, 2, 2, 1, c.inputs());
   size_t characters = 0;
-  for (size_t k : {28u, 21u, 14u}) {
+  for (size_t k : kTitleReplyCharacters) {
     if (crlf_at(line, 4 + 4 * k)) {
       characters = k;
       break;
     }
   }
   if (channel < 0 || characters == 0) return false;
-  std::array<std::uint16_t, 28> received{};
+  TitleCodes received{};
   for (size_t i = 0; i < characters; ++i) received[i] = title_code_at(line, 4 + 4 * i);
   while (characters > 0 && received[characters - 1] == kIdeographicSpaceJis) --characters;
   std::string text;
@@ -222,35 +195,29 @@ bool parse_password(std::string_view line, RowContext& c) {  // row 16
   return true;
 }
 
-bool parse_video_output(std::string_view line, RowContext& c) {  // row 17
-  return store_letters(line, 2, kOutputCount, "FN", c.settings.videoOutput);
-}
-
 bool parse_glyph(std::string_view line, RowContext& c) {  // row 18
   const auto size = glyph_size_from_letter(line.size() > 3 ? line[3] : '\0');
   if (!size) return false;
   const size_t bytes = static_cast<size_t>(glyph_size_info(*size).bitmap_bytes);
-  const std::string_view requested = buffer_text(c.state.lastRequestedGlyphCode);
+  const std::string_view requested = c.target.awaited_glyph_code;
   if (!crlf_at(line, 8 + 2 * bytes) || line.substr(4, 4) != requested || requested.size() != 4)
     return false;
   const std::string_view digits = line.substr(8, 2 * bytes);
   if (!is_hex_digits(digits)) return false;
   for (size_t i = 0; i < bytes; ++i)
     c.settings.glyphBitmap[i] = static_cast<std::uint8_t>(parse_hex(digits.substr(2 * i), 2));
-  c.effects.glyph_updated = true;
+  c.target.glyph_updated = true;
   return true;
 }
 
+// Rows 19 and 20 belong to the status window; with nobody to take them they
+// change nothing.
 bool parse_output_state(std::string_view line, RowContext& c) {  // row 19
-  if (!apply_output_state_reply(c.state.status, line, c.inputs())) return false;
-  c.effects.status_updated = true;
-  return true;
+  return !c.target.status || c.target.status->take_output_state(line, c.inputs());
 }
 
 bool parse_output_selection(std::string_view line, RowContext& c) {  // row 20
-  if (!apply_output_selection_reply(c.state.status, line)) return false;
-  c.effects.status_updated = true;
-  return true;
+  return !c.target.status || c.target.status->take_output_selection(line);
 }
 
 // "EIA192.168.001.003": the separators are not examined, the octets must be
@@ -333,18 +300,18 @@ constexpr std::array<ReplyRow, 29> kRows{{
     {"SP", parse_switching_pattern, false},
     {"TSDR", parse_date_time_range, false},
     {"TSDS", parse_date_time_size, false},
-    {"TSI", parse_date_time_display_input, false},
-    {"TSO", parse_date_time_display_output, false},
-    {"CTI", parse_title_display_input, false},
-    {"CTO", parse_title_display_output, false},
-    {"CTPI", parse_title_position, false},
-    {"CTSI", parse_font_size, false},
+    {"TSI", parse_channel_letters<PerChannelMember::date_time_display_input>, false},
+    {"TSO", parse_channel_letters<PerChannelMember::date_time_display_output>, false},
+    {"CTI", parse_channel_letters<PerChannelMember::title_display_input>, false},
+    {"CTO", parse_channel_letters<PerChannelMember::title_display_output>, false},
+    {"CTPI", parse_channel_letters<PerChannelMember::title_position>, false},
+    {"CTSI", parse_channel_letters<PerChannelMember::font_size>, false},
     {"CTA", parse_title_offset, false},
     {"CT", parse_title, false},
     {"PMO", parse_password_on_menu, false},
     {"POO", parse_password_on_button, false},
     {"PN", parse_password, false},
-    {"OE", parse_video_output, false},
+    {"OE", parse_channel_letters<PerChannelMember::video_output>, false},
     {"FBM", parse_glyph, false},
     {"OCD", parse_output_state, false},
     {"OS", parse_output_selection, false},
@@ -363,94 +330,27 @@ constexpr std::array<ReplyRow, 29> kRows{{
 constexpr std::array<std::string_view, 8> kConditionLines{
     "MENU\r\n", "ALARM\r\n", "LOCK\r\n", "GN\r\n", "E0\r\n", "E1\r\n", "E2\r\n", "E3\r\n"};
 
-// The RS-485 address field of the selected unit, when the line carries it.
-std::string_view without_own_address(const AppState& state, std::string_view line) {
-  if (!state.config.rs485() || state.slaveAddress < 0 || state.slaveAddress > 99) return line;
-  const std::string address = decimal_text(state.slaveAddress, 2);
-  if (line.substr(0, 2) == address) line.remove_prefix(2);
-  return line;
-}
-
-void acknowledge_if_awaited(ReplyWaitState& reply) {
-  if (reply.result_code == kResultNone && reply.awaiting_reply == 1) mark_acknowledged(reply);
-}
-
 }  // namespace
 
-void remember_glyph_request(AppState& state, std::string_view read_command) {
-  if (read_command.substr(0, 4) == "RFBM" && read_command.size() >= 9)
-    set_buffer_text(state.lastRequestedGlyphCode, read_command.substr(5, 4));
+std::optional<std::string> requested_glyph_code(std::string_view read_command) {
+  if (read_command.substr(0, 4) != "RFBM" || read_command.size() < 9) return std::nullopt;
+  return std::string(read_command.substr(5, 4));
 }
 
-int condition_code(std::string_view line) {
+ResultCode condition_code(std::string_view line) {
   for (size_t i = 0; i < kConditionLines.size(); ++i)
-    if (line == kConditionLines[i]) return static_cast<int>(i) + 1;
-  return 0;
+    if (line == kConditionLines[i]) return static_cast<ResultCode>(i + 1);
+  return ResultCode::none;
 }
 
-bool dispatch_reply_line(AppState& state, std::string_view line, ReplyRoad road,
-                         ReplyEffects& effects) {
-  RowContext context{state.settings, state, effects};
+RowOutcome dispatch_reply_line(ReplyTarget& target, std::string_view line, ReplyRoad road) {
+  RowContext context{target, target.settings};
   for (const ReplyRow& row : kRows) {
     if (line.substr(0, row.prefix.size()) != row.prefix) continue;
     if (row.serial_only && road != ReplyRoad::serial) continue;
-    if (!row.parse(line, context)) state.reply.result_code = kResultCommandError;
-    return true;
+    return row.parse(line, context) ? RowOutcome::accepted : RowOutcome::rejected;
   }
-  return false;
-}
-
-ReplyEffects handle_serial_reply(AppState& state, std::string_view line) {
-  ReplyEffects effects;
-  ReplyWaitState& reply = state.reply;
-  line = without_own_address(state, line).substr(0, kReplyLineBytes - 1);
-  if (const int code = condition_code(line)) {
-    reply.result_code = code;
-  } else if (line == "GO\r\n" && reply.awaiting_reply == 1) {
-    reply.result_code = kResultNone;
-    mark_acknowledged(reply);
-  } else if (!dispatch_reply_line(state, line, ReplyRoad::serial, effects)) {
-    reply.result_code = kResultCommandError;
-  } else {
-    acknowledge_if_awaited(reply);
-  }
-  reply.wait_ticks = 0;
-  reply.awaiting_reply = 0;
-  return effects;
-}
-
-ReplyEffects handle_socket_reply(AppState& state, std::string_view chunk) {
-  ReplyEffects effects;
-  ReplyWaitState& reply = state.reply;
-  SocketLineAssembly& assembly = state.socketLine;
-  // A closed connection delivers nothing: the exchange keeps waiting and
-  // ends in the time-out the operator sees, rather than in silence.
-  if (chunk.empty()) return effects;
-  reply.wait_ticks = 0;
-
-  const std::string_view text = chunk.substr(0, chunk.find('\0'));
-  if (!assembly.partial) assembly.text.clear();
-  assembly.text.append(text.substr(0, kReplyLineBytes - 1 - assembly.text.size()));
-  assembly.partial = chunk.back() != '\n';
-  if (assembly.partial) {
-    reply.awaiting_reply = 0;
-    return effects;
-  }
-
-  const std::string line = std::move(assembly.text);
-  assembly.text.clear();
-  reply.send_failed = 0;
-  if (line.starts_with("GO")) {
-    reply.result_code = kResultNone;
-  } else if (dispatch_reply_line(state, line, ReplyRoad::socket, effects)) {
-  } else if (const int code = condition_code(line)) {
-    reply.result_code = code;
-  } else {
-    reply.result_code = kResultNone;  // any other line counts as an acknowledgement
-  }
-  acknowledge_if_awaited(reply);
-  reply.awaiting_reply = 0;
-  return effects;
+  return RowOutcome::no_row;
 }
 
 }  // namespace orv

@@ -1,41 +1,66 @@
-// Reply reception: every line a unit or the LAN converter sends back is an
-// acknowledgement ("GO"), a condition report, or a data reply that is
-// validated whole and only then stored.
+// The data replies of the unit and the LAN converter: recognised by their
+// leading letters, validated whole (length and characters) and only then
+// stored. The acknowledgement and the condition lines are recognised here
+// too; what they do to the exchange with the unit is the reply roads' work
+// (link/reply_roads.h).
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
+
+#include "protocol/device_settings.h"
 
 namespace orv {
 
-struct AppState;
+// The outcome of a reply as the exchange records it: 0 nothing to report,
+// 1..8 a condition the unit reported (8 also for a reply that its row
+// rejects), 10 a failure already reported, which ends a running bulk run.
+enum class ResultCode {
+  none = 0,
+  menu = 1,
+  alarm = 2,
+  lock = 3,
+  mode_error = 4,
+  framing_error = 5,
+  parity_error = 6,
+  over_run_error = 7,
+  command_error = 8,
+  reported = 10,
+};
+
+// The condition a whole line reports ("MENU\r\n" .. "E3\r\n"), or none.
+ResultCode condition_code(std::string_view line);
 
 enum class ReplyRoad { serial, socket };
 
-// What a handled reply asks the windows to do.
-struct ReplyEffects {
-  bool glyph_updated = false;   // glyphBitmap replaced: repaint the glyph editor
-  bool status_updated = false;  // the status grid changed: repaint the status window
+// Where the status window takes the "OCD" and "OS" replies (status/).
+class StatusReplies {
+ public:
+  virtual ~StatusReplies() = default;
+  virtual bool take_output_state(std::string_view line, int inputCount) = 0;
+  virtual bool take_output_selection(std::string_view line) = 0;
 };
 
-// One complete line from the serial reader (with its CR LF). On RS-485 a
-// leading address equal to the selected unit's is dropped first.
-ReplyEffects handle_serial_reply(AppState& state, std::string_view line);
+// Everything an accepted data reply may change.
+struct ReplyTarget {
+  DeviceSettings& settings;
+  // The four hexadecimal digits of the last glyph read sent; a glyph reply
+  // for any other code is rejected.
+  std::string_view awaited_glyph_code;
+  StatusReplies* status = nullptr;  // null: status replies have no taker
+  bool glyph_updated = false;       // set when glyphBitmap was replaced
+};
 
-// One received TCP/IP chunk (`chunk.size()` is the received length). Lines
-// are reassembled across chunks; a chunk holding several lines is examined
-// as one line, by its beginning.
-ReplyEffects handle_socket_reply(AppState& state, std::string_view chunk);
+enum class RowOutcome { no_row, accepted, rejected };
 
-// Runs the data reply table. Returns false when no row's prefix matches.
-// A matching row that rejects the line sets result_code 8 and stores nothing.
-bool dispatch_reply_line(AppState& state, std::string_view line, ReplyRoad road,
-                         ReplyEffects& effects);
+// Runs the table of data replies: the first row whose prefix begins the
+// line parses it. "EMA" (the converter's MAC address) is a row of the serial
+// road only.
+RowOutcome dispatch_reply_line(ReplyTarget& target, std::string_view line, ReplyRoad road);
 
-// Remembers the glyph code a glyph read asks for ("RFBMx" + four digits), so
-// that only the answer to it is taken; call it with every glyph read sent.
-void remember_glyph_request(AppState& state, std::string_view read_command);
-
-// Result code of a condition line ("MENU\r\n" 1 .. "E3\r\n" 8), or 0.
-int condition_code(std::string_view line);
+// The glyph code a glyph read asks for ("RFBMx" + four digits), to be
+// remembered as the awaited glyph code; nothing for other commands.
+std::optional<std::string> requested_glyph_code(std::string_view read_command);
 
 }  // namespace orv

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/main_window.h"
+#include "app/timers_and_messages_win.h"
 #include "settings_file/settings_file.h"
 
 namespace orv::win {
@@ -15,28 +15,28 @@ constexpr wchar_t kInitialFolder[] = L"C:\\WORK\\VC6\\ORVELLAN";
 
 bool write_settings(Program& p, const std::filesystem::path& path) {
   std::string error;
-  if (!save_settings_file(path, p.state.settings, error)) {
+  if (!save_settings_file(path, p.session.settings, error)) {
     MessageBoxW(nullptr, L"ファイルを開くことができませんでした。", L"エラー",
                 MB_OK | MB_TASKMODAL | MB_ICONERROR);
     return false;
   }
-  p.state.settings.settingsFilePath = path;
-  p.state.settings.settingsDirty = 0;
-  set_main_caption(p);
+  p.session.settings.settingsFilePath = path;
+  p.session.settings.settingsDirty = 0;
+  SendMessageW(p.main_window, WM_APP_DOCUMENT_CHANGED, 0, 0);
   return true;
 }
 
 }  // namespace
 
 bool file_save(Program& p) {
-  if (p.state.settings.settingsFilePath.empty()) return file_save_as(p);
-  return write_settings(p, p.state.settings.settingsFilePath);
+  if (p.session.settings.settingsFilePath.empty()) return file_save_as(p);
+  return write_settings(p, p.session.settings.settingsFilePath);
 }
 
 bool file_save_as(Program& p) {
   wchar_t file[MAX_PATH] = {};
   wchar_t title[100] = {};
-  p.state.settings.settingsFilePath.wstring().copy(file, MAX_PATH - 1);
+  p.session.settings.settingsFilePath.wstring().copy(file, MAX_PATH - 1);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = p.main_window;
@@ -55,7 +55,7 @@ bool file_save_as(Program& p) {
       // says, through its close path, which must not ask to save again.
       MessageBoxW(nullptr, L"エラーが発生しました。アプリケーションを終了します。", L"エラー",
                   MB_OK);
-      p.state.settings.settingsDirty = 0;
+      p.session.settings.settingsDirty = 0;
       PostMessageW(p.main_window, WM_CLOSE, 0, 0);
     }
     return false;

@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::string_view kFileSpace = "\x81\x96";         // "＊"
 constexpr std::string_view kIdeographicSpace = "\x81\x40";  // "　"
-constexpr int kTitleCharacters = 28;
 // An empty password would leave an empty line, which a reader skips, and
 // every later value would move up one place; it is written as this mark.
 constexpr std::string_view kNoPassword = "-";
@@ -189,7 +188,7 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
       [&](int& value) {
         std::string_view token;
         if (take(token) && !parse_int_token(token, value))
-          fail("\"" + std::string(token.substr(0, 20)) + "\" is not a number");
+          fail(std::string(1, '"').append(token.substr(0, 20)).append("\" is not a number"));
       },
       [&](TitleSlot& title) {
         std::string_view token;

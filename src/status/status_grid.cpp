@@ -25,6 +25,14 @@ void StatusGrid::reset() {
   changedLabels.clear();
 }
 
+bool StatusGrid::take_output_state(std::string_view line, int inputCount) {
+  return apply_output_state_reply(*this, line, inputCount);
+}
+
+bool StatusGrid::take_output_selection(std::string_view line) {
+  return apply_output_selection_reply(*this, line);
+}
+
 bool apply_output_state_reply(StatusGrid& grid, std::string_view line, int inputCount) {
   if (line.substr(0, 3) != "OCD" || !crlf_at(line, kOutputStateLength - 2)) return false;
   std::array<int, kOutputCount> shown{};

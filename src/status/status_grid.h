@@ -7,14 +7,18 @@
 #include <vector>
 
 #include "protocol/device_settings.h"
+#include "protocol/replies.h"
 
 namespace orv {
 
 inline constexpr int kNothingShown = 255;
 
-struct StatusGrid {
+struct StatusGrid : StatusReplies {
   StatusGrid() { reset(); }
   void reset();  // every entry "nothing received yet"
+
+  bool take_output_state(std::string_view line, int inputCount) override;
+  bool take_output_selection(std::string_view line) override;
 
   std::array<int, kOutputCount> shownInput{};  // 0-based input, or kNothingShown
   std::array<int, kOutputCount> previousShownInput{};

@@ -8,10 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/device_settings.h"
+
 namespace orv {
 
-using PaddedTitle = std::array<char, 56>;
-using TitleCodes = std::array<std::uint16_t, 28>;
+using PaddedTitle = std::array<char, kTitleBytes>;
+using TitleCodes = std::array<std::uint16_t, kTitleCharacters>;
 
 inline constexpr std::uint16_t kIdeographicSpaceJis = 0x2121;
 

@@ -1,5 +1,6 @@
 // The main window: its size and buttons, the hints, the model switch, the
 // guards, the About box and the close path.
+#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
 
@@ -94,16 +95,16 @@ TEST_F(MainWindow, ButtonLooksSunkenWhilePressed) {
   ASSERT_TRUE(app.main_window());
   HWND button = GetDlgItem(app.main_window(), IDB_FIRST_PANEL_BUTTON + 4);
   auto corner_brightness = [&] {
-    Sleep(200);
     const COLORREF c = client_pixel(app.main_window(), 60 * 4 + 1, 1);
     return GetRValue(c) + GetGValue(c) + GetBValue(c);
   };
+  ASSERT_TRUE(wait_painted(button));
   const int raised = corner_brightness();
   SendMessageW(button, BM_SETSTATE, TRUE, 0);
-  const int pressed = corner_brightness();
+  EXPECT_TRUE(wait_until([&] { return corner_brightness() + 100 < raised; }, 3000))
+      << "a raised edge is lit at its top left, a sunken one shaded";
   SendMessageW(button, BM_SETSTATE, FALSE, 0);
-  EXPECT_GT(raised, pressed + 100) << "a raised edge is lit at its top left, a sunken one shaded";
-  EXPECT_EQ(corner_brightness(), raised);
+  EXPECT_TRUE(wait_until([&] { return corner_brightness() == raised; }, 3000));
 }
 
 TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
@@ -209,7 +210,7 @@ TEST_F(MainWindow, AboutBoxByAltQuestionMarkAndAltSlash) {
   type_alt_slash(app.main_window(), true);
   HWND about = wait_window(app.pid(), L"ﾊﾞｰｼﾞｮﾝ情報", 3000, L"#32770");
   ASSERT_TRUE(about);
-  EXPECT_EQ(control_text(about, IDS_ABOUT_VERSION), L"ORVELLAN/TARQUINE Version 1.02");
+  EXPECT_EQ(control_text(about, IDC_ABOUT_VERSION), L"ORVELLAN/TARQUINE Version 1.02");
   save_screenshot(about, "about-box");
   click(about, IDOK);
   EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, 3000));

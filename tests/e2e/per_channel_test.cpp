@@ -1,5 +1,6 @@
 // The per-channel setting dialogs and the slave address dialog, used as an
 // operator uses them, against the simulated units.
+#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
 
@@ -191,17 +192,17 @@ TEST_F(PerChannel, TarquineShowsChannelsThirtyThreeToSixtyFourOnTheSecondPage) {
   choose(dialog, IDC_CHANNEL_LIST, 32);  // ch.33 …
   choose(dialog, IDC_VALUE_LIST, 0);     // … OFF
   choose(dialog, IDC_CHANNEL_LIST, 0);   // back to the first page
-  Sleep(300);
+  ASSERT_TRUE(wait_painted(dialog));
   const int on_ink = first_value_ink(dialog);  // "ON " of ch.01
   const int label_page0 = ink_in(dialog, RECT{35, 40, 90, 56});
   choose(dialog, IDC_CHANNEL_LIST, 32);
-  Sleep(300);
+  EXPECT_TRUE(wait_until([&] { return first_value_ink(dialog) > on_ink + 5; }, 3000))
+      << "the first entry now shows ch.33, which is OFF";
   const int off_ink = first_value_ink(dialog);  // "OFF" of ch.33
-  EXPECT_GT(off_ink, on_ink + 5) << "the first entry now shows ch.33, which is OFF";
   EXPECT_NE(ink_in(dialog, RECT{35, 40, 90, 56}), label_page0) << "its label reads ch.33";
   save_screenshot(dialog, "per-channel-second-page");
   choose(dialog, IDC_CHANNEL_LIST, 39);  // ch.40: same page
-  Sleep(300);
+  ASSERT_TRUE(wait_painted(dialog));
   EXPECT_EQ(first_value_ink(dialog), off_ink);
   EXPECT_EQ(selection(dialog, IDC_VALUE_LIST), 1);
 
@@ -234,11 +235,16 @@ TEST_F(PerChannel, VideoOutputListStartsAtChannelTwoAndKeepsChannelOneOn) {
   EXPECT_EQ(item_text(dialog, IDC_CHANNEL_LIST, 0), L"ch.02");
   EXPECT_EQ(control_text(dialog, IDC_VALUE_GROUP), L"映像出力");
   EXPECT_EQ(control_text(dialog, IDC_SAME_VALUE_GROUP), L"同映像出力");
-  Sleep(300);  // until the table has been painted
-  EXPECT_GT(ink_in(dialog, RECT{125, 40, 190, 56}), 10) << "( 固定 ) beside ch.01";
+  EXPECT_TRUE(wait_until(
+      [&] {
+        return ink_in(dialog, RECT{125, 40, 190, 56}) > 10;
+      },
+      3000))
+      << "( 固定 ) beside ch.01";
+  ASSERT_TRUE(wait_painted(dialog));
   const int ch01_on = first_value_ink(dialog);
   choose(dialog, IDC_SAME_VALUE_LIST, 0);
-  Sleep(300);
+  ASSERT_TRUE(wait_painted(dialog));
   EXPECT_EQ(first_value_ink(dialog), ch01_on) << "ch.01 still shows ON";
   click(dialog, IDB_SET_ALL);
   EXPECT_EQ(next_box(app).text, L"Success");
@@ -252,7 +258,7 @@ TEST_F(PerChannel, SecondSetBeforeTheReplySendsNothing) {
   ASSERT_TRUE(dialog);
   sim_com1().command("delay 1500");
   click(dialog, IDB_SET);
-  Sleep(300);
+  ASSERT_TRUE(wait_until([] { return sim_com1().received().size() == 1; }, 3000));
   click(dialog, IDB_SET);
   click(dialog, IDB_SET_ALL);
   EXPECT_EQ(next_box(app).text, L"Success");
@@ -267,7 +273,7 @@ TEST_F(PerChannel, EnterAndEscapeCloseTheDialogAndEndTheWait) {
   ASSERT_TRUE(dialog);
   sim_com1().command("fault silence 1");
   click(dialog, IDB_SET);
-  Sleep(200);
+  ASSERT_TRUE(wait_until([] { return sim_com1().received().size() == 1; }, 3000));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
   EXPECT_TRUE(no_box_within(app, 4000)) << "closing abandons the wait: no No Connect";

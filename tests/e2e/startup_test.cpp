@@ -2,6 +2,7 @@
 // serial port's set-up reports.
 #include <cstdlib>
 
+#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
 

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::require(fuzz::terminated(c.port_number), "port number terminated");
   for (const Octets& host : c.host_addresses)
     fuzz::require(fuzz::all_within(host, 4, 0, 255), "stored host octets");
-  AppState state;
+  Session state;
   apply_configuration(state, c);
   fuzz::require(state.settings.inputCount == 32 || state.settings.inputCount == 64, "inputs");
   return 0;

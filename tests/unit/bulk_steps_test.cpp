@@ -138,21 +138,28 @@ TEST(SetAllSteps, UnsendableTitleAndPasswordAreReportedByStep) {
 }
 
 TEST(BulkTick, StopsWaitsOrSends) {
-  ReplyWaitState r;
-  EXPECT_EQ(next_bulk_tick(r), BulkTick::send);
-  r.wait_ticks = 3;
-  EXPECT_EQ(next_bulk_tick(r), BulkTick::wait);
-  r.wait_ticks = 0;
-  r.result_code = kResultCommandError;  // being reported by timer 1
-  EXPECT_EQ(next_bulk_tick(r), BulkTick::wait);
-  r.result_code = kResultReported;
-  EXPECT_EQ(next_bulk_tick(r), BulkTick::finish);
-  r = ReplyWaitState{};
-  r.completion = kCompletedBulk;
-  EXPECT_EQ(next_bulk_tick(r), BulkTick::finish);
-  r = ReplyWaitState{};
-  r.send_failed = 1;
-  EXPECT_EQ(next_bulk_tick(r), BulkTick::finish);
+  Exchange e;
+  EXPECT_EQ(next_bulk_tick(e), BulkTick::send);
+  e.begin_bulk_step();
+  e.sent();
+  EXPECT_EQ(next_bulk_tick(e), BulkTick::wait);
+  e.condition(ResultCode::command_error);  // being reported by timer 1
+  e.reply_handled();
+  EXPECT_EQ(next_bulk_tick(e), BulkTick::wait);
+  e.condition_reported();
+  EXPECT_EQ(next_bulk_tick(e), BulkTick::finish);
+
+  Exchange last;
+  last.begin_last_bulk_step();
+  last.sent();
+  last.acknowledged();
+  last.reply_handled();
+  EXPECT_EQ(next_bulk_tick(last), BulkTick::finish);
+
+  Exchange failed;
+  failed.sent();
+  failed.send_failure();
+  EXPECT_EQ(next_bulk_tick(failed), BulkTick::finish);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "protocol/commands.h"
+#include "protocol/channel_arrays.h"
 
 #include <gtest/gtest.h>
 
@@ -122,26 +123,27 @@ TEST(PerChannelCommands, DisplaySwitchesRefuseStoredValuesOtherThanOffAndOn) {
 }
 
 TEST(PerChannelCommands, AllChannelFormsCarryOneLetterPerChannel) {
-  std::vector<int> on(32, 1);
-  on[1] = 0;
-  EXPECT_EQ(text(build_all_title_display_input(on)), "CTINF" + std::string(30, 'N') + "\r\n");
+  using M = PerChannelMember;
   std::vector<int> sizes(32, 2);
   sizes[0] = 0;
   sizes[1] = 1;
-  EXPECT_EQ(text(build_all_font_size(sizes)), "CTSILMS" + std::string(29, 'S') + "\r\n");
+  sizes[2] = -1;  // outside the list: "S", as any value but 0 and 1
+  EXPECT_EQ(text(build_all_channels(M::font_size, sizes)),
+            "CTSILMS" + std::string(29, 'S') + "\r\n");
   std::vector<int> display(64, 7);  // not 1: "F"
-  EXPECT_EQ(text(build_all_date_time_display_input(display)),
-            "TSI" + std::string(64, 'F') + "\r\n");
+  display[5] = 1;
+  EXPECT_EQ(text(build_all_channels(M::date_time_display_input, display)),
+            "TSIFFFFFN" + std::string(58, 'F') + "\r\n");
   std::vector<int> video(32, 3);  // non-zero: "N"
   video[0] = 0;
-  const Command oe = build_all_video_output(video);
-  EXPECT_EQ(oe.text.size(), 36u);
-  EXPECT_EQ(oe.text.substr(0, 4), "OEFN");
-  std::vector<int> position(64, 0);
-  position[63] = 1;
-  EXPECT_EQ(text(build_all_title_position(position)), "CTPI" + std::string(63, 'B') + "T\r\n");
-  EXPECT_EQ(build_all_title_display_output(std::vector<int>(32, 1)).text.size(), 37u);
-  EXPECT_EQ(build_all_date_time_display_output(std::vector<int>(32, 1)).text.size(), 37u);
+  EXPECT_EQ(text(build_all_channels(M::video_output, video)),
+            "OEF" + std::string(31, 'N') + "\r\n");
+  std::vector<int> position(32, 0);
+  position[31] = 5;  // non-zero: "T"
+  EXPECT_EQ(text(build_all_channels(M::title_position, position)),
+            "CTPI" + std::string(31, 'B') + "T\r\n");
+  EXPECT_EQ(text(build_all_channels(M::title_display_output, std::vector<int>(32, 1))),
+            "CTO" + std::string(32, 'N') + "\r\n");
 }
 
 TEST(PerChannelCommands, Reads) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "app/session.h"
 #include "test_support.h"
 
 namespace orv {
@@ -35,7 +35,7 @@ TEST(Configuration, IntegersReadLikeAtoi) {
 TEST(Configuration, AnyNonZeroModelIsTarquine) {
   test::MemoryProfileStore store;
   store.set("select_model", "7");
-  AppState state;
+  Session state;
   apply_configuration(state, read_configuration(store));
   EXPECT_EQ(state.config.select_model, 1);
   EXPECT_EQ(state.settings.model, kModelTarquine);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "link/line_assembler.h"
+#include "link/reply_roads.h"
 #include "protocol/commands.h"
 #include "protocol/number_text.h"
 #include "settings_file/settings_file.h"
@@ -15,7 +16,7 @@ namespace {
 using test::repeat;
 
 // Every value a reply could change, as text, to prove a rejection stored nothing.
-std::string snapshot(const AppState& s) {
+std::string snapshot(const Session& s) {
   std::string text = format_settings_file(s.settings);
   text += buffer_text(s.settings.password);
   text += buffer_text(s.settings.converterPortNumber);
@@ -31,71 +32,62 @@ std::string snapshot(const AppState& s) {
 class SerialReply : public ::testing::Test {
  protected:
   // The line arrives as the answer to a command sent just before.
-  ReplyEffects reply(std::string_view line) {
-    state.reply.awaiting_reply = 1;
-    state.reply.wait_ticks = 3;
-    return handle_serial_reply(state, line);
+  ReplyTarget reply(std::string_view line) {
+    state.exchange.sent();
+    return arrives(line);
+  }
+  // The line arrives whether or not a reply is awaited.
+  ReplyTarget arrives(std::string_view line) {
+    ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status};
+    handle_serial_reply(state.exchange, target, state.framing(), line);
+    return target;
   }
   // The line is rejected: Command Error, and nothing changed.
   void expect_rejected(std::string_view line) {
     SCOPED_TRACE(std::string(line));
     const std::string before = snapshot(state);
     reply(line);
-    EXPECT_EQ(state.reply.result_code, kResultCommandError);
-    EXPECT_EQ(state.reply.completion, 0);
+    EXPECT_EQ(state.exchange.result_code(), ResultCode::command_error);
+    EXPECT_EQ(state.exchange.completion(), Completion::none);
     EXPECT_EQ(snapshot(state), before);
-    state.reply.result_code = 0;
+    state.exchange.abandon();
   }
   void expect_accepted(std::string_view line) {
     SCOPED_TRACE(std::string(line));
     reply(line);
-    EXPECT_EQ(state.reply.result_code, kResultNone);
-    EXPECT_EQ(state.reply.completion, kCompletedSingle);
-    state.reply.completion = 0;
+    EXPECT_EQ(state.exchange.result_code(), ResultCode::none);
+    EXPECT_EQ(state.exchange.completion(), Completion::single);
+    state.exchange.success_reported();
   }
   void use_tarquine() {
-    apply_configuration(state, [] {
-      Configuration c;
-      c.select_model = 1;
-      return c;
-    }());
+    Configuration c;
+    c.select_model = 1;
+    apply_configuration(state, c);
   }
 
-  AppState state;
+  Session state;
 };
 
-TEST_F(SerialReply, AcknowledgementCompletesAndEndsTheWait) {
+TEST_F(SerialReply, AcknowledgementAndConditions) {
   reply("GO\r\n");
-  EXPECT_EQ(state.reply.result_code, 0);
-  EXPECT_EQ(state.reply.completion, kCompletedSingle);
-  EXPECT_EQ(state.reply.awaiting_reply, 0);
-  EXPECT_EQ(state.reply.wait_ticks, 0);
-}
+  EXPECT_EQ(state.exchange.completion(), Completion::single);
+  EXPECT_FALSE(state.exchange.awaiting_reply());
+  EXPECT_EQ(state.exchange.wait_ticks(), 0);
+  state.exchange.success_reported();
+  arrives("GO\r\n");  // nobody waits for it
+  EXPECT_EQ(state.exchange.result_code(), ResultCode::command_error);
+  EXPECT_EQ(state.exchange.completion(), Completion::none);
 
-TEST_F(SerialReply, CompletionFollowsTheBulkPhase) {
-  state.reply.bulk_phase = kBulkRunning;
-  reply("GO\r\n");
-  EXPECT_EQ(state.reply.completion, 0);
-  state.reply.bulk_phase = kBulkLastCommand;
-  reply("GO\r\n");
-  EXPECT_EQ(state.reply.completion, kCompletedBulk);
-}
-
-TEST_F(SerialReply, GoWithoutAnAwaitedReplyIsACommandError) {
-  handle_serial_reply(state, "GO\r\n");
-  EXPECT_EQ(state.reply.result_code, kResultCommandError);
-  EXPECT_EQ(state.reply.completion, 0);
-}
-
-TEST_F(SerialReply, ConditionLinesSetTheirCodes) {
-  const std::vector<std::pair<std::string, int>> cases{
-      {"MENU\r\n", 1}, {"ALARM\r\n", 2}, {"LOCK\r\n", 3}, {"GN\r\n", 4},
-      {"E0\r\n", 5},   {"E1\r\n", 6},    {"E2\r\n", 7},   {"E3\r\n", 8}};
+  const std::vector<std::pair<std::string, ResultCode>> cases{
+      {"MENU\r\n", ResultCode::menu},         {"ALARM\r\n", ResultCode::alarm},
+      {"LOCK\r\n", ResultCode::lock},         {"GN\r\n", ResultCode::mode_error},
+      {"E0\r\n", ResultCode::framing_error},  {"E1\r\n", ResultCode::parity_error},
+      {"E2\r\n", ResultCode::over_run_error}, {"E3\r\n", ResultCode::command_error}};
   for (const auto& [line, code] : cases) {
     reply(line);
-    EXPECT_EQ(state.reply.result_code, code) << line;
-    EXPECT_EQ(state.reply.completion, 0);
-    EXPECT_EQ(state.reply.awaiting_reply, 0);
+    EXPECT_EQ(state.exchange.result_code(), code) << line;
+    EXPECT_EQ(state.exchange.completion(), Completion::none);
+    EXPECT_FALSE(state.exchange.awaiting_reply());
   }
 }
 
@@ -108,17 +100,11 @@ TEST_F(SerialReply, UnknownLinesAreCommandErrors) {
 TEST_F(SerialReply, Rs485StripsOnlyTheSelectedUnitsAddress) {
   state.config.control = 1;
   state.slaveAddress = 5;
-  reply("05GO\r\n");
-  EXPECT_EQ(state.reply.completion, kCompletedSingle);
-  state.reply.completion = 0;
-  reply("GO\r\n");
-  EXPECT_EQ(state.reply.completion, kCompletedSingle);
-  state.reply.completion = 0;
-  reply("07GO\r\n");
-  EXPECT_EQ(state.reply.result_code, kResultCommandError);
-  state.reply.result_code = 0;
+  expect_accepted("05GO\r\n");
+  expect_accepted("GO\r\n");
+  expect_rejected("07GO\r\n");
   reply("05E1\r\n");
-  EXPECT_EQ(state.reply.result_code, kResultParityError);
+  EXPECT_EQ(state.exchange.result_code(), ResultCode::parity_error);
 }
 
 TEST_F(SerialReply, Rs232cKeepsAnAddressLikePrefix) {
@@ -275,16 +261,17 @@ TEST_F(SerialReply, PasswordFlagsAndText) {
 }
 
 TEST_F(SerialReply, GlyphReplyMustAnswerTheLastRequest) {
-  EXPECT_EQ(reply("FBMSA365" + std::string(144, '0') + "\r\n").glyph_updated, false)
+  EXPECT_FALSE(reply("FBMSA365" + std::string(144, '0') + "\r\n").glyph_updated)
       << "nothing was asked for";
-  state.reply.result_code = 0;
-  remember_glyph_request(state, build_read_registered_glyph(GlyphSize::small, 0).text);
-  EXPECT_EQ(buffer_text(state.lastRequestedGlyphCode), "A365");
+  state.exchange.abandon();
+  state.awaitedGlyphCode =
+      requested_glyph_code(build_read_registered_glyph(GlyphSize::small, 0).text).value();
+  EXPECT_EQ(state.awaitedGlyphCode, "A365");
   const std::string bitmap = "80" + std::string(142, '0');
   expect_accepted("FBMSA365" + bitmap + "\r\n");
   EXPECT_EQ(state.settings.glyphBitmap[0], 0x80);
   EXPECT_TRUE(reply("FBMSA365" + bitmap + "\r\n").glyph_updated);
-  state.reply.completion = 0;
+  state.exchange.success_reported();
   expect_rejected("FBMSA366" + bitmap + "\r\n");
   expect_rejected("FBMSA365" + bitmap + std::string(120, '0') + "\r\n");  // end at 264
   expect_rejected("FBMMA365" + bitmap + "\r\n");
@@ -297,11 +284,9 @@ TEST_F(SerialReply, GlyphReplyMustAnswerTheLastRequest) {
 TEST_F(SerialReply, StatusRepliesFeedTheGrid) {
   std::string state_line = "OCD";
   for (int k = 1; k <= 32; ++k) state_line += decimal_text(k, 2);
-  const ReplyEffects effects = reply(state_line + "\r\n");
-  EXPECT_TRUE(effects.status_updated);
+  expect_accepted(state_line + "\r\n");
   EXPECT_EQ(state.status.shownInput[31], 31);
   EXPECT_EQ(state.status.changedCells.size(), 32u);
-  state.reply.completion = 0;
   expect_rejected("OCD00" + state_line.substr(5) + "\r\n");
   expect_rejected("OCD33" + state_line.substr(5) + "\r\n");
 
@@ -354,91 +339,35 @@ TEST_F(SerialReply, OverlongLinesAreCutNotOverrun) {
 
 class SocketReply : public ::testing::Test {
  protected:
-  void send() {
-    state.config.interface_set = 1;
-    state.reply.awaiting_reply = 1;
-    state.reply.wait_ticks = 1;
+  void reply(std::string_view line) {
+    state.exchange.sent();
+    ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status};
+    handle_socket_reply(state.exchange, target, line);
   }
-  AppState state;
+  Session state;
 };
 
-TEST_F(SocketReply, GoSplitAcrossChunksLeavesNoCompletion) {
-  send();
-  handle_socket_reply(state, "GO\r");
-  EXPECT_EQ(state.reply.awaiting_reply, 0);
-  EXPECT_EQ(state.reply.wait_ticks, 0);
-  EXPECT_TRUE(state.socketLine.partial);
-  handle_socket_reply(state, "\n");
-  EXPECT_EQ(state.reply.result_code, kResultNone);
-  EXPECT_EQ(state.reply.completion, 0);
-  EXPECT_FALSE(state.socketLine.partial);
-  EXPECT_TRUE(state.socketLine.text.empty());
-}
-
-TEST_F(SocketReply, DataReplySplitAcrossChunksIsStoredOnce) {
-  send();
-  const std::string line = "CTI" + std::string(31, 'F') + "N\r\n";
-  handle_socket_reply(state, line.substr(0, 10));
-  EXPECT_EQ(state.settings.titleDisplayInput[0], 1);
-  handle_socket_reply(state, line.substr(10));
-  EXPECT_EQ(state.settings.titleDisplayInput[0], 0);
-  EXPECT_EQ(state.settings.titleDisplayInput[31], 1);
-}
-
-TEST_F(SocketReply, UnknownLineIsAnAcknowledgement) {
-  send();
-  handle_socket_reply(state, "XYZ\r\n");
-  EXPECT_EQ(state.reply.result_code, kResultNone);
-  EXPECT_EQ(state.reply.completion, kCompletedSingle);
+TEST_F(SocketReply, AnyLineThatIsNeitherDataNorConditionAcknowledges) {
+  reply("XYZ\r\n");
+  EXPECT_EQ(state.exchange.completion(), Completion::single);
+  state.exchange.success_reported();
+  reply("GOOD\r\n");  // "GO" as its beginning
+  EXPECT_EQ(state.exchange.completion(), Completion::single);
+  EXPECT_FALSE(state.exchange.awaiting_reply());
 }
 
 TEST_F(SocketReply, ConditionsAndRejectionsAreStillReported) {
-  send();
-  handle_socket_reply(state, "LOCK\r\n");
-  EXPECT_EQ(state.reply.result_code, kResultLock);
-  send();
-  state.reply.result_code = 0;
-  handle_socket_reply(state, "OP65\r\n");
-  EXPECT_EQ(state.reply.result_code, kResultCommandError);
+  reply("LOCK\r\n");
+  EXPECT_EQ(state.exchange.result_code(), ResultCode::lock);
+  state.exchange.abandon();
+  reply("OP65\r\n");
+  EXPECT_EQ(state.exchange.result_code(), ResultCode::command_error);
 }
 
 TEST_F(SocketReply, MacAddressIsOnlyReadOnTheSerialRoad) {
-  send();
-  handle_socket_reply(state, "EMA00-80-45-12-34-56\r\n");
+  reply("EMA00-80-45-12-34-56\r\n");
   EXPECT_EQ(buffer_text(state.settings.converterMacAddress), "");
-  EXPECT_EQ(state.reply.completion, kCompletedSingle);  // taken as an acknowledgement
-}
-
-TEST_F(SocketReply, StatusReplyFollowedByAnotherLineInTheSameChunkIsTaken) {
-  send();
-  std::string state_line = "OCD";
-  for (int k = 1; k <= 32; ++k) state_line += "05";
-  const ReplyEffects effects = handle_socket_reply(state, state_line + "\r\nGO\r\n");
-  EXPECT_TRUE(effects.status_updated);
-  EXPECT_EQ(state.reply.result_code, kResultNone);
-  EXPECT_EQ(state.status.shownInput[0], 4);
-}
-
-TEST_F(SocketReply, TwoLinesInOneChunkAreExaminedByTheirBeginning) {
-  send();
-  handle_socket_reply(state, "GO\r\nE3\r\n");
-  EXPECT_EQ(state.reply.result_code, kResultNone);
-  EXPECT_EQ(state.reply.completion, kCompletedSingle);
-}
-
-TEST_F(SocketReply, ClosedConnectionKeepsWaitingForTheTimeOut) {
-  send();
-  handle_socket_reply(state, "");
-  EXPECT_EQ(state.reply.awaiting_reply, 1);
-  EXPECT_EQ(state.reply.wait_ticks, 1);
-}
-
-TEST_F(SocketReply, EndlessChunksAreCutToTheLineBuffer) {
-  send();
-  for (int i = 0; i < 10; ++i) handle_socket_reply(state, std::string(1024, 'A'));
-  EXPECT_EQ(state.socketLine.text.size(), 599u);
-  handle_socket_reply(state, "\r\n");
-  EXPECT_TRUE(state.socketLine.text.empty());
+  EXPECT_EQ(state.exchange.completion(), Completion::single);  // taken as an acknowledgement
 }
 
 TEST(LineAssembler, EveryLfEndsALine) {

@@ -42,6 +42,16 @@ TEST_F(SimBus, Rs485AddressesOneUnit) {
   EXPECT_EQ(bus.log().back().raw, "05CTI12OF\r\n");
 }
 
+TEST_F(SimBus, FactoryResetRestoresEveryUnitAndTheConverter) {
+  Bus bus(Model::tarquine, LineKind::rs485, 3, false, clock);
+  bus.handle_line("FFCTI" + std::string(64, 'F') + "\r\n", true);
+  bus.handle_line("02EPN10001\r\n", true);
+  bus.factory_reset();
+  EXPECT_TRUE(bus.log().empty());
+  EXPECT_EQ(bus.handle_line("02RCTI\r\n", true), "CTI" + std::string(64, 'N') + "\r\n");
+  EXPECT_EQ(bus.handle_line("00REPN\r\n", true), "EPN09004\r\n");
+}
+
 TEST_F(SimBus, RepliesCarryTheAddressWhenAsked) {
   Bus bus(Model::orvellan, LineKind::rs485, 8, true, clock);
   EXPECT_EQ(bus.handle_line("07ROP\r\n", true), "07OP01\r\n");

@@ -8,17 +8,39 @@
 #include <vector>
 
 #include "app/configuration.h"
-#include "link/dispatch.h"
+#include "app/session.h"
+#include "link/link.h"
 
 namespace orv::test {
 
-// Records what would have gone out on the port or the socket.
-class RecordingTransport : public Transport {
+// Records what would have gone out on a link.
+class RecordingLink : public Link {
  public:
-  void serial_write(std::string_view bytes) override { serial.emplace_back(bytes); }
-  void tcp_send(std::string_view command) override { tcp.emplace_back(command); }
-  std::vector<std::string> serial;
-  std::vector<std::string> tcp;
+  bool ready() const override { return connected; }
+  bool send(std::string_view bytes) override {
+    if (!accepts) return false;
+    sent.emplace_back(bytes);
+    return true;
+  }
+  bool connected = true;
+  bool accepts = true;
+  std::vector<std::string> sent;
+};
+
+// A session whose links record what they are given.
+struct SessionWithLinks {
+  SessionWithLinks() {
+    session.serial_link = &serial;
+    session.tcp_link = &tcp;
+  }
+  void use_tarquine() {
+    Configuration c = session.config;
+    c.select_model = 1;
+    apply_configuration(session, c);
+  }
+  Session session;
+  RecordingLink serial;
+  RecordingLink tcp;
 };
 
 // An INI file in memory that behaves like the profile functions: names are

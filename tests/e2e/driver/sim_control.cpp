@@ -84,7 +84,7 @@ std::vector<std::string> SimControl::received(const std::string& unit) {
 void SimControl::reset() {
   command("fault clear");
   command("delay 0");
-  command("log clear");
+  command("factory");
 }
 
 }  // namespace e2e

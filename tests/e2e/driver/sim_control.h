@@ -21,7 +21,8 @@ class SimControl {
   // The lines a unit received since the log was cleared, as "raw" texts with
   // CR and LF escaped (\r\n).
   std::vector<std::string> received(const std::string& unit = "");
-  // Back to a quiet simulator: no faults, no delay, an empty log.
+  // Back to a quiet simulator: no faults, no delay, every unit in its
+  // factory state, an empty log.
   void reset();
 
  private:

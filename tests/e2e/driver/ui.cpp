@@ -170,6 +170,16 @@ void press_key(HWND window, UINT virtual_key) {
   PostMessageW(window, WM_KEYUP, virtual_key, 1 | (1u << 30) | (1u << 31));
 }
 
+bool wait_painted(HWND window, int timeout_ms) {
+  // The window's pending paint is cleared only once its WM_PAINT has run.
+  if (!wait_until([&] { return GetUpdateRect(window, nullptr, FALSE) == FALSE; }, timeout_ms))
+    return false;
+  // Wine shows what was painted when the window's thread next waits for a
+  // message: two round trips through its queue let it get there.
+  for (int i = 0; i < 2; ++i) send(window, WM_NULL, 0, 0);
+  return true;
+}
+
 COLORREF client_pixel(HWND window, int x, int y) {
   POINT p{x, y};
   ClientToScreen(window, &p);

@@ -52,6 +52,9 @@ std::wstring control_text(HWND dialog, int control_id);
 void post_command(HWND window, int command_id);
 void press_key(HWND window, UINT virtual_key);  // posted key down and up
 
+// Waits until the window has no part left to repaint (its last WM_PAINT ran).
+bool wait_painted(HWND window, int timeout_ms = 3000);
+
 // Pixels as the screen shows them; x and y in the window's client area.
 COLORREF client_pixel(HWND window, int x, int y);
 

@@ -1,4 +1,4 @@
-#include "protocol/reply_assembly.h"
+#include "link/line_assembler.h"
 
 namespace orv {
 

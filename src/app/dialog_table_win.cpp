@@ -1,0 +1,108 @@
+#include "app/dialog_table_win.h"
+
+#include <cassert>
+
+#include "app/message_boxes_win.h"
+#include "dialogs/per_channel_dialog.h"
+#include "dialogs/slave_address_dialog.h"
+#include "resource.h"
+
+namespace orv::win {
+namespace {
+
+// What must hold before the command opens anything.
+enum class Guard {
+  none,
+  // The dialog needs a reply from one unit: not with Broadcast on RS-485.
+  one_unit,
+  // The LAN converter is reached over the serial line only.
+  serial_interface,
+};
+
+struct DialogEntry {
+  int command;
+  Guard guard;
+  void (*open)(Program& program);  // null: the dialog is not part of the program yet
+};
+
+INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
+    EndDialog(dialog, LOWORD(wparam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void open_about_box(Program& p) {
+  DialogBoxParamW(p.instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), p.main_window, about_box_proc, 0);
+}
+
+template <PerChannelMember member>
+void open_member(Program& p) {
+  open_per_channel_dialog(p, member);
+}
+
+constexpr DialogEntry kDialogs[] = {
+    {IDM_ABOUT, Guard::none, open_about_box},
+    {IDM_FILE_NEW, Guard::none, nullptr},
+    {IDM_FILE_OPEN, Guard::none, nullptr},
+    {IDM_SCREEN_PATTERN, Guard::none, nullptr},
+    {IDM_SWITCHING_PATTERN, Guard::none, nullptr},
+    {IDM_DATE_TIME, Guard::none, nullptr},
+    {IDM_DATE_TIME_DISPLAY_INPUT, Guard::none,
+     open_member<PerChannelMember::date_time_display_input>},
+    {IDM_DATE_TIME_DISPLAY_OUTPUT, Guard::none,
+     open_member<PerChannelMember::date_time_display_output>},
+    {IDM_TITLE, Guard::none, nullptr},
+    {IDM_TITLE_DISPLAY_INPUT, Guard::none, open_member<PerChannelMember::title_display_input>},
+    {IDM_TITLE_DISPLAY_OUTPUT, Guard::none, open_member<PerChannelMember::title_display_output>},
+    {IDM_TITLE_POSITION, Guard::none, open_member<PerChannelMember::title_position>},
+    {IDM_FONT_SIZE, Guard::none, open_member<PerChannelMember::font_size>},
+    {IDM_TITLE_ADJUSTMENT, Guard::none, nullptr},
+    {IDM_PASSWORD, Guard::none, nullptr},
+    {IDM_VIDEO_OUTPUT, Guard::none, open_member<PerChannelMember::video_output>},
+    {IDM_SET_ALL, Guard::none, nullptr},
+    {IDM_GLYPH_LARGE, Guard::none, nullptr},
+    {IDM_GLYPH_MEDIUM, Guard::none, nullptr},
+    {IDM_GLYPH_SMALL, Guard::none, nullptr},
+    {IDM_GLYPH_INSERT, Guard::none, nullptr},
+    {IDM_SLAVE_ADDRESS, Guard::none, open_slave_address_dialog},
+    {IDM_READ_ALL, Guard::one_unit, nullptr},
+    {IDM_STATUS, Guard::one_unit, nullptr},
+    {IDM_INTERFACE, Guard::none, nullptr},
+    {IDM_SERIAL_SETTINGS, Guard::none, nullptr},
+    {IDM_CLIENT_SERVER, Guard::none, nullptr},
+    {IDM_TCP_SETTINGS, Guard::none, nullptr},
+    {IDM_PROTOCOL, Guard::serial_interface, nullptr},
+};
+
+bool guard_passes(Program& p, Guard guard) {
+  const Session& s = p.session;
+  switch (guard) {
+    case Guard::none:
+      return true;
+    case Guard::one_unit:
+      if (s.slaveAddress != kBroadcastAddress || !s.config.addressed_serial()) return true;
+      show_box(error_box("スレーブアドレスを「Broadcast」以外に設定してください。"));
+      return false;
+    case Guard::serial_interface:
+      if (s.config.serial_interface()) return true;
+      show_box(error_box("インターフェイスをRS-232C/RS-485にしてください。"));
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+void open_dialog_for_command(Program& program, int command) {
+  for (const DialogEntry& entry : kDialogs) {
+    if (entry.command != command) continue;
+    if (guard_passes(program, entry.guard) && entry.open) entry.open(program);
+    return;
+  }
+  assert(!"a menu or panel command without a dialog");
+}
+
+}  // namespace orv::win

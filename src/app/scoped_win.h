@@ -1,0 +1,117 @@
+// Win32 resources owned by types: a kernel handle, a created GDI object, an
+// object selected into a device context, a window timer and a paint. Each
+// gives its resource back when it goes out of scope.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace orv::win {
+
+// A kernel handle; both NULL and INVALID_HANDLE_VALUE mean "none".
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  static bool is_valid(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+  }
+  bool valid() const { return is_valid(handle_); }
+  HANDLE get() const { return handle_; }
+  HANDLE release() { return std::exchange(handle_, nullptr); }
+  void reset(HANDLE handle = nullptr) {
+    if (valid()) CloseHandle(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+// A pen, brush, font or bitmap this code created.
+template <typename T>
+class GdiObject {
+ public:
+  explicit GdiObject(T object) : object_(object) {}
+  ~GdiObject() {
+    if (object_) DeleteObject(object_);
+  }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  T get() const { return object_; }
+
+ private:
+  T object_;
+};
+
+// An object selected into a device context until the end of the scope.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~SelectedObject() { SelectObject(dc_, previous_); }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// BeginPaint .. EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~PaintScope() { EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+  const RECT& area() const { return paint_.rcPaint; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
+// A window's timer: id and period, running from start() until stop() or
+// the end of the owner.
+struct TimerSpec {
+  UINT_PTR id;
+  UINT period_ms;
+};
+
+class WindowTimer {
+ public:
+  explicit WindowTimer(TimerSpec spec) : spec_(spec) {}
+  ~WindowTimer() { stop(); }
+  WindowTimer(const WindowTimer&) = delete;
+  WindowTimer& operator=(const WindowTimer&) = delete;
+
+  void start(HWND window) {
+    stop();
+    window_ = window;
+    if (!SetTimer(window_, spec_.id, spec_.period_ms, nullptr)) window_ = nullptr;
+  }
+  void stop() {
+    if (window_) KillTimer(window_, spec_.id);
+    window_ = nullptr;
+  }
+  bool running() const { return window_ != nullptr; }
+  UINT_PTR id() const { return spec_.id; }
+
+ private:
+  TimerSpec spec_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace orv::win

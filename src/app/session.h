@@ -1,0 +1,55 @@
+// The session: everything the program shares between its windows, in one
+// object that the program creates once (and a test creates in one line).
+// It knows the links only as the core's Link interface.
+#pragma once
+
+#include <string>
+
+#include "app/configuration.h"
+#include "link/dispatch.h"
+#include "link/exchange.h"
+#include "link/link_events.h"
+#include "protocol/channels.h"
+#include "protocol/device_settings.h"
+#include "status/status_grid.h"
+
+namespace orv {
+
+struct Session {
+  Configuration config;
+  DeviceSettings settings;
+  Exchange exchange;
+  int slaveAddress = 0;  // 0..31, or kBroadcastAddress
+  ChannelSelection inputChannel;
+  ChannelSelection outputChannel;
+  ChannelSelection videoOutputChannel;  // index into output channels 02..32
+  StatusGrid status;
+  std::string awaitedGlyphCode;  // four hex digits of the last glyph read sent
+
+  Link* serial_link = nullptr;
+  Link* tcp_link = nullptr;
+
+  SerialFraming framing() const;
+  Route route() const;
+};
+
+// Applies a configuration read at start-up: the model it selects decides
+// the number of inputs.
+void apply_configuration(Session& session, const Configuration& config);
+
+// Sends a command to the selected unit over the configured link (the LAN
+// converter's commands over the serial line whatever the interface); a
+// glyph read's code becomes the awaited glyph code.
+DispatchResult send_to_unit(Session& session, const Command& command);
+DispatchResult send_to_converter(Session& session, const Command& command);
+
+// What a handled link event asks the windows to do.
+struct ReplyEffects {
+  bool glyph_updated = false;  // glyphBitmap replaced: repaint the glyph editor
+};
+
+// One event of a link, on the window thread: a reply line goes down the
+// road of its link (the serial road, or the socket road).
+ReplyEffects handle_link_event(Session& session, const LinkEvent& event);
+
+}  // namespace orv

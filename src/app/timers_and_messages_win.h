@@ -1,0 +1,31 @@
+// Every timer and private window message of the program, in one place.
+#pragma once
+
+#include <windows.h>
+
+#include "app/scoped_win.h"
+
+namespace orv::win {
+
+// Timers: the main window's reply wait and hover hints, and the timers of
+// the dialogs that step through a run of commands or poll the unit.
+inline constexpr TimerSpec kReplyTimer{1, 190};
+inline constexpr TimerSpec kReadAllTimer{2, 300};
+inline constexpr TimerSpec kSetAllTimer{3, 400};
+inline constexpr TimerSpec kScreenPatternRunTimer{4, 400};
+inline constexpr TimerSpec kSwitchingPatternRunTimer{6, 400};
+inline constexpr TimerSpec kTitleRunTimer{7, 400};
+inline constexpr TimerSpec kHintTimer{8, 50};
+inline constexpr TimerSpec kStatusPollTimer{10, 500};
+inline constexpr TimerSpec kConverterReadTimer{12, 200};
+
+// Link events are waiting in the queue (to the link event window).
+inline constexpr UINT WM_APP_LINK_EVENTS = WM_APP + 1;
+// The settings file in use changed (to the main window): new caption.
+inline constexpr UINT WM_APP_DOCUMENT_CHANGED = WM_APP + 2;
+// A reply arrived over TCP/IP (to the open dialog; the reply is handled).
+inline constexpr UINT WM_SOCKET_NOTIFY = WM_USER + 2;
+// The sockets library's connect, accept, read and close events.
+inline constexpr UINT WM_SOCKET_EVENT = WM_USER + 10;
+
+}  // namespace orv::win

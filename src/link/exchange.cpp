@@ -1,0 +1,75 @@
+#include "link/exchange.h"
+
+namespace orv {
+
+void Exchange::complete_by_phase() {
+  if (bulk_phase_ == BulkPhase::single) completion_ = Completion::single;
+  if (bulk_phase_ == BulkPhase::last) completion_ = Completion::bulk;
+}
+
+void Exchange::sent() {
+  wait_ticks_ = 1;
+  awaiting_reply_ = true;
+  send_failed_ = false;
+}
+
+void Exchange::sent_without_reply() {
+  awaiting_reply_ = false;
+  wait_ticks_ = 0;
+  result_ = ResultCode::none;
+  complete_by_phase();
+}
+
+void Exchange::refused() {
+  awaiting_reply_ = false;
+  wait_ticks_ = 0;
+  result_ = ResultCode::command_error;
+}
+
+void Exchange::send_failure() {
+  send_failed_ = true;
+  awaiting_reply_ = false;
+  wait_ticks_ = 0;
+}
+
+void Exchange::acknowledged() {
+  result_ = ResultCode::none;
+  if (awaiting_reply_) complete_by_phase();
+}
+
+void Exchange::reply_stored() {
+  if (result_ == ResultCode::none && awaiting_reply_) complete_by_phase();
+}
+
+void Exchange::reply_handled() {
+  wait_ticks_ = 0;
+  awaiting_reply_ = false;
+}
+
+bool Exchange::tick() {
+  if (wait_ticks_ == 0 || ++wait_ticks_ <= kTimeoutTicks) return false;
+  if (in_bulk_run() || close_on_failure_) result_ = ResultCode::reported;
+  wait_ticks_ = 0;
+  awaiting_reply_ = false;
+  return true;
+}
+
+void Exchange::condition_reported() {
+  wait_ticks_ = 0;
+  result_ = in_bulk_run() ? ResultCode::reported : ResultCode::none;
+}
+
+void Exchange::success_reported() {
+  completion_ = Completion::none;
+  wait_ticks_ = 0;
+}
+
+void Exchange::abandon() {
+  result_ = ResultCode::none;
+  send_failed_ = false;
+  bulk_phase_ = BulkPhase::single;
+  wait_ticks_ = 0;
+  awaiting_reply_ = false;
+}
+
+}  // namespace orv

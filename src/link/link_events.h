@@ -1,0 +1,52 @@
+// What the links report to the window thread: reply lines, and connections
+// opening and closing. Every link (the serial reader thread, the TCP/IP
+// connections) pushes into one queue; the window thread takes them all when
+// woken, so every reply is handled there, in the order it arrived.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// Connection numbers: the serial line, the converter the TCP/IP client
+// talks to, and records 1..96 for converters the TCP/IP server accepted.
+inline constexpr int kSerialConnection = -1;
+inline constexpr int kClientConnection = 0;
+
+struct LinkEvent {
+  enum class Kind { line, opened, closed };
+  Kind kind = Kind::line;
+  int connection = kSerialConnection;
+  std::string text;  // a whole reply line with its LF (Kind::line)
+};
+
+class LinkEventQueue {
+ public:
+  // `wake` tells the window thread that events are waiting; it is called
+  // once until the events have been taken, however many arrive meanwhile
+  // (again on the next push when it returns false: the wake-up was lost).
+  // At most `max_lines` reply lines wait at a time: further lines are
+  // dropped (a peer that floods the link cannot exhaust memory), while
+  // opened and closed events are always kept.
+  explicit LinkEventQueue(std::function<bool()> wake, size_t max_lines = 256);
+
+  void push(LinkEvent event);     // any thread
+  std::vector<LinkEvent> take();  // the window thread
+  size_t dropped_lines() const;
+
+ private:
+  std::function<bool()> wake_;
+  const size_t max_lines_;
+  mutable std::mutex mutex_;
+  std::deque<LinkEvent> events_;
+  size_t waiting_lines_ = 0;
+  size_t dropped_lines_ = 0;
+  bool woken_ = false;
+};
+
+}  // namespace orv
