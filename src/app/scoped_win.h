@@ -85,14 +85,14 @@ class PaintScope {
 
 // A window's timer: id and period, running from start() until stop() or
 // the end of the owner.
-struct TimerSpec {
+struct TimerSetting {
   UINT_PTR id;
   UINT period_ms;
 };
 
 class WindowTimer {
  public:
-  explicit WindowTimer(TimerSpec spec) : spec_(spec) {}
+  explicit WindowTimer(TimerSetting setting) : setting_(setting) {}
   ~WindowTimer() { stop(); }
   WindowTimer(const WindowTimer&) = delete;
   WindowTimer& operator=(const WindowTimer&) = delete;
@@ -100,17 +100,17 @@ class WindowTimer {
   void start(HWND window) {
     stop();
     window_ = window;
-    if (!SetTimer(window_, spec_.id, spec_.period_ms, nullptr)) window_ = nullptr;
+    if (!SetTimer(window_, setting_.id, setting_.period_ms, nullptr)) window_ = nullptr;
   }
   void stop() {
-    if (window_) KillTimer(window_, spec_.id);
+    if (window_) KillTimer(window_, setting_.id);
     window_ = nullptr;
   }
   bool running() const { return window_ != nullptr; }
-  UINT_PTR id() const { return spec_.id; }
+  UINT_PTR id() const { return setting_.id; }
 
  private:
-  TimerSpec spec_;
+  TimerSetting setting_;
   HWND window_ = nullptr;
 };
 

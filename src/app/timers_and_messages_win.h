@@ -9,15 +9,15 @@ namespace orv::win {
 
 // Timers: the main window's reply wait and hover hints, and the timers of
 // the dialogs that step through a run of commands or poll the unit.
-inline constexpr TimerSpec kReplyTimer{1, 190};
-inline constexpr TimerSpec kReadAllTimer{2, 300};
-inline constexpr TimerSpec kSetAllTimer{3, 400};
-inline constexpr TimerSpec kScreenPatternRunTimer{4, 400};
-inline constexpr TimerSpec kSwitchingPatternRunTimer{6, 400};
-inline constexpr TimerSpec kTitleRunTimer{7, 400};
-inline constexpr TimerSpec kHintTimer{8, 50};
-inline constexpr TimerSpec kStatusPollTimer{10, 500};
-inline constexpr TimerSpec kConverterReadTimer{12, 200};
+inline constexpr TimerSetting kReplyTimer{1, 190};
+inline constexpr TimerSetting kReadAllTimer{2, 300};
+inline constexpr TimerSetting kSetAllTimer{3, 400};
+inline constexpr TimerSetting kScreenPatternRunTimer{4, 400};
+inline constexpr TimerSetting kSwitchingPatternRunTimer{6, 400};
+inline constexpr TimerSetting kTitleRunTimer{7, 400};
+inline constexpr TimerSetting kHintTimer{8, 50};
+inline constexpr TimerSetting kStatusPollTimer{10, 500};
+inline constexpr TimerSetting kConverterReadTimer{12, 200};
 
 // Link events are waiting in the queue (to the link event window).
 inline constexpr UINT WM_APP_LINK_EVENTS = WM_APP + 1;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <sstream>
 
 #include "link/dispatch.h"
 #include "protocol/commands.h"
@@ -24,156 +26,66 @@ Seen seen(const Exchange& e) {
   return {e.wait_ticks(), e.awaiting_reply(), e.send_failed(), e.result_code(), e.completion()};
 }
 
-void ticks(Exchange& e, int count) {
-  for (int i = 0; i < count; ++i) e.tick();
+// Runs the transitions named in `steps`, in order ("tick*15" ticks 15 times).
+void run(Exchange& e, const std::string& steps) {
+  static const std::map<std::string, std::function<void(Exchange&)>> kSteps{
+      {"single", [](Exchange& x) { x.begin_single_command(); }},
+      {"step", [](Exchange& x) { x.begin_bulk_step(); }},
+      {"last", [](Exchange& x) { x.begin_last_bulk_step(); }},
+      {"sent", [](Exchange& x) { x.sent(); }},
+      {"broadcast", [](Exchange& x) { x.sent_without_reply(); }},
+      {"refused", [](Exchange& x) { x.refused(); }},
+      {"failed", [](Exchange& x) { x.send_failure(); }},
+      {"GO", [](Exchange& x) { x.acknowledged(); }},
+      {"stored", [](Exchange& x) { x.reply_stored(); }},
+      {"LOCK", [](Exchange& x) { x.condition(ResultCode::lock); }},
+      {"handled", [](Exchange& x) { x.reply_handled(); }},
+      {"tick", [](Exchange& x) { x.tick(); }},
+      {"shown", [](Exchange& x) { x.condition_reported(); }},
+      {"status", [](Exchange& x) { x.set_close_on_failure(true); }},
+      {"abandon", [](Exchange& x) { x.abandon(); }},
+  };
+  std::istringstream words(steps);
+  for (std::string word; words >> word;) {
+    const size_t star = word.find('*');
+    const int times = star == std::string::npos ? 1 : std::stoi(word.substr(star + 1));
+    for (int i = 0; i < times; ++i) kSteps.at(word.substr(0, star))(e);
+  }
 }
 
 using R = ResultCode;
 using C = Completion;
 
 TEST(Exchange, TransitionTable) {
-  struct Row {
-    const char* what;
-    std::function<void(Exchange&)> steps;
-    Seen expected;
+  const std::vector<std::pair<std::string, Seen>> rows{
+      {"single sent", {1, true, false, R::none, C::none}},
+      {"single sent GO handled", {0, false, false, R::none, C::single}},
+      {"step sent GO handled", {0, false, false, R::none, C::none}},
+      {"last sent GO handled", {0, false, false, R::none, C::bulk}},
+      {"single GO", {0, false, false, R::none, C::none}},  // nobody waits for it
+      {"sent LOCK handled", {0, false, false, R::lock, C::none}},
+      {"sent LOCK stored", {1, true, false, R::lock, C::none}},  // the condition comes first
+      {"sent stored handled", {0, false, false, R::none, C::single}},
+      {"LOCK sent broadcast", {0, false, false, R::none, C::single}},
+      {"step sent broadcast", {0, false, false, R::none, C::none}},
+      {"sent refused", {0, false, false, R::command_error, C::none}},
+      {"sent failed", {0, false, true, R::none, C::none}},
+      {"sent tick*14", {15, true, false, R::none, C::none}},
+      {"sent tick*15", {0, false, false, R::none, C::none}},
+      {"step sent tick*15", {0, false, false, R::reported, C::none}},
+      {"status sent tick*15", {0, false, false, R::reported, C::none}},
+      {"sent LOCK handled shown", {0, false, false, R::none, C::none}},
+      {"step sent LOCK handled shown", {0, false, false, R::reported, C::none}},
+      {"last sent GO sent LOCK failed abandon", {0, false, false, R::none, C::bulk}},
   };
-  const std::vector<Row> rows{
-      {"a single command goes out",
-       [](Exchange& e) {
-         e.begin_single_command();
-         e.sent();
-       },
-       {1, true, false, R::none, C::none}},
-      {"its acknowledgement completes it",
-       [](Exchange& e) {
-         e.begin_single_command();
-         e.sent();
-         e.acknowledged();
-         e.reply_handled();
-       },
-       {0, false, false, R::none, C::single}},
-      {"an acknowledgement mid-run completes nothing",
-       [](Exchange& e) {
-         e.begin_bulk_step();
-         e.sent();
-         e.acknowledged();
-         e.reply_handled();
-       },
-       {0, false, false, R::none, C::none}},
-      {"the last step's acknowledgement completes the run",
-       [](Exchange& e) {
-         e.begin_last_bulk_step();
-         e.sent();
-         e.acknowledged();
-         e.reply_handled();
-       },
-       {0, false, false, R::none, C::bulk}},
-      {"an acknowledgement nobody waits for completes nothing",
-       [](Exchange& e) { e.acknowledged(); },
-       {0, false, false, R::none, C::none}},
-      {"a condition",
-       [](Exchange& e) {
-         e.sent();
-         e.condition(R::lock);
-         e.reply_handled();
-       },
-       {0, false, false, R::lock, C::none}},
-      {"a stored reply behind an unreported condition completes nothing",
-       [](Exchange& e) {
-         e.sent();
-         e.condition(R::menu);
-         e.reply_stored();
-       },
-       {1, true, false, R::menu, C::none}},
-      {"a Broadcast is done at once",
-       [](Exchange& e) {
-         e.condition(R::lock);
-         e.sent();
-         e.sent_without_reply();
-       },
-       {0, false, false, R::none, C::single}},
-      {"a Broadcast mid-run completes nothing",
-       [](Exchange& e) {
-         e.begin_bulk_step();
-         e.sent();
-         e.sent_without_reply();
-       },
-       {0, false, false, R::none, C::none}},
-      {"a refused command",
-       [](Exchange& e) {
-         e.sent();
-         e.refused();
-       },
-       {0, false, false, R::command_error, C::none}},
-      {"a failed send",
-       [](Exchange& e) {
-         e.sent();
-         e.send_failure();
-       },
-       {0, false, true, R::none, C::none}},
-      {"fourteen ticks still wait",
-       [](Exchange& e) {
-         e.sent();
-         ticks(e, 14);
-       },
-       {15, true, false, R::none, C::none}},
-      {"the fifteenth tick times a single command out",
-       [](Exchange& e) {
-         e.sent();
-         ticks(e, 15);
-       },
-       {0, false, false, R::none, C::none}},
-      {"a time-out stops a run",
-       [](Exchange& e) {
-         e.begin_bulk_step();
-         e.sent();
-         ticks(e, 15);
-       },
-       {0, false, false, R::reported, C::none}},
-      {"a time-out stops the status window",
-       [](Exchange& e) {
-         e.set_close_on_failure(true);
-         e.sent();
-         ticks(e, 15);
-       },
-       {0, false, false, R::reported, C::none}},
-      {"a condition shown for a single command is done",
-       [](Exchange& e) {
-         e.sent();
-         e.condition(R::parity_error);
-         e.reply_handled();
-         e.condition_reported();
-       },
-       {0, false, false, R::none, C::none}},
-      {"a condition shown mid-run stops the run",
-       [](Exchange& e) {
-         e.begin_bulk_step();
-         e.condition(R::menu);
-         e.condition_reported();
-       },
-       {0, false, false, R::reported, C::none}},
-      {"abandon ends everything but the completion",
-       [](Exchange& e) {
-         e.begin_last_bulk_step();
-         e.sent();
-         e.acknowledged();
-         e.sent();
-         e.condition(R::alarm);
-         e.send_failure();
-         e.abandon();
-       },
-       {0, false, false, R::none, C::bulk}},
-  };
-  for (const Row& row : rows) {
+  for (const auto& [steps, expected] : rows) {
     Exchange e;
-    row.steps(e);
-    EXPECT_EQ(seen(e), row.expected) << row.what;
+    run(e, steps);
+    EXPECT_EQ(seen(e), expected) << steps;
   }
   Exchange e;
   e.set_suppress_errors(true);
-  e.set_close_on_failure(true);
-  e.begin_bulk_step();
-  e.abandon();
+  run(e, "status step abandon");
   EXPECT_TRUE(e.suppress_errors() && e.close_on_failure()) << "abandon leaves them to their owners";
   EXPECT_EQ(e.bulk_phase(), BulkPhase::single);
 }
