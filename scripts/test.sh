@@ -37,8 +37,7 @@ if [ "$what" != native ]; then
   cmake --build --preset win32
   if [ -x tests/e2e/run.sh ]; then
     stage "end-to-end tests under Wine"
-    # Twice, in a shuffled order each time: no test may depend on another.
-    tests/e2e/run.sh --gtest_shuffle --gtest_repeat=2
+    tests/e2e/run.sh --twice
   fi
 fi
 stage "all tests passed"

@@ -43,11 +43,16 @@ Millis ReplyShaper::transmit_ms(size_t bytes) const {
   return baud_ > 0 ? static_cast<Millis>(bytes) * 11 * 1000 / baud_ : 0;
 }
 
-std::vector<Chunk> ReplyShaper::shape(std::string reply) {
+std::vector<Chunk> ReplyShaper::shape(std::string reply, std::string_view command) {
   Fault applied;
-  if (fault_.kind != FaultKind::none && fault_.remaining != 0) {
-    applied = fault_;
-    if (fault_.remaining > 0 && --fault_.remaining == 0) fault_ = Fault{};
+  const bool counts = command.substr(0, fault_.prefix.size()) == fault_.prefix;
+  if (fault_.kind != FaultKind::none && fault_.remaining != 0 && counts) {
+    if (fault_.skip > 0) {
+      --fault_.skip;
+    } else {
+      applied = fault_;
+      if (fault_.remaining > 0 && --fault_.remaining == 0) fault_ = Fault{};
+    }
   }
   const size_t address = address_length(reply);
   switch (applied.kind) {
@@ -84,6 +89,8 @@ std::string ReplyShaper::describe() const {
     text += " " + std::to_string(fault_.parts) + " " + std::to_string(fault_.pause_ms);
   if (fault_.kind != FaultKind::none)
     text += fault_.remaining < 0 ? " all" : " " + std::to_string(fault_.remaining);
+  if (fault_.skip > 0) text += " after " + std::to_string(fault_.skip + 1);
+  if (!fault_.prefix.empty()) text += " on " + fault_.prefix;
   return text + ", delay " + std::to_string(delay_ms_);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "clock.h"
@@ -15,6 +16,8 @@ enum class FaultKind { none, silence, condition, garble, split };
 struct Fault {
   FaultKind kind = FaultKind::none;
   int remaining = 0;      // replies still affected; -1 for every reply until cleared
+  int skip = 0;           // replies that go out untouched before the fault takes effect
+  std::string prefix;     // only replies to commands that begin with this count
   std::string condition;  // MENU, ALARM, LOCK, GN, E0..E3
   int parts = 2;          // split: number of pieces
   Millis pause_ms = 0;    // split: pause between pieces
@@ -37,8 +40,9 @@ class ReplyShaper {
   void set_reply_delay(Millis ms) { reply_delay_ms_ = ms; }
   void set_baud(int baud) { baud_ = baud; }
 
-  // The pieces of `reply` as they go on the wire; none for silence.
-  std::vector<Chunk> shape(std::string reply);
+  // The pieces of `reply` to `command` (without address field) as they go
+  // on the wire; none for silence.
+  std::vector<Chunk> shape(std::string reply, std::string_view command = {});
 
   std::string describe() const;
 

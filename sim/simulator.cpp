@@ -15,6 +15,8 @@ const char* const kControlHelp =
     "  fault condition CODE [N|all]         replies become CODE: MENU ALARM LOCK GN E0 E1 E2 E3\n"
     "  fault garble [N|all]                 replies get '#' for their first letter\n"
     "  fault split PARTS PAUSE_MS [N|all]   replies go out in PARTS pieces, PAUSE_MS apart\n"
+    "  fault ... [after K] [on PREFIX]      from the K-th reply on; only replies to commands\n"
+    "                                       that begin with PREFIX count\n"
     "  fault clear                          no more faults\n"
     "  fault                                the fault in force\n"
     "  delay MS                             every reply waits MS longer (0: no delay)\n"
@@ -85,7 +87,9 @@ void Simulator::receive(Link& link, std::string_view bytes) {
   for (const std::string& line : link.splitter.feed(bytes)) {
     const auto reply = link.bus.handle_line(line, link.addressed);
     if (!reply) continue;
-    const std::vector<Chunk> chunks = shaper_.shape(*reply);
+    std::string_view command = line;
+    if (link.addressed && link.bus.line() == LineKind::rs485) command.remove_prefix(2);
+    const std::vector<Chunk> chunks = shaper_.shape(*reply, command);
     if (chunks.empty() && link.bus.trace) link.bus.trace("tx " + link.name + " (silence)");
     for (const Chunk& chunk : chunks) {
       const Millis start = std::max(clock_.now_ms(), link.busy_until);
@@ -140,9 +144,23 @@ std::string Simulator::fault_command(const std::vector<std::string>& w) {
   } else {
     return err("unknown fault " + w[1] + " (silence, condition, garble, split, clear)");
   }
-  const auto count = count_word(w, count_at);
-  if (!count || w.size() > count_at + 1) return err("the count is a number or all");
-  fault.remaining = *count;
+  // The count, then "after K" (from the K-th reply on) and "on PREFIX" (only
+  // replies to commands beginning with PREFIX), in any order.
+  fault.remaining = 1;
+  for (size_t i = count_at; i < w.size(); ++i) {
+    if (w[i] == "after" && i + 1 < w.size()) {
+      const auto k = number(w[i + 1], w[i + 1].size(), 1, 1000000);
+      if (!k) return err("after K needs K from 1");
+      fault.skip = *k - 1;
+      ++i;
+    } else if (w[i] == "on" && i + 1 < w.size()) {
+      fault.prefix = w[++i];
+    } else if (const auto count = count_word(w, i)) {
+      fault.remaining = *count;
+    } else {
+      return err("the count is a number or all; then after K, on PREFIX");
+    }
+  }
   shaper_.set_fault(fault);
   return ok(shaper_.describe());
 }

@@ -3,6 +3,8 @@
 #include <cassert>
 
 #include "app/message_boxes_win.h"
+#include "bulk/read_all_dialog.h"
+#include "bulk/set_all_dialog.h"
 #include "dialogs/per_channel_dialog.h"
 #include "dialogs/slave_address_dialog.h"
 #include "resource.h"
@@ -45,8 +47,6 @@ void open_member(Program& p) {
 
 constexpr DialogEntry kDialogs[] = {
     {IDM_ABOUT, Guard::none, open_about_box},
-    {IDM_FILE_NEW, Guard::none, nullptr},
-    {IDM_FILE_OPEN, Guard::none, nullptr},
     {IDM_SCREEN_PATTERN, Guard::none, nullptr},
     {IDM_SWITCHING_PATTERN, Guard::none, nullptr},
     {IDM_DATE_TIME, Guard::none, nullptr},
@@ -62,13 +62,13 @@ constexpr DialogEntry kDialogs[] = {
     {IDM_TITLE_ADJUSTMENT, Guard::none, nullptr},
     {IDM_PASSWORD, Guard::none, nullptr},
     {IDM_VIDEO_OUTPUT, Guard::none, open_member<PerChannelMember::video_output>},
-    {IDM_SET_ALL, Guard::none, nullptr},
+    {IDM_SET_ALL, Guard::none, open_set_all_dialog},
     {IDM_GLYPH_LARGE, Guard::none, nullptr},
     {IDM_GLYPH_MEDIUM, Guard::none, nullptr},
     {IDM_GLYPH_SMALL, Guard::none, nullptr},
     {IDM_GLYPH_INSERT, Guard::none, nullptr},
     {IDM_SLAVE_ADDRESS, Guard::none, open_slave_address_dialog},
-    {IDM_READ_ALL, Guard::one_unit, nullptr},
+    {IDM_READ_ALL, Guard::one_unit, open_read_all_dialog},
     {IDM_STATUS, Guard::one_unit, nullptr},
     {IDM_INTERFACE, Guard::none, nullptr},
     {IDM_SERIAL_SETTINGS, Guard::none, nullptr},
@@ -83,9 +83,7 @@ bool guard_passes(Program& p, Guard guard) {
     case Guard::none:
       return true;
     case Guard::one_unit:
-      if (s.slaveAddress != kBroadcastAddress || !s.config.addressed_serial()) return true;
-      show_box(error_box("スレーブアドレスを「Broadcast」以外に設定してください。"));
-      return false;
+      return !refuse_broadcast(p);
     case Guard::serial_interface:
       if (s.config.serial_interface()) return true;
       show_box(error_box("インターフェイスをRS-232C/RS-485にしてください。"));

@@ -135,12 +135,8 @@ void set_main_caption(Program& p) {
 // connected. When the operator asks to save and the save does not happen,
 // the program stays open with the settings still marked changed.
 void close_program(Program& p) {
-  if (p.session.settings.settingsDirty != 0) {
-    const int answer = MessageBoxW(p.main_window, L"ファイルが変更されています。保存しますか？",
-                                   L"保存確認", MB_YESNO);
-    if (answer == IDYES && !file_save(p)) return;
-    p.session.settings.settingsDirty = 0;
-  }
+  if (!ask_to_save(p)) return;
+  p.session.settings.settingsDirty = 0;  // a refused close does not ask again
   if (p.session.tcp_link && p.session.tcp_link->ready()) {
     show_box(error_box("TCP/IPを切断してください。"));
     return;
@@ -155,6 +151,12 @@ bool run_own_command(Program& p, int command) {
   switch (command) {
     case IDM_EXIT:
       close_program(p);
+      return true;
+    case IDM_FILE_NEW:
+      file_new(p);
+      return true;
+    case IDM_FILE_OPEN:
+      file_open(p);
       return true;
     case IDM_FILE_SAVE:
       file_save(p);

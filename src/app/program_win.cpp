@@ -72,6 +72,12 @@ void send_to_converter(Program& p, const Command& command) {
   show_failure(p, orv::send_to_converter(p.session, command));
 }
 
+bool refuse_broadcast(Program& p) {
+  if (!p.session.framing().broadcast() || !p.session.config.serial_interface()) return false;
+  show_box(error_box("スレーブアドレスを「Broadcast」以外に設定してください。"));
+  return true;
+}
+
 void send_single_command(Program& p, const Command& command) {
   if (p.session.exchange.awaiting_reply()) return;
   p.session.exchange.begin_single_command();

@@ -57,6 +57,10 @@ void open_serial_port(Program& program);
 void send_to_unit(Program& program, const Command& command);
 void send_to_converter(Program& program, const Command& command);
 
+// A command that needs the reply of one unit cannot go to Broadcast on
+// RS-485: shows why and returns true when the selection is Broadcast there.
+bool refuse_broadcast(Program& program);
+
 // A dialog's "設定": dropped while a reply is awaited, otherwise one single
 // command.
 void send_single_command(Program& program, const Command& command);

@@ -15,4 +15,56 @@ int bulk_percent(int step, int steps) {
   return steps > 0 ? step * 100 / steps : 0;
 }
 
+bool BulkRun::start(Exchange& exchange, int steps, StepSource source) {
+  if (running() || exchange.awaiting_reply() || steps <= 0) return false;
+  step_ = 0;
+  steps_ = steps;
+  source_ = std::move(source);
+  exchange.begin_bulk_step();
+  return true;
+}
+
+BulkRun::Tick BulkRun::tick(Exchange& exchange) {
+  if (!running()) return {};
+  switch (next_bulk_tick(exchange)) {
+    case BulkTick::wait:
+      return {};
+    case BulkTick::finish: {
+      const bool completed = exchange.completion() == Completion::bulk;
+      if (completed) exchange.bulk_completion_taken();
+      end(exchange);
+      return Tick{Tick::Kind::ended, {}, completed};
+    }
+    case BulkTick::send:
+      break;
+  }
+  if (step_ == steps_) {  // the last command's completion was lost: the run cannot complete
+    end(exchange);
+    return Tick{Tick::Kind::ended, {}, false};
+  }
+  ++step_;
+  if (step_ == steps_)
+    exchange.begin_last_bulk_step();
+  else
+    exchange.begin_bulk_step();
+  return Tick{Tick::Kind::send, source_(step_), false};
+}
+
+bool BulkRun::cancel(Exchange& exchange) {
+  if (!running() || exchange.bulk_phase() == BulkPhase::last) return false;
+  end(exchange);
+  return true;
+}
+
+void BulkRun::abandon(Exchange& exchange) {
+  if (running()) end(exchange);
+}
+
+void BulkRun::end(Exchange& exchange) {
+  exchange.abandon();
+  step_ = 0;
+  steps_ = 0;
+  source_ = nullptr;
+}
+
 }  // namespace orv

@@ -172,32 +172,37 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
   DeviceSettings parsed = current;
   TokenReader reader(text);
   bool ok = true;
-  auto fail = [&](std::string reason) {
+  auto fail = [&](SettingsFileError::Kind kind, std::string_view token) {
     if (!ok) return;
     ok = false;
+    error.kind = kind;
     error.line = reader.line();
-    error.reason = std::move(reason);
+    error.token = std::string(token.substr(0, 20));
+    error.reason = kind == SettingsFileError::Kind::ends_early
+                       ? std::string("the file ends early")
+                       : std::string(1, '"').append(error.token).append("\" is not a number");
   };
   auto take = [&](std::string_view& token) {
     if (!ok) return false;
     if (reader.next(token)) return true;
-    fail("the file ends early");
+    fail(SettingsFileError::Kind::ends_early, {});
     return false;
   };
-  const GroupVisitor readers{
-      [&](int& value) {
-        std::string_view token;
-        if (take(token) && !parse_int_token(token, value))
-          fail(std::string(1, '"').append(token.substr(0, 20)).append("\" is not a number"));
-      },
-      [&](TitleSlot& title) {
-        std::string_view token;
-        if (take(token)) title = decode_file_title(token);
-      },
-      [&](std::array<char, kPasswordBytes>& password) {
-        std::string_view token;
-        if (take(token)) set_buffer_text(password, token == kNoPassword ? "" : token.substr(0, 6));
-      }};
+  const GroupVisitor readers{[&](int& value) {
+                               std::string_view token;
+                               if (take(token) && !parse_int_token(token, value))
+                                 fail(SettingsFileError::Kind::not_a_number, token);
+                             },
+                             [&](TitleSlot& title) {
+                               std::string_view token;
+                               if (take(token)) title = decode_file_title(token);
+                             },
+                             [&](std::array<char, kPasswordBytes>& password) {
+                               std::string_view token;
+                               if (take(token))
+                                 set_buffer_text(password,
+                                                 token == kNoPassword ? "" : token.substr(0, 6));
+                             }};
   visit_groups(parsed, readers);
   if (!ok) return false;
   convert_sources(parsed, source_from_file_form);
@@ -255,6 +260,7 @@ bool write_file_replacing(const std::filesystem::path& path, std::string_view te
 bool load_settings_file(const std::filesystem::path& path, DeviceSettings& settings,
                         SettingsFileError& error) {
   std::string text;
+  error.kind = SettingsFileError::Kind::unreadable;
   if (!read_whole_file(path, text, error.reason)) return false;
   DeviceSettings loaded;
   if (!parse_settings_file(text, settings, loaded, error)) return false;

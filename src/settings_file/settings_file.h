@@ -18,8 +18,11 @@ inline constexpr int kSettingsFileLines = 6615;
 std::string format_settings_file(const DeviceSettings& settings);
 
 struct SettingsFileError {
-  int line = 0;  // 1-based line (token) where the file is damaged
-  std::string reason;
+  enum class Kind { unreadable, ends_early, not_a_number };
+  Kind kind = Kind::unreadable;
+  int line = 0;        // 1-based line (token) where the file is damaged
+  std::string token;   // not_a_number: the first 20 bytes of the word found
+  std::string reason;  // the whole reason, in English (for the command-line tool)
 };
 
 // Reads the 24 groups into a copy of `current` (fields the file does not

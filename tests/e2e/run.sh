@@ -11,8 +11,19 @@
 # A fresh Wine prefix and a virtual display (unless DISPLAY answers) are
 # made for the run; screenshots the tests take land in build/e2e/screenshots.
 # Extra arguments go to the driver (for example --gtest_filter=Startup.*).
+#
+#   --twice          two passes in a shuffled order each: every test, then
+#                    every test but the FullRun suites (whole runs of a unit's
+#                    settings, minutes each); no test may depend on another
+#   ORV_SIM_BAUD=N   the simulators answer as fast as N baud would carry
+#                    (for the benchmarks; default: at once)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+twice=false
+if [ "${1:-}" = --twice ]; then
+  twice=true
+  shift
+fi
 root=$PWD
 work=$root/build/e2e
 started=$SECONDS
@@ -41,7 +52,8 @@ start_sim() {  # start_sim VARIABLE NAME ARGS...: VARIABLE gets the control endp
   local variable=$1 name=$2 port
   shift 2
   port=$(free_port)
-  "$root/build/native/sim/orvellan-sim" --pty "$work/$name" --control "127.0.0.1:$port" -v "$@" \
+  "$root/build/native/sim/orvellan-sim" --pty "$work/$name" --control "127.0.0.1:$port" -v \
+    ${ORV_SIM_BAUD:+--baud "$ORV_SIM_BAUD"} "$@" \
     >/dev/null 2>"$work/sim-$name.log" &
   sims+=($!)
   wait_for_path "$work/$name"
@@ -67,8 +79,20 @@ echo "prefix and simulators ready after $((SECONDS - started))s"
 export ORV_EXE=$root/build/win64/src/orvellan.exe
 export ORV_SCREENSHOTS=$work/screenshots
 status=0
-LD_PRELOAD=$root/build/native/liborvellan_pty_shim.so timeout 900 \
-  wine "$root/build/win64/tests/e2e/e2e_tests.exe" --gtest_output="xml:Z:$work/e2e.xml" "$@" || status=$?
+run_driver() {  # run_driver XML ARGS...
+  local xml=$1
+  shift
+  LD_PRELOAD=$root/build/native/liborvellan_pty_shim.so timeout 1800 \
+    wine "$root/build/win64/tests/e2e/e2e_tests.exe" --gtest_output="xml:Z:$work/$xml" "$@" ||
+    status=$?
+}
+if $twice; then
+  run_driver e2e.xml --gtest_shuffle "$@"
+  echo "second pass after $((SECONDS - started))s"
+  run_driver e2e-second.xml --gtest_shuffle --gtest_filter='-FullRun*' "$@"
+else
+  run_driver e2e.xml "$@"
+fi
 
 for bmp in "$work"/screenshots/*.bmp; do
   [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"

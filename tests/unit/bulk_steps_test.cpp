@@ -114,29 +114,81 @@ TEST(SetAllSteps, UnsendableTitleAndPasswordAreReportedByStep) {
   EXPECT_FALSE(password.title_unsendable);
 }
 
+// A run of `steps` labelled steps, and what a tick asked for, as text.
+class Run : public ::testing::Test {
+ protected:
+  bool start(int steps) {
+    return run.start(e, steps, [](int s) {
+      return BulkStep{Command::line("S"), std::to_string(s)};
+    });
+  }
+  std::string tick() {
+    const BulkRun::Tick t = run.tick(e);
+    if (t.kind == BulkRun::Tick::Kind::wait) return "wait";
+    if (t.kind == BulkRun::Tick::Kind::ended) return t.completed ? "completed" : "ended";
+    e.sent();
+    return "send " + t.step.label;
+  }
+  void reply(const char* what) {
+    if (std::string(what) == "GO")
+      e.acknowledged();
+    else
+      e.condition(ResultCode::lock);
+    e.reply_handled();
+  }
+  Exchange e;
+  BulkRun run;
+};
+
+TEST_F(Run, StepsOnePerTickAfterEachReplyAndCompletesOnTheLast) {
+  ASSERT_TRUE(start(3));
+  EXPECT_EQ(tick(), "send 1");
+  EXPECT_EQ(tick(), "wait");
+  reply("GO");
+  EXPECT_EQ(tick(), "send 2");
+  EXPECT_EQ(e.bulk_phase(), BulkPhase::running);
+  reply("GO");
+  EXPECT_EQ(tick(), "send 3");
+  EXPECT_EQ(e.bulk_phase(), BulkPhase::last);
+  EXPECT_EQ(run.percent(), 100);
+  EXPECT_FALSE(run.cancel(e)) << "the last command went out";
+  reply("GO");
+  EXPECT_EQ(tick(), "completed");
+  EXPECT_EQ(e.completion(), Completion::none) << "taken by the run";
+  EXPECT_FALSE(run.running());
+}
+
+TEST_F(Run, AConditionEndsTheRunOnceReported) {
+  ASSERT_TRUE(start(5));
+  tick();
+  reply("LOCK");
+  EXPECT_EQ(tick(), "wait") << "timer 1 has yet to show it";
+  e.condition_reported();
+  EXPECT_EQ(tick(), "ended");
+  EXPECT_EQ(e.result_code(), ResultCode::none);
+  EXPECT_TRUE(start(5)) << "a second run starts afresh";
+  EXPECT_EQ(tick(), "send 1");
+}
+
+TEST_F(Run, CancelAndRefusedStarts) {
+  e.sent();
+  EXPECT_FALSE(start(2)) << "a reply is awaited";
+  e.reply_handled();
+  ASSERT_TRUE(start(2));
+  EXPECT_FALSE(start(2)) << "already running";
+  tick();
+  EXPECT_TRUE(run.cancel(e));
+  EXPECT_FALSE(e.awaiting_reply()) << "the reply is no longer awaited";
+  EXPECT_EQ(tick(), "wait") << "nothing runs";
+}
+
 TEST(BulkTick, StopsWaitsOrSends) {
   Exchange e;
   EXPECT_EQ(next_bulk_tick(e), BulkTick::send);
   e.begin_bulk_step();
   e.sent();
-  EXPECT_EQ(next_bulk_tick(e), BulkTick::wait);
-  e.condition(ResultCode::command_error);  // being reported by timer 1
-  e.reply_handled();
-  EXPECT_EQ(next_bulk_tick(e), BulkTick::wait);
-  e.condition_reported();
+  e.send_failure();
   EXPECT_EQ(next_bulk_tick(e), BulkTick::finish);
-
-  Exchange last;
-  last.begin_last_bulk_step();
-  last.sent();
-  last.acknowledged();
-  last.reply_handled();
-  EXPECT_EQ(next_bulk_tick(last), BulkTick::finish);
-
-  Exchange failed;
-  failed.sent();
-  failed.send_failure();
-  EXPECT_EQ(next_bulk_tick(failed), BulkTick::finish);
 }
 
 }  // namespace

@@ -117,6 +117,20 @@ TEST_F(SimShaping, SilenceForTheNextReplies) {
   EXPECT_EQ(exchange("ROP\r\n").size(), 1u);
 }
 
+TEST_F(SimShaping, FaultsArmedForALaterReplyOrACommandPrefix) {
+  EXPECT_EQ(simulator.control("fault silence 1 after 3"), "OK silence 1 after 3, delay 0\n");
+  EXPECT_EQ(exchange("ROP\r\n").size(), 1u);
+  EXPECT_EQ(exchange("ROP\r\n").size(), 1u);
+  EXPECT_TRUE(exchange("ROP\r\n").empty()) << "the third reply";
+  EXPECT_EQ(exchange("ROP\r\n").size(), 1u);
+
+  simulator.control("fault condition E3 1 on RCT0");
+  EXPECT_EQ(exchange("RCTI\r\n").at(0).bytes.substr(0, 3), "CTI");
+  EXPECT_EQ(exchange("RCT05\r\n").at(0).bytes, "E3\r\n");
+  EXPECT_EQ(exchange("RCT06\r\n").at(0).bytes.substr(0, 4), "CT06");
+  EXPECT_EQ(simulator.control("fault silence after 0"), "ERR after K needs K from 1\n");
+}
+
 TEST_F(SimShaping, ConditionsReplaceRepliesUntilCleared) {
   simulator.control("fault condition LOCK all");
   EXPECT_EQ(exchange("CTI01ON\r\n").at(0).bytes, "LOCK\r\n");

@@ -170,6 +170,52 @@ void press_key(HWND window, UINT virtual_key) {
   PostMessageW(window, WM_KEYUP, virtual_key, 1 | (1u << 30) | (1u << 31));
 }
 
+bool choose_file(DWORD pid, const std::wstring& caption, const std::wstring& path) {
+  HWND dialog = wait_window(pid, caption, 5000, L"#32770");
+  if (!dialog) return false;
+  // The file name box of the common dialog: a combo box in the Explorer
+  // style, an edit in the old style.
+  HWND name = GetDlgItem(dialog, 0x47C);
+  if (!name) name = GetDlgItem(dialog, 0x480);
+  if (!name) return false;
+  send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  return wait_until([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
+}
+
+bool cancel_file_dialog(DWORD pid, const std::wstring& caption) {
+  HWND dialog = wait_window(pid, caption, 5000, L"#32770");
+  if (!dialog) return false;
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  return wait_until([&] { return !IsWindow(dialog); }, 5000);
+}
+
+ResponseProbe::ResponseProbe(HWND window) : window_(window) {
+  thread_ = CreateThread(
+      nullptr, 0,
+      [](void* self) -> DWORD {
+        auto* probe = static_cast<ResponseProbe*>(self);
+        while (!probe->stop_) {
+          const auto sent = std::chrono::steady_clock::now();
+          DWORD_PTR ignored = 0;
+          SendMessageTimeoutW(probe->window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+          const long long waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now() - sent)
+                                       .count();
+          if (waited > probe->longest_ms_) probe->longest_ms_ = waited;
+          Sleep(50);
+        }
+        return 0;
+      },
+      this, 0, nullptr);
+}
+
+ResponseProbe::~ResponseProbe() {
+  stop_ = true;
+  WaitForSingleObject(thread_, 15000);
+  CloseHandle(thread_);
+}
+
 bool wait_painted(HWND window, int timeout_ms) {
   // The window's pending paint is cleared only once its WM_PAINT has run.
   if (!wait_until([&] { return GetUpdateRect(window, nullptr, FALSE) == FALSE; }, timeout_ms))

@@ -55,6 +55,29 @@ void press_key(HWND window, UINT virtual_key);  // posted key down and up
 // Waits until the window has no part left to repaint (its last WM_PAINT ran).
 bool wait_painted(HWND window, int timeout_ms = 3000);
 
+// Types `path` into a common file dialog of the process with this caption
+// and presses its OK button; false when no such dialog shows.
+bool choose_file(DWORD pid, const std::wstring& caption, const std::wstring& path);
+// Presses Cancel in the common file dialog with this caption.
+bool cancel_file_dialog(DWORD pid, const std::wstring& caption);
+
+// Measures how long a window takes to answer: a thread sends it WM_NULL
+// every 50 ms and keeps the longest wait for the answer.
+class ResponseProbe {
+ public:
+  explicit ResponseProbe(HWND window);
+  ~ResponseProbe();
+  ResponseProbe(const ResponseProbe&) = delete;
+  ResponseProbe& operator=(const ResponseProbe&) = delete;
+  long long longest_ms() const { return longest_ms_; }
+
+ private:
+  HWND window_;
+  volatile bool stop_ = false;
+  volatile long long longest_ms_ = 0;
+  HANDLE thread_;
+};
+
 // Pixels as the screen shows them; x and y in the window's client area.
 COLORREF client_pixel(HWND window, int x, int y);
 

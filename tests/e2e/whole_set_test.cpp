@@ -1,0 +1,271 @@
+// Whole sets: the File menu, "全項目の設定" (set all) and "設定項目の読み込み"
+// (read all) against the simulated units. Suites named FullRun* send or read
+// every setting of a unit and take minutes; CI runs them once.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "bulk/bulk_run_dialog_res.h"
+#include "dialogs/per_channel_dialog_res.h"
+#include "fixture.h"
+#include "resource.h"
+#include "settings_files.h"
+
+namespace e2e {
+namespace {
+
+using orv::DeviceSettings;
+
+constexpr int kFullRunMs = 150000;
+
+std::wstring caption_of(const App& app) {
+  return text_of(app.main_window());
+}
+
+// File > Open of `path` while the settings are unchanged.
+void open_file(const App& app, const std::wstring& path) {
+  post_command(app.main_window(), IDM_FILE_OPEN);
+  ASSERT_TRUE(choose_file(app.pid(), L"ファイルを開く", path));
+}
+
+void save_file_as(const App& app, const std::wstring& path) {
+  post_command(app.main_window(), IDM_FILE_SAVE_AS);
+  ASSERT_TRUE(choose_file(app.pid(), L"名前を付けて保存", path));
+  ASSERT_TRUE(wait_until([&] { return caption_of(app) == L"ORVELLAN   " + path; }, 5000));
+}
+
+HWND open_run_dialog(const App& app, int command, const std::wstring& caption) {
+  HWND dialog = ProgramTest::open_dialog(app, command, caption);
+  EXPECT_TRUE(dialog);
+  return dialog;
+}
+
+// Starts the dialog's run and waits for its closing box; the main window's
+// longest answer meanwhile goes into the test's properties.
+MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property) {
+  const auto started = std::chrono::steady_clock::now();
+  std::optional<MessageBoxSeen> box;
+  long long longest_answer = 0;
+  {
+    ResponseProbe probe(app.main_window());
+    click(dialog, IDB_RUN);
+    EXPECT_TRUE(wait_until([&] { return control_text(dialog, IDB_RUN) == L"キャンセル"; }, 3000));
+    EXPECT_FALSE(is_enabled(dialog, IDB_CLOSE));
+    box = wait_message_box(app.pid(), kFullRunMs);
+    longest_answer = probe.longest_ms();
+  }
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - started)
+                      .count();
+  ::testing::Test::RecordProperty(std::string(property) + "_ms", std::to_string(ms));
+  ::testing::Test::RecordProperty(std::string(property) + "_longest_answer_ms",
+                                  std::to_string(longest_answer));
+  EXPECT_LT(longest_answer, 500) << "the main window answers during the run";
+  if (!box) {
+    ADD_FAILURE() << "the run did not end within " << kFullRunMs << " ms";
+    return {};
+  }
+  answer_box(*box);
+  return *box;
+}
+
+// Sends `sent` with set-all, reads it back with read-all after File > New,
+// saves it and compares.
+void round_trip(const App& app, const std::wstring& folder, const DeviceSettings& sent,
+                int slave_item) {
+  const std::wstring loaded = folder + L"\\sent.dat";
+  const std::wstring read_back = folder + L"\\read.dat";
+  ASSERT_TRUE(write_settings(loaded, sent));
+  open_file(app, loaded);
+  ASSERT_TRUE(wait_until([&] { return caption_of(app) == L"ORVELLAN   " + loaded; }, 5000));
+
+  HWND set_all = open_run_dialog(app, IDM_SET_ALL, L"全項目の設定  " + loaded);
+  ASSERT_TRUE(set_all);
+  if (slave_item >= 0) choose(set_all, IDC_SLAVE_LIST, slave_item);
+  const MessageBoxSeen done = run_to_the_end(app, set_all, "set_all");
+  EXPECT_EQ(done.text, L"設定が完了しました");
+  EXPECT_EQ(done.caption, L"接続成功");
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(set_all); }, 3000));
+
+  post_command(app.main_window(), IDM_FILE_NEW);  // nothing changed: no question
+  ASSERT_TRUE(wait_until([&] { return caption_of(app) == L"ORVELLAN   "; }, 5000));
+
+  HWND read_all = open_run_dialog(app, IDM_READ_ALL, L"設定項目の読み込み  ");
+  ASSERT_TRUE(read_all);
+  const MessageBoxSeen read = run_to_the_end(app, read_all, "read_all");
+  EXPECT_EQ(read.text, L"読み込みが完了しました");
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(read_all); }, 3000));
+
+  save_file_as(app, read_back);
+  DeviceSettings back;
+  ASSERT_TRUE(read_settings(read_back, sent.model, back));
+  EXPECT_EQ(first_difference_a_unit_gives_back(sent, back), 0)
+      << "the first line of the settings file where they differ";
+}
+
+using FullRun = ProgramTest;
+
+TEST_F(FullRun, SetAllThenReadAllBringsEverySettingBackFromATarquine) {
+  App app(ini_with({"select_model=1", "com_port=2"}));  // COM3: a TARQUINE unit
+  ASSERT_TRUE(app.main_window());
+  round_trip(app, temp_folder(L"orv-e2e-round-trip"),
+             random_settings(orv::kModelTarquine, 20261206), -1);
+}
+
+TEST_F(FullRun, SetAllToOneUnitOfABusChangesOnlyThatUnit) {
+  App app(ini_with({"control=1", "com_port=1"}));  // COM2: an RS-485 bus of 8 units
+  ASSERT_TRUE(app.main_window());
+  const DeviceSettings sent = random_settings(orv::kModelOrvellan, 485);
+  round_trip(app, temp_folder(L"orv-e2e-bus"), sent, 3);
+  const std::vector<std::string> received = sim_com2().received();
+  ASSERT_FALSE(received.empty());
+  for (const std::string& line : received)
+    ASSERT_EQ(line.substr(0, 2), "03") << "every command went to unit 03";
+  const std::string factory = "CTI" + std::string(32, 'N');
+  for (const char* unit : {"00", "02", "04", "07"})
+    EXPECT_EQ(sim_com2().value(std::string("get ") + unit + " RCTI"), factory) << unit;
+  EXPECT_NE(sim_com2().value("get 03 RCTI"), factory);
+}
+
+TEST_F(FullRun, CutRunsEndWhereTheUnitFailsAndASecondRunCompletes) {
+  App app;  // COM1: one ORVELLAN unit
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_run_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
+  ASSERT_TRUE(dialog);
+  const auto idle_again = [&] {
+    return wait_until(
+        [&] {
+          return control_text(dialog, IDB_RUN) == L"読み込み" &&
+                 control_text(dialog, IDE_PERCENT).empty() && is_enabled(dialog, IDB_CLOSE);
+        },
+        3000);
+  };
+
+  sim_com1().command("fault condition LOCK 1 after 40");
+  click(dialog, IDB_RUN);
+  EXPECT_EQ(next_box(app, 30000).text, L"Lock Display");
+  EXPECT_TRUE(idle_again());
+  EXPECT_EQ(sim_com1().received().size(), 40u) << "nothing after the failed step";
+
+  sim_com1().command("log clear");
+  sim_com1().command("fault silence 1 after 100");
+  click(dialog, IDB_RUN);
+  EXPECT_EQ(next_box(app, 60000).text, L"No Connect");
+  EXPECT_TRUE(idle_again());
+  EXPECT_EQ(sim_com1().received().size(), 100u);
+
+  click(dialog, IDB_RUN);
+  ASSERT_TRUE(wait_until([&] { return control_text(dialog, IDE_PERCENT) == L"2"; }, 10000));
+  save_screenshot(dialog, "read-all-running");
+  click(dialog, IDB_RUN);  // "キャンセル"
+  const MessageBoxSeen cancelled = next_box(app);
+  EXPECT_EQ(cancelled.text, L"中止しました");
+  EXPECT_EQ(cancelled.caption, L"キャンセル");
+  EXPECT_EQ(cancelled.icon, Icon::error);
+  EXPECT_TRUE(idle_again());
+  EXPECT_TRUE(IsWindow(dialog));
+
+  EXPECT_EQ(run_to_the_end(app, dialog, "read_all_orvellan").text, L"読み込みが完了しました");
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+}
+
+using FileMenu = ProgramTest;
+
+// Makes the settings changed: the font size of ch.01 becomes SMALL.
+void change_a_setting(const App& app) {
+  HWND dialog = ProgramTest::open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_CHANNEL_LIST, 0);
+  choose(dialog, IDC_VALUE_LIST, 2);
+  ASSERT_TRUE(ProgramTest::close_dialog(dialog));
+}
+
+int font_size_of_channel_one(const App& app) {
+  HWND dialog = ProgramTest::open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
+  choose(dialog, IDC_CHANNEL_LIST, 0);
+  const int value = selection(dialog, IDC_VALUE_LIST);
+  ProgramTest::close_dialog(dialog);
+  return value;
+}
+
+TEST_F(FileMenu, MissingAndDamagedFilesChangeNothing) {
+  const std::wstring folder = temp_folder(L"orv-e2e-files");
+  const std::wstring damaged = folder + L"\\damaged.dat";
+  DeviceSettings settings;
+  settings.fontSize[0] = 0;
+  ASSERT_TRUE(write_settings(damaged, settings));
+  {  // a word where the 101st number belongs
+    std::ifstream in(std::filesystem::path(damaged), std::ios::binary);
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    size_t at = 0;
+    for (int line = 1; line < 101; ++line) at = text.find('\n', at) + 1;
+    text.insert(at, "x");
+    std::ofstream(std::filesystem::path(damaged), std::ios::binary) << text;
+  }
+  App app;
+  ASSERT_TRUE(app.main_window());
+  change_a_setting(app);
+
+  post_command(app.main_window(), IDM_FILE_OPEN);
+  EXPECT_EQ(next_box(app, 5000, IDNO).text, L"ファイルが変更されています。保存しますか？");
+  ASSERT_TRUE(choose_file(app.pid(), L"ファイルを開く", folder + L"\\missing.dat"));
+  const MessageBoxSeen missing = next_box(app);
+  EXPECT_EQ(missing.text,
+            L"指定したファイルが見つかりませんでした。\nもう一度ファイル名を入力してください。");
+  EXPECT_EQ(missing.icon, Icon::warning);
+  ASSERT_TRUE(choose_file(app.pid(), L"ファイルを開く", damaged)) << "the dialog comes again";
+  const MessageBoxSeen refused = next_box(app);
+  EXPECT_NE(refused.text.find(damaged), std::wstring::npos) << "names the file";
+  EXPECT_NE(refused.text.find(L"101 行目"), std::wstring::npos) << "and the line";
+  EXPECT_EQ(caption_of(app), L"ORVELLAN") << "the file in use is still none";
+  EXPECT_EQ(font_size_of_channel_one(app), 2) << "the settings are as they were";
+
+  // "No" kept the edits marked changed, so leaving asks again.
+  post_command(app.main_window(), IDM_FILE_OPEN);
+  EXPECT_EQ(next_box(app, 5000, IDNO).caption, L"保存確認");
+  ASSERT_TRUE(cancel_file_dialog(app.pid(), L"ファイルを開く"));
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(next_box(app, 5000, IDNO).caption, L"保存確認");
+  EXPECT_TRUE(app.wait_exit(5000));
+}
+
+TEST_F(FileMenu, ASaveThatFailsKeepsTheEditsAndStopsNew) {
+  const std::wstring folder = temp_folder(L"orv-e2e-gone");
+  const std::wstring file = folder + L"\\kept.dat";
+  ASSERT_TRUE(write_settings(file, DeviceSettings{}));
+  App app;
+  ASSERT_TRUE(app.main_window());
+  open_file(app, file);
+  ASSERT_TRUE(wait_until([&] { return caption_of(app) == L"ORVELLAN   " + file; }, 5000));
+  change_a_setting(app);
+  std::filesystem::remove_all(std::filesystem::path(folder));  // the folder is gone
+
+  post_command(app.main_window(), IDM_FILE_NEW);
+  next_box(app, 5000, IDYES);  // save first: into a folder that is no more
+  const MessageBoxSeen failed = next_box(app);
+  EXPECT_EQ(failed.text, L"ファイルを開くことができませんでした。");
+  EXPECT_EQ(failed.caption, L"エラー");
+  EXPECT_EQ(caption_of(app), L"ORVELLAN   " + file) << "New did not go on";
+  EXPECT_EQ(font_size_of_channel_one(app), 2);
+
+  post_command(app.main_window(), IDM_FILE_NEW);
+  next_box(app, 5000, IDNO);
+  EXPECT_TRUE(wait_until([&] { return caption_of(app) == L"ORVELLAN   "; }, 5000));
+  EXPECT_EQ(font_size_of_channel_one(app), 1) << "New gives the start-up values";
+}
+
+TEST_F(FileMenu, ReadAllRefusesBroadcastChosenInItsOwnList) {
+  App app(ini_with({"control=1", "com_port=1"}));
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_run_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(is_enabled(dialog, IDC_SLAVE_LIST));
+  choose(dialog, IDC_SLAVE_LIST, 32);
+  click(dialog, IDB_RUN);
+  EXPECT_EQ(next_box(app).text, L"スレーブアドレスを「Broadcast」以外に設定してください。");
+  EXPECT_EQ(control_text(dialog, IDB_RUN), L"読み込み");
+  EXPECT_TRUE(sim_com2().received().empty());
+}
+
+}  // namespace
+}  // namespace e2e
