@@ -32,6 +32,12 @@
 #define IDB_SET 1012      // "設定"
 #define IDB_SET_ALL 1013  // "全設定"
 #define IDB_CLOSE 1014    // "Close"
+#define IDE_PERCENT 1015  // a run's progress in percent
+#define IDC_PROGRESS 1016
+#define IDC_PATTERN_LIST 1017      // "パターンナンバー"
+#define IDB_SET_CHANNEL 1018       // "チャンネル設定"
+#define IDB_SET_PATTERN 1019       // "パターン設定"
+#define IDB_SET_ALL_PATTERNS 1020  // "全パターン設定"
 
 // Menu and accelerator commands
 #define IDM_ABOUT 104

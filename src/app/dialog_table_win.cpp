@@ -6,7 +6,9 @@
 #include "bulk/read_all_dialog.h"
 #include "bulk/set_all_dialog.h"
 #include "dialogs/per_channel_dialog.h"
+#include "dialogs/screen_pattern_dialog.h"
 #include "dialogs/slave_address_dialog.h"
+#include "dialogs/switching_pattern_dialog.h"
 #include "resource.h"
 
 namespace orv::win {
@@ -47,8 +49,8 @@ void open_member(Program& p) {
 
 constexpr DialogEntry kDialogs[] = {
     {IDM_ABOUT, Guard::none, open_about_box},
-    {IDM_SCREEN_PATTERN, Guard::none, nullptr},
-    {IDM_SWITCHING_PATTERN, Guard::none, nullptr},
+    {IDM_SCREEN_PATTERN, Guard::none, open_screen_pattern_dialog},
+    {IDM_SWITCHING_PATTERN, Guard::none, open_switching_pattern_dialog},
     {IDM_DATE_TIME, Guard::none, nullptr},
     {IDM_DATE_TIME_DISPLAY_INPUT, Guard::none,
      open_member<PerChannelMember::date_time_display_input>},

@@ -23,6 +23,7 @@ struct Session {
   ChannelSelection inputChannel;
   ChannelSelection outputChannel;
   ChannelSelection videoOutputChannel;  // index into output channels 02..32
+  int currentSwitchingPattern = 0;      // the switching pattern dialog's choice
   StatusGrid status;
   std::string awaitedGlyphCode;  // four hex digits of the last glyph read sent
 

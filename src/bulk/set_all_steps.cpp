@@ -3,6 +3,7 @@
 #include <array>
 #include <span>
 
+#include "bulk/pattern_steps.h"
 #include "protocol/channel_arrays.h"
 #include "protocol/commands.h"
 #include "protocol/number_text.h"
@@ -57,16 +58,8 @@ constexpr std::array<Group, 19> kGroups{{
        return BulkStep{build_switch_pattern(s.currentScreenPattern), "pattern in force"};
      }},
     {one, layout_in_force},
-    {patterns,
-     [](int i, const DeviceSettings& s) {
-       return BulkStep{build_pattern(i, s.screenPatterns[i], s.inputCount),
-                       "pattern OP" + decimal_text(i + 1, 2)};
-     }},
-    {patterns,
-     [](int i, const DeviceSettings& s) {
-       return BulkStep{build_switching_pattern(i, s.autoSwitchPatterns[i], s.inputCount),
-                       "switching pattern SP" + decimal_text(i + 1, 2)};
-     }},
+    {patterns, screen_pattern_step},
+    {patterns, switching_pattern_step},
     {one,
      [](int, const DeviceSettings& s) {
        return BulkStep{build_date_time_range(s.dateTimeRange), "date/time display range"};

@@ -47,6 +47,19 @@ void take_slave_address(Program& p, HWND dialog) {
   if (selected >= 0 && selected < kSlaveAddressItems) p.session.slaveAddress = selected;
 }
 
+void draw_text(HDC dc, int x, int y, const std::string& utf8) {
+  const std::wstring text = widen(utf8);
+  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+void paint_table(HDC dc, const PaintedTable& table) {
+  Rectangle(dc, kTableLeft, kTableTop, kTableRight, kTableBottom);
+  for (const PaintedEntry& entry : table) {
+    draw_text(dc, entry.label_x, entry.y, entry.label);
+    draw_text(dc, entry.value_x, entry.y, entry.value);
+  }
+}
+
 void begin_dialog(Program& p, HWND dialog) {
   p.current_dialog = dialog;
 }

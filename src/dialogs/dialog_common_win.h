@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/program_win.h"
+#include "dialogs/painted_table.h"
 
 namespace orv::win {
 
@@ -23,6 +24,11 @@ void fill_slave_address_list(Program& program, HWND dialog);
 // Enabled only on the serial line in RS-485 mode.
 void enable_slave_address_list_by_link(Program& program, HWND dialog);
 void take_slave_address(Program& program, HWND dialog);
+
+// The table above a dialog's controls: the white rectangle and every entry,
+// in the paint context's default font.
+void paint_table(HDC dc, const PaintedTable& table);
+void draw_text(HDC dc, int x, int y, const std::string& utf8);
 
 // The dialog becomes the program's current dialog.
 void begin_dialog(Program& program, HWND dialog);

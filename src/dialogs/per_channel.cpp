@@ -5,8 +5,7 @@
 namespace orv {
 namespace {
 
-constexpr int kChannelsPerPage = 32;
-constexpr int kRowsPerColumn = 8;
+constexpr int kChannelsPerPage = kTableEntries;
 
 const std::vector<const char*> kOffOn = {"OFF", "ON"};
 const std::vector<const char*> kPaintedOffOn = {"OFF", "ON "};
@@ -125,15 +124,11 @@ PaintedTable PerChannelEditor::painted_table() const {
   PaintedTable table;
   const int page = page_of_item(selection_.current);
   const std::span<const int> values = channel_array(member_).values(settings_);
-  for (int i = 0; i < kChannelsPerPage; ++i) {
-    const int channel = page * kChannelsPerPage + i;
-    const int column = i / kRowsPerColumn;
-    const int row = i % kRowsPerColumn;
-    table.entries.push_back(PaintedEntry{35 + 175 * column, 95 + 175 * column, 40 + 25 * row,
-                                         channel_name(channel) + " =",
-                                         painted_value(values[static_cast<size_t>(channel)])});
+  for (int i = 0; i < kTableEntries; ++i) {
+    const int channel = page * kTableEntries + i;
+    table.push_back(table_entry(i, channel_name(channel) + " =",
+                                painted_value(values[static_cast<size_t>(channel)])));
   }
-  table.fixed_mark = side() == ChannelSide::video_output;
   return table;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/painted_table.h"
 #include "protocol/channel_arrays.h"
 #include "protocol/channels.h"
 #include "protocol/command.h"
@@ -27,19 +28,7 @@ struct MemberTraits {
 
 const MemberTraits& member_traits(PerChannelMember member);
 
-// The painted table: 32 entries of a page, 4 columns of 8 rows.
-struct PaintedEntry {
-  int label_x;
-  int value_x;
-  int y;
-  std::string label;  // "ch.01 ="
-  std::string value;  // "ON ", "OFF", "TOP   ", …
-};
-struct PaintedTable {
-  std::vector<PaintedEntry> entries;
-  bool fixed_mark = false;  // "( 固定 )" beside ch.01 of video output
-};
-inline constexpr int kTableLeft = 25, kTableTop = 20, kTableRight = 690, kTableBottom = 250;
+// Beside ch.01 of video output, which cannot be switched.
 inline constexpr int kFixedMarkX = 125, kFixedMarkY = 40;
 inline constexpr const char* kFixedMark = "( 固定 )";
 
@@ -77,7 +66,9 @@ class PerChannelEditor {
   Command per_channel_command() const;
   Command all_channel_command() const;
 
+  // The page of the current channel: "ch.01 =" and "ON ", "OFF", "TOP   ", ….
   PaintedTable painted_table() const;
+  bool fixed_mark() const { return side() == ChannelSide::video_output; }
 
  private:
   int listed_channels() const;

@@ -57,22 +57,12 @@ void on_init(PerChannelDialog& d, HWND dialog) {
   show_current_value(d, dialog);
 }
 
-void draw_text(HDC dc, int x, int y, const std::string& utf8) {
-  const std::wstring text = widen(utf8);
-  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
-}
-
 // The table of one page: a white rectangle, then "ch.nn =" and the value
 // of each channel, in the paint context's default font.
 void on_paint(PerChannelDialog& d, HWND dialog) {
   const PaintScope paint(dialog);
-  Rectangle(paint.dc(), kTableLeft, kTableTop, kTableRight, kTableBottom);
-  const PaintedTable table = d.editor.painted_table();
-  for (const PaintedEntry& entry : table.entries) {
-    draw_text(paint.dc(), entry.label_x, entry.y, entry.label);
-    draw_text(paint.dc(), entry.value_x, entry.y, entry.value);
-  }
-  if (table.fixed_mark) draw_text(paint.dc(), kFixedMarkX, kFixedMarkY, kFixedMark);
+  paint_table(paint.dc(), d.editor.painted_table());
+  if (d.editor.fixed_mark()) draw_text(paint.dc(), kFixedMarkX, kFixedMarkY, kFixedMark);
 }
 
 void repaint(HWND dialog) {

@@ -44,7 +44,7 @@ TEST_F(PerChannel, StoredValuesOutsideTheListAreRefusedOrSentByTheMembersRule) {
             Command::Refusal::command_error);
   session.settings.fontSize[0] = 7;
   EXPECT_EQ(sent(M::font_size), "CTSI01L\r\n");
-  EXPECT_EQ(editor(M::font_size).painted_table().entries[0].value, "SMALL ");
+  EXPECT_EQ(editor(M::font_size).painted_table()[0].value, "SMALL ");
   EXPECT_EQ(editor(M::font_size).all_channel_command().text.substr(0, 6), "CTSISM");
 }
 
@@ -76,13 +76,13 @@ TEST_F(PerChannel, PagingByThirtyTwoOnlyForInputsOfTheWiderModel) {
   EXPECT_FALSE(titles.choose_channel(39));  // ch.40: same page
   session.settings.titleDisplayInput[32] = 0;
   const PaintedTable table = titles.painted_table();
-  ASSERT_EQ(table.entries.size(), 32u);
-  EXPECT_EQ(table.entries[0].label, "ch.33 =");
-  EXPECT_EQ(table.entries[0].value, "OFF");
-  EXPECT_EQ(table.entries[31].label, "ch.64 =");
+  ASSERT_EQ(table.size(), 32u);
+  EXPECT_EQ(table[0].label, "ch.33 =");
+  EXPECT_EQ(table[0].value, "OFF");
+  EXPECT_EQ(table[31].label, "ch.64 =");
   EXPECT_TRUE(titles.choose_channel(0));
   EXPECT_FALSE(editor(M::title_display_output).choose_channel(31));
-  EXPECT_TRUE(editor(M::video_output).painted_table().fixed_mark);
+  EXPECT_TRUE(editor(M::video_output).fixed_mark());
 }
 
 TEST_F(PerChannel, InputSideClampsAfterTheModelShrinks) {
