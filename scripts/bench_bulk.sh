@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ORV_SIM_BAUD=9600 tests/e2e/run.sh \
-  --gtest_filter='FullRun.SetAllThenRead*:FullRun.SetAllToOneUnit*:FullRun.AllScreen*' \
+  --gtest_filter='FullRun.SetAllThenRead*:FullRun.SetAllToOneUnit*:FullRun.AllScreen*:FullRun.AllSixtyFour*' \
   >build/bench-bulk.log 2>&1 ||
   { tail -n 30 build/bench-bulk.log; exit 1; }
 python3 - build/e2e/e2e.xml <<'PY'
@@ -20,6 +20,7 @@ floors = {  # test: (model, {run: steps x timer period})
         ("ORVELLAN", {"set_all": 176 * 400, "read_all": 175 * 300}),
     "AllScreenPatternsAndAllSwitchingPatterns":
         ("ORVELLAN", {"screen_patterns": 64 * 400, "switching_patterns": 64 * 400}),
+    "AllSixtyFourTitlesOfATarquine": ("TARQUINE", {"all_titles": 64 * 400}),
 }
 for test, body in re.findall(r'<testcase name="(\w+)"(.*?)</testcase>', xml, re.S):
     if test not in floors:

@@ -10,6 +10,9 @@
 #include "dialogs/slave_address_dialog.h"
 #include "dialogs/switching_pattern_dialog.h"
 #include "resource.h"
+#include "titles/glyph_editor_dialog.h"
+#include "titles/glyph_insertion_dialog.h"
+#include "titles/title_dialog.h"
 
 namespace orv::win {
 namespace {
@@ -47,6 +50,11 @@ void open_member(Program& p) {
   open_per_channel_dialog(p, member);
 }
 
+template <GlyphSize size>
+void open_glyph_editor_of(Program& p) {
+  open_glyph_editor(p, size);
+}
+
 constexpr DialogEntry kDialogs[] = {
     {IDM_ABOUT, Guard::none, open_about_box},
     {IDM_SCREEN_PATTERN, Guard::none, open_screen_pattern_dialog},
@@ -56,7 +64,7 @@ constexpr DialogEntry kDialogs[] = {
      open_member<PerChannelMember::date_time_display_input>},
     {IDM_DATE_TIME_DISPLAY_OUTPUT, Guard::none,
      open_member<PerChannelMember::date_time_display_output>},
-    {IDM_TITLE, Guard::none, nullptr},
+    {IDM_TITLE, Guard::none, open_title_dialog},
     {IDM_TITLE_DISPLAY_INPUT, Guard::none, open_member<PerChannelMember::title_display_input>},
     {IDM_TITLE_DISPLAY_OUTPUT, Guard::none, open_member<PerChannelMember::title_display_output>},
     {IDM_TITLE_POSITION, Guard::none, open_member<PerChannelMember::title_position>},
@@ -65,10 +73,10 @@ constexpr DialogEntry kDialogs[] = {
     {IDM_PASSWORD, Guard::none, nullptr},
     {IDM_VIDEO_OUTPUT, Guard::none, open_member<PerChannelMember::video_output>},
     {IDM_SET_ALL, Guard::none, open_set_all_dialog},
-    {IDM_GLYPH_LARGE, Guard::none, nullptr},
-    {IDM_GLYPH_MEDIUM, Guard::none, nullptr},
-    {IDM_GLYPH_SMALL, Guard::none, nullptr},
-    {IDM_GLYPH_INSERT, Guard::none, nullptr},
+    {IDM_GLYPH_LARGE, Guard::none, open_glyph_editor_of<GlyphSize::large>},
+    {IDM_GLYPH_MEDIUM, Guard::none, open_glyph_editor_of<GlyphSize::medium>},
+    {IDM_GLYPH_SMALL, Guard::none, open_glyph_editor_of<GlyphSize::small>},
+    {IDM_GLYPH_INSERT, Guard::none, open_glyph_insertion_dialog},
     {IDM_SLAVE_ADDRESS, Guard::none, open_slave_address_dialog},
     {IDM_READ_ALL, Guard::one_unit, open_read_all_dialog},
     {IDM_STATUS, Guard::one_unit, nullptr},

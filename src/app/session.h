@@ -12,6 +12,7 @@
 #include "protocol/channels.h"
 #include "protocol/device_settings.h"
 #include "status/status_grid.h"
+#include "titles/glyph_insertion.h"
 
 namespace orv {
 
@@ -24,6 +25,7 @@ struct Session {
   ChannelSelection outputChannel;
   ChannelSelection videoOutputChannel;  // index into output channels 02..32
   int currentSwitchingPattern = 0;      // the switching pattern dialog's choice
+  GlyphInsertion glyphInsertion;        // its registration number is the glyph editor's too
   StatusGrid status;
   std::string awaitedGlyphCode;  // four hex digits of the last glyph read sent
 

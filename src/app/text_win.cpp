@@ -28,6 +28,19 @@ std::string from_wide(UINT code_page, std::wstring_view text) {
 
 }  // namespace
 
+std::optional<std::string> to_shift_jis_exactly(std::wstring_view text) {
+  if (text.empty()) return std::string();
+  const int size = static_cast<int>(text.size());
+  BOOL defaulted = FALSE;
+  const int length = WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, text.data(), size,
+                                         nullptr, 0, nullptr, &defaulted);
+  if (length <= 0 || defaulted) return std::nullopt;
+  std::string bytes(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, text.data(), size, bytes.data(), length,
+                      nullptr, nullptr);
+  return bytes;
+}
+
 std::wstring widen(std::string_view utf8) {
   return to_wide(CP_UTF8, utf8);
 }

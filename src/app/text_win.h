@@ -2,6 +2,7 @@
 // (titles, files, wire); the windows speak UTF-16.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,8 @@ std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view text);  // to UTF-8
 std::wstring from_shift_jis(std::string_view bytes);
 std::string to_shift_jis(std::wstring_view text);
+// The Shift_JIS bytes of `text`, or nothing when a character has no
+// Shift_JIS code (it would otherwise become "?").
+std::optional<std::string> to_shift_jis_exactly(std::wstring_view text);
 
 }  // namespace orv::win

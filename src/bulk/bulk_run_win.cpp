@@ -6,13 +6,9 @@
 #include "app/text_win.h"
 #include "dialogs/dialog_common_win.h"
 #include "resource.h"
+#include "titles/title_dialog.h"
 
 namespace orv::win {
-namespace {
-
-constexpr char kUnsendableTitle[] = "ＪＩＳ第１水準,第２水準以外の字が選択されてます";
-
-}  // namespace
 
 BulkRunBinding::BulkRunBinding(Program& program, BulkRunView view, std::function<void(bool)> on_end)
     : program_(program), view_(std::move(view)), on_end_(std::move(on_end)), timer_(view_.timer) {}
@@ -34,6 +30,7 @@ void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
     SendMessageW(bar, PBM_SETPOS, 0, 0);
   }
   timer_.start(dialog_);
+  on_timer(timer_.id());  // the first step goes out at once, the next one a tick later
 }
 
 bool BulkRunBinding::on_timer(UINT_PTR timer_id) {
@@ -61,7 +58,7 @@ bool BulkRunBinding::on_timer(UINT_PTR timer_id) {
 void BulkRunBinding::send(const BulkStep& step) {
   if (step.title_unsendable) {
     timer_.stop();
-    show_box(warning_box(kUnsendableTitle));
+    warn_unsendable_title();
     program_.session.exchange.refused();
     timer_.start(dialog_);
     return;

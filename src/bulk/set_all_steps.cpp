@@ -3,11 +3,10 @@
 #include <array>
 #include <span>
 
-#include "bulk/pattern_steps.h"
+#include "bulk/shared_steps.h"
 #include "protocol/channel_arrays.h"
 #include "protocol/commands.h"
 #include "protocol/number_text.h"
-#include "titles/title_codec.h"
 
 namespace orv {
 namespace {
@@ -32,14 +31,6 @@ BulkStep layout_in_force(int, const DeviceSettings& s) {
   const int pattern = s.currentScreenPattern;
   if (pattern < 0 || pattern >= kLayoutCount) return {Command::refused(), "layout in force"};
   return {build_free_layout(s.screenPatterns[pattern], s.inputCount), "layout in force"};
-}
-
-BulkStep title(int channel, const DeviceSettings& s) {
-  const std::string label = "title ch." + decimal_text(channel + 1, 2);
-  const auto padded = pad_title(title_text(s.titles[channel]));
-  const auto codes = padded ? encode_title(*padded) : std::nullopt;
-  if (!codes) return {Command::refused(), label, true};
-  return {build_title(channel, *codes), label};
 }
 
 // The member's values for every channel its all-channel command carries.
@@ -70,7 +61,7 @@ constexpr std::array<Group, 19> kGroups{{
      }},
     {one, set_channels<PerChannelMember::date_time_display_input>},
     {one, set_channels<PerChannelMember::date_time_display_output>},
-    {inputs, title},
+    {inputs, title_step},
     {one, set_channels<PerChannelMember::title_display_input>},
     {one, set_channels<PerChannelMember::title_display_output>},
     {one, set_channels<PerChannelMember::title_position>},

@@ -4,7 +4,7 @@
 #include "app/scoped_win.h"
 #include "app/timers_and_messages_win.h"
 #include "bulk/bulk_run_win.h"
-#include "bulk/pattern_steps.h"
+#include "bulk/shared_steps.h"
 #include "dialogs/dialog_common_win.h"
 #include "dialogs/screen_pattern.h"
 #include "dialogs/screen_pattern_dialog_res.h"

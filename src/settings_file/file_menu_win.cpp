@@ -1,9 +1,8 @@
 #include "settings_file/file_menu_win.h"
 
-#include <commdlg.h>
-
 #include <string>
 
+#include "app/file_dialog_win.h"
 #include "app/text_win.h"
 #include "app/timers_and_messages_win.h"
 #include "settings_file/settings_file.h"
@@ -11,56 +10,29 @@
 namespace orv::win {
 namespace {
 
-constexpr wchar_t kFilter[] = L"*.dat\0*.dat\0";
-constexpr wchar_t kInitialFolder[] = L"C:\\WORK\\VC6\\ORVELLAN";
-constexpr wchar_t kErrorCaption[] = L"エラー";
-
 void document_changed(Program& p) {
   SendMessageW(p.main_window, WM_APP_DOCUMENT_CHANGED, 0, 0);
 }
 
-void error_message(const std::wstring& text, UINT icon) {
-  MessageBoxW(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_TASKMODAL | icon);
-}
-
-// The common file dialog itself failed: the program ends, as the message
-// says, through its close path, which must not ask to save again.
-void end_after_dialog_failure(Program& p) {
-  MessageBoxW(nullptr, L"エラーが発生しました。アプリケーションを終了します。", kErrorCaption,
-              MB_OK);
-  p.session.settings.settingsDirty = 0;
-  PostMessageW(p.main_window, WM_CLOSE, 0, 0);
-}
-
 // The file dialog for `title`, starting from the file in use; the chosen
-// path, or empty when the operator gives up (or the dialog fails, which is
-// then reported).
+// path, or empty when the operator gives up. When the dialog itself fails,
+// the program ends, as the message says, through its close path, which must
+// not ask to save again.
 std::wstring choose_file(Program& p, const wchar_t* title, bool for_saving) {
-  wchar_t file[MAX_PATH] = {};
-  wchar_t file_title[100] = {};
-  p.session.settings.settingsFilePath.wstring().copy(file, MAX_PATH - 1);
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = p.main_window;
-  dialog.lpstrFilter = kFilter;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrFileTitle = file_title;
-  dialog.nMaxFileTitle = 100;
-  dialog.lpstrInitialDir = kInitialFolder;
-  dialog.lpstrDefExt = L"dat";
-  dialog.lpstrTitle = title;
-  dialog.Flags = OFN_HIDEREADONLY | (for_saving ? OFN_OVERWRITEPROMPT : 0);
-  const BOOL chosen = for_saving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
-  if (chosen) return file;
-  if (CommDlgExtendedError() != 0) end_after_dialog_failure(p);
-  return {};
+  const FileChoice choice = ask_for_file(p.main_window, title, L"dat",
+                                         p.session.settings.settingsFilePath.wstring(), for_saving);
+  if (choice.dialog_failed) {
+    report_file_dialog_failure();
+    p.session.settings.settingsDirty = 0;
+    PostMessageW(p.main_window, WM_CLOSE, 0, 0);
+  }
+  return choice.path;
 }
 
 bool write_settings(Program& p, const std::filesystem::path& path) {
   std::string error;
   if (!save_settings_file(path, p.session.settings, error)) {
-    error_message(L"ファイルを開くことができませんでした。", MB_ICONERROR);
+    report_unwritable_file();
     return false;
   }
   p.session.settings.settingsFilePath = path;
@@ -71,13 +43,12 @@ bool write_settings(Program& p, const std::filesystem::path& path) {
 
 // A file that is not a whole settings file is refused as a whole; the
 // message names the file and the line where it is damaged.
-void report_damaged_file(const std::filesystem::path& path, const SettingsFileError& error) {
+void report_damaged_settings(const std::filesystem::path& path, const SettingsFileError& error) {
   const std::wstring why = error.kind == SettingsFileError::Kind::ends_early
                                ? std::wstring(L"ファイルが途中で終わっています。")
                                : L"「" + from_shift_jis(error.token) + L"」は数値ではありません。";
-  error_message(L"設定ファイルが壊れているため開けませんでした。\n" + path.wstring() + L"\n" +
-                    std::to_wstring(error.line) + L" 行目: " + why,
-                MB_ICONWARNING);
+  report_damaged_file(L"設定ファイルが壊れているため開けませんでした。",
+                      path.wstring() + L"\n" + std::to_wstring(error.line) + L" 行目: " + why);
 }
 
 }  // namespace
@@ -107,10 +78,9 @@ void file_open(Program& p) {
     if (path.empty()) return;
     SettingsFileError error;
     if (load_settings_file(path, p.session.settings, error)) return document_changed(p);
-    if (error.kind != SettingsFileError::Kind::unreadable) return report_damaged_file(path, error);
-    error_message(
-        L"指定したファイルが見つかりませんでした。\nもう一度ファイル名を入力してください。",
-        MB_ICONWARNING);
+    if (error.kind != SettingsFileError::Kind::unreadable)
+      return report_damaged_settings(path, error);
+    report_missing_file();
   }
 }
 

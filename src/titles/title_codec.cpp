@@ -81,6 +81,11 @@ std::optional<TitleCodes> encode_title(const PaddedTitle& padded) {
   return codes;
 }
 
+std::optional<TitleCodes> title_codes(std::string_view title) {
+  const auto padded = pad_title(title);
+  return padded ? encode_title(*padded) : std::nullopt;
+}
+
 std::uint16_t jis_to_sjis(std::uint16_t jis) {
   int high = jis >> 8;
   int low = jis & 0xFF;

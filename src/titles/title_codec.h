@@ -26,6 +26,10 @@ std::optional<PaddedTitle> pad_title(std::string_view title);
 // characters that have no JIS code).
 std::optional<TitleCodes> encode_title(const PaddedTitle& padded);
 
+// A title as the unit takes it: pad_title, then encode_title; nullopt when
+// it cannot be sent.
+std::optional<TitleCodes> title_codes(std::string_view title);
+
 // IBM-extension Shift_JIS code -> the NEC-selected code of the same
 // character, or 0 when there is none.
 std::uint16_t map_ibm_extension(std::uint16_t sjis);

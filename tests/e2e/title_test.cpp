@@ -1,0 +1,237 @@
+// "タイトル", "外字登録" and "外字挿入" against the simulated units: typing a
+// title, what the unit holds of it, titles it cannot take, the timed run of
+// all titles, drawing a glyph, registering it, reading it back, its files,
+// and putting it into a title.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "fixture.h"
+#include "protocol/commands.h"
+#include "resource.h"
+#include "settings_files.h"
+#include "titles/glyph_editor.h"
+#include "titles/glyph_editor_dialog_res.h"
+#include "titles/glyph_insertion_dialog_res.h"
+#include "titles/title_codec.h"
+#include "titles/title_dialog_res.h"
+
+namespace e2e {
+namespace {
+
+using Titles = ProgramTest;
+
+constexpr wchar_t kUnsendable[] = L"ＪＩＳ第１水準,第２水準以外の字が選択されてます";
+
+HWND open_titles(const App& app) {
+  return ProgramTest::open_dialog(app, IDM_TITLE, L"タイトル ");
+}
+
+std::string shift_jis(const std::wstring& text) {
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(932, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(932, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}
+
+// The title command of `text` for `channel`, as the core builds it.
+std::string title_line(int channel, const std::wstring& text) {
+  return orv::build_title(channel, orv::title_codes(shift_jis(text)).value()).text;
+}
+
+// Types text into an edit as the keyboard would, one character at a time.
+void type_text(HWND edit, const std::wstring& text) {
+  for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
+}
+
+void paste_text(HWND edit, const std::wstring& text) {
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+TEST_F(Titles, ATypedAndPastedTitleReachesTheUnitAsJisCodes) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_titles(app);
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_TITLE_CHANNEL_LIST, 2);  // ch.03
+  HWND edit = GetDlgItem(dialog, IDE_TITLE);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  type_text(edit, L"ＣＨ　");
+  ASSERT_TRUE(wait_until([&] { return control_text(dialog, IDE_TITLE) == L"ＣＨ　"; }, 3000));
+  paste_text(edit, L"第１入力");
+  EXPECT_EQ(control_text(dialog, IDE_TITLE), L"ＣＨ　第１入力");
+  EXPECT_TRUE(wait_until(
+      [&] {
+        return ink_in(dialog, RECT{105, 90, 250, 106}) > 20;
+      },
+      3000))
+      << "ch.03's title is painted in the table";
+  save_screenshot(dialog, "titles");
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  const std::string sent = title_line(2, L"ＣＨ　第１入力");
+  EXPECT_EQ(sim_com1().received(), std::vector<std::string>{sent.substr(0, 116) + "\\r\\n"});
+  // A MEDIUM title answers with 21 characters.
+  EXPECT_EQ(sim_com1().value("get 00 RCT03"), sent.substr(0, 4 + 4 * 21));
+}
+
+TEST_F(Titles, TitlesTheUnitCannotTakeAreNeverSent) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_titles(app);
+  ASSERT_TRUE(dialog);
+  HWND edit = GetDlgItem(dialog, IDE_TITLE);
+  for (const wchar_t* title :
+       {L"ＣＨ A", L"\xE000"}) {  // a half-width letter; the user-defined area
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
+    click(dialog, IDB_SET);
+    const MessageBoxSeen box = next_box(app);
+    EXPECT_EQ(box.text, kUnsendable);
+    EXPECT_EQ(box.icon, Icon::warning);
+    EXPECT_EQ(control_text(dialog, IDE_TITLE), title) << "the title stays as typed";
+  }
+  // Longer than 56 Shift_JIS bytes, or a character Shift_JIS has not: the
+  // edit keeps the title it had.
+  const std::wstring full(28, L'あ');
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(full.c_str()));
+  paste_text(edit, L"い");
+  EXPECT_EQ(control_text(dialog, IDE_TITLE), full);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"あ"));
+  paste_text(edit, L"\x00E9");
+  EXPECT_EQ(control_text(dialog, IDE_TITLE), L"あ");
+  EXPECT_TRUE(sim_com1().received().empty());
+}
+
+TEST_F(Titles, SetAllStopsAtAConditionAndAtATitleItCannotSend) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_titles(app);
+  ASSERT_TRUE(dialog);
+  sim_com1().command("fault condition LOCK 1 after 10");
+  click(dialog, IDB_SET_ALL);
+  EXPECT_EQ(next_box(app, 20000).text, L"Lock Display");
+  EXPECT_TRUE(wait_until([&] { return control_text(dialog, IDB_SET_ALL) == L"全設定"; }, 3000));
+  EXPECT_EQ(control_text(dialog, IDE_PERCENT), L"31") << "the percentage stays: 10 of 32";
+  EXPECT_EQ(sim_com1().received().size(), 10u);
+
+  sim_com1().command("log clear");
+  choose(dialog, IDC_TITLE_CHANNEL_LIST, 2);
+  SendDlgItemMessageW(dialog, IDE_TITLE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"AB"));
+  click(dialog, IDB_SET_ALL);
+  EXPECT_EQ(next_box(app, 10000).text, kUnsendable);
+  EXPECT_EQ(next_box(app, 10000).text, L"Command Error") << "then the run ends, once";
+  EXPECT_TRUE(wait_until([&] { return control_text(dialog, IDB_SET_ALL) == L"全設定"; }, 3000));
+  EXPECT_TRUE(no_box_within(app, 1500));
+  EXPECT_EQ(sim_com1().received().size(), 2u) << "the titles before it went out";
+}
+
+using FullRun = ProgramTest;
+
+TEST_F(FullRun, AllSixtyFourTitlesOfATarquine) {
+  App app(ini_with({"select_model=1", "com_port=2"}));
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_titles(app);
+  ASSERT_TRUE(dialog);
+  const auto started = std::chrono::steady_clock::now();
+  click(dialog, IDB_SET_ALL);
+  EXPECT_EQ(next_box(app, 60000).text, L"Success");
+  RecordProperty("all_titles_ms",
+                 std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - started)
+                                    .count()));
+  EXPECT_EQ(control_text(dialog, IDE_PERCENT), L"100");
+  const std::vector<std::string> received = sim_com3().received();
+  ASSERT_EQ(received.size(), 64u);
+  EXPECT_EQ(received.back().substr(0, 4), "CT64");
+}
+
+using Glyphs = ProgramTest;
+
+// The middle of cell (row, column) of the LARGE grid, whose cells are 10
+// pixels at (10, 10).
+int middle(int cell) {
+  return orv::kGridLeft + 10 * cell + 5;
+}
+
+void mouse(HWND dialog, UINT message, int row, int column) {
+  PostMessageW(dialog, message, message == WM_RBUTTONDOWN ? MK_RBUTTON : MK_LBUTTON,
+               MAKELPARAM(middle(column), middle(row)));
+}
+
+bool cell_is_set(HWND dialog, int row, int column) {
+  return client_pixel(dialog, middle(column), middle(row)) == RGB(255, 255, 255);
+}
+
+TEST_F(Glyphs, DrawRegisterReadBackSaveOpenAndInsert) {
+  const std::wstring folder = temp_folder(L"orv-e2e-glyphs");
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND editor = open_dialog(app, IDM_GLYPH_LARGE, L"外字登録  （LARGE）");
+  ASSERT_TRUE(editor);
+  // A stroke along row 5 from column 5 to 10, then column 7 wiped.
+  mouse(editor, WM_LBUTTONDOWN, 5, 5);
+  for (int column = 6; column <= 10; ++column) mouse(editor, WM_MOUSEMOVE, 5, column);
+  mouse(editor, WM_LBUTTONUP, 5, 10);
+  mouse(editor, WM_RBUTTONDOWN, 5, 7);
+  mouse(editor, WM_RBUTTONUP, 5, 7);
+  orv::GlyphBitmap drawn{};
+  for (int column : {5, 6, 8, 9, 10})
+    orv::set_glyph_pixel(drawn, orv::GlyphSize::large, 5, column, true);
+  const auto shows_the_stroke = [&] {
+    return cell_is_set(editor, 5, 5) && cell_is_set(editor, 5, 10) && !cell_is_set(editor, 5, 7) &&
+           !cell_is_set(editor, 6, 6);
+  };
+  ASSERT_TRUE(wait_until(shows_the_stroke, 3000));
+  save_screenshot(editor, "glyph-editor");
+
+  choose(editor, IDC_REGISTRATION_LIST, 4);  // 005
+  click(editor, IDB_REGISTER);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  const std::string hex = orv::format_glyph_file(drawn, orv::GlyphSize::large);
+  EXPECT_EQ(sim_com1().received().back(), "GRL005" + hex.substr(0, 576) + "\\r\\n");
+
+  click(editor, IDB_GLYPH_NEW);
+  EXPECT_EQ(next_box(app, 5000, IDNO).caption, L"保存確認");
+  ASSERT_TRUE(wait_until([&] { return !cell_is_set(editor, 5, 5); }, 3000)) << "an empty grid";
+  click(editor, IDB_READ_REGISTERED);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  ASSERT_TRUE(wait_until(shows_the_stroke, 3000)) << "the glyph came back from the unit";
+
+  const std::wstring file = folder + L"\\stroke.txl";
+  click(editor, IDB_GLYPH_SAVE_AS);
+  ASSERT_TRUE(choose_file(app.pid(), L"名前を付けて保存", file));
+  ASSERT_TRUE(wait_until([&] { return text_of(editor) == L"外字登録  （LARGE）" + file; }, 3000));
+  std::ifstream saved(std::filesystem::path(file), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), hex);
+
+  click(editor, IDB_GLYPH_NEW);  // saved: no question
+  ASSERT_TRUE(wait_until([&] { return !cell_is_set(editor, 5, 5); }, 3000));
+  click(editor, IDB_GLYPH_OPEN);
+  ASSERT_TRUE(choose_file(app.pid(), L"ファイルを開く", file));
+  ASSERT_TRUE(wait_until(shows_the_stroke, 3000)) << "the file gives the same pixels";
+
+  const std::wstring damaged = folder + L"\\damaged.txl";
+  std::ofstream(std::filesystem::path(damaged), std::ios::binary) << "80FF\r\n";
+  click(editor, IDB_GLYPH_OPEN);
+  ASSERT_TRUE(choose_file(app.pid(), L"ファイルを開く", damaged));
+  const MessageBoxSeen refused = next_box(app);
+  EXPECT_NE(refused.text.find(damaged), std::wstring::npos);
+  EXPECT_TRUE(shows_the_stroke()) << "the glyph is unchanged";
+  EXPECT_EQ(text_of(editor), L"外字登録  （LARGE）" + file) << "and so is the file in use";
+  ASSERT_TRUE(close_dialog(editor));
+
+  HWND insertion = open_dialog(app, IDM_GLYPH_INSERT, L"外字挿入");
+  ASSERT_TRUE(insertion);
+  EXPECT_EQ(selection(insertion, IDC_INSERT_REGISTRATION_LIST), 4) << "shared with the editor";
+  choose(insertion, IDC_INSERT_CHANNEL_LIST, 2);
+  choose(insertion, IDC_INSERT_POSITION_LIST, 2);
+  click(insertion, IDB_SET);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com1().received().back(), "G005C03I03\\r\\n");
+  EXPECT_EQ(sim_com1().value("get 00 RCT03").substr(4 + 4 * 2, 4), "A369")
+      << "registration 005's code in position 3";
+}
+
+}  // namespace
+}  // namespace e2e

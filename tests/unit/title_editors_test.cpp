@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "titles/glyph_editor.h"
+#include "titles/glyph_insertion.h"
+#include "titles/title_editor.h"
+
+namespace orv {
+namespace {
+
+using test::sjis;
+
+TEST(TitleEditor, EditsPagesOfEightAndSendsOnlyWhatTheUnitTakes) {
+  DeviceSettings settings;
+  ChannelSelection input;
+  TitleEditor editor(settings, input);
+  EXPECT_FALSE(editor.choose_channel(7));
+  EXPECT_TRUE(editor.choose_channel(8)) << "ch.09 starts the second page";
+  EXPECT_EQ(editor.painted_table()[0].label, "ch.09 =");
+  editor.choose_channel(2);
+  ASSERT_TRUE(editor.store_title(sjis({0x82, 0x60, 0x82, 0x61})));  // ＡＢ
+  EXPECT_EQ(settings.settingsDirty, 1);
+  EXPECT_EQ(editor.title_command()->text, "CT0323412342" + test::repeat("2121", 26) + "\r\n");
+  EXPECT_EQ(editor.painted_table()[2].title_shift_jis, editor.title());
+  EXPECT_FALSE(editor.store_title(std::string(57, 'A'))) << "more than a title holds";
+  EXPECT_EQ(editor.title().size(), 4u);
+  editor.store_title("AB");  // kept as typed, but never sent
+  EXPECT_FALSE(editor.title_command().has_value());
+  editor.store_title(sjis({0xF0, 0x40}));  // the user-defined area
+  EXPECT_FALSE(editor.title_command().has_value());
+}
+
+class Glyphs : public ::testing::Test {
+ protected:
+  GlyphBitmap bitmap{};
+  GlyphEditor small{GlyphSize::small, bitmap};  // cells of 20 pixels
+  // The middle of a cell, in client pixels.
+  static int at(int cell) { return kGridLeft + 20 * cell + 10; }
+};
+
+TEST_F(Glyphs, PensDrawInsideTheOuterRingOnly) {
+  EXPECT_FALSE(small.press(GlyphEditor::Pen::set, at(0), at(5)).has_value()) << "outer ring";
+  EXPECT_FALSE(small.move(kGridLeft + 20, at(5)).has_value()) << "u equal to the cell size";
+  EXPECT_FALSE(small.modified());
+  EXPECT_EQ(small.move(at(1), at(5)), (GridCell{5, 1}));
+  EXPECT_TRUE(small.pixel({5, 1}));
+  EXPECT_FALSE(small.move(at(1) + 3, at(5)).has_value()) << "already set: no change";
+  EXPECT_EQ(small.press(GlyphEditor::Pen::clear, at(1), at(5)), (GridCell{5, 1}));
+  small.release(GlyphEditor::Pen::set);
+  EXPECT_EQ(small.pen(), GlyphEditor::Pen::clear) << "releasing the other button";
+  small.lift();
+  EXPECT_FALSE(small.move(at(2), at(2)).has_value()) << "no pen after the capture is lost";
+  EXPECT_TRUE(small.modified());
+}
+
+TEST_F(Glyphs, FilesAndCommands) {
+  small.press(GlyphEditor::Pen::set, at(1), at(1));
+  EXPECT_EQ(small.file_text().substr(0, 8), "00000040") << "row 1 begins at byte 3";
+  const std::string saved = small.file_text();
+  small.clear();
+  EXPECT_FALSE(small.load_file_text(saved.substr(0, 100))) << "short";
+  EXPECT_FALSE(small.pixel({1, 1})) << "a refused file changes nothing";
+  EXPECT_TRUE(small.load_file_text(saved));
+  EXPECT_TRUE(small.pixel({1, 1}));
+  EXPECT_FALSE(small.modified());
+  EXPECT_EQ(small.read_command(0).text, "RFBMSA365\r\n");
+  EXPECT_EQ(small.sample_command(sjis({0x82, 0x60})).text, "RFBMS2341\r\n");
+  EXPECT_EQ(small.sample_command("").text, "RFBMS2121\r\n");
+  EXPECT_EQ(small.register_command(255).text.substr(0, 8), "GRS25600");
+  EXPECT_EQ(registration_items(GlyphSize::large).back(), "070");
+}
+
+TEST(GlyphInsertion, RangesFollowTheFontSize) {
+  GlyphInsertion insertion{2, 199, 24};  // SMALL, 200, position 25
+  clamp_insertion(insertion);
+  EXPECT_EQ(insertion.registration, 199);
+  insertion.font_size = 0;  // LARGE
+  clamp_insertion(insertion);
+  EXPECT_EQ(insertion.registration, 69);
+  EXPECT_EQ(insertion.position, 13);
+  insertion = GlyphInsertion{0, 4, 2};
+  EXPECT_EQ(insertion_command(insertion, 11).text, "G005C12I03\r\n");
+  EXPECT_EQ(position_items(1).size(), 21u);
+}
+
+}  // namespace
+}  // namespace orv
