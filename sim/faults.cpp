@@ -43,9 +43,11 @@ Millis ReplyShaper::transmit_ms(size_t bytes) const {
   return baud_ > 0 ? static_cast<Millis>(bytes) * 11 * 1000 / baud_ : 0;
 }
 
-std::vector<Chunk> ReplyShaper::shape(std::string reply, std::string_view command) {
+std::vector<Chunk> ReplyShaper::shape(std::string reply, const Origin& origin) {
   Fault applied;
-  const bool counts = command.substr(0, fault_.prefix.size()) == fault_.prefix;
+  const bool counts = origin.command.substr(0, fault_.prefix.size()) == fault_.prefix &&
+                      (fault_.link.empty() || origin.link == fault_.link) &&
+                      (fault_.unit.empty() || origin.unit == fault_.unit);
   if (fault_.kind != FaultKind::none && fault_.remaining != 0 && counts) {
     if (fault_.skip > 0) {
       --fault_.skip;
@@ -91,6 +93,8 @@ std::string ReplyShaper::describe() const {
     text += fault_.remaining < 0 ? " all" : " " + std::to_string(fault_.remaining);
   if (fault_.skip > 0) text += " after " + std::to_string(fault_.skip + 1);
   if (!fault_.prefix.empty()) text += " on " + fault_.prefix;
+  if (!fault_.link.empty()) text += " link " + fault_.link;
+  if (!fault_.unit.empty()) text += " unit " + fault_.unit;
   return text + ", delay " + std::to_string(delay_ms_);
 }
 

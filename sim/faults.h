@@ -18,6 +18,8 @@ struct Fault {
   int remaining = 0;      // replies still affected; -1 for every reply until cleared
   int skip = 0;           // replies that go out untouched before the fault takes effect
   std::string prefix;     // only replies to commands that begin with this count
+  std::string link;       // only replies on this link ("tcp1", "c57") count
+  std::string unit;       // only replies of this unit ("05") count
   std::string condition;  // MENU, ALARM, LOCK, GN, E0..E3
   int parts = 2;          // split: number of pieces
   Millis pause_ms = 0;    // split: pause between pieces
@@ -40,9 +42,15 @@ class ReplyShaper {
   void set_reply_delay(Millis ms) { reply_delay_ms_ = ms; }
   void set_baud(int baud) { baud_ = baud; }
 
-  // The pieces of `reply` to `command` (without address field) as they go
-  // on the wire; none for silence.
-  std::vector<Chunk> shape(std::string reply, std::string_view command = {});
+  // Where a reply comes from, for the faults aimed at one link or one unit.
+  struct Origin {
+    std::string_view command;  // without address field
+    std::string_view link;     // "serial", "tcp1", "c57"
+    std::string_view unit;     // "00".."31"
+  };
+
+  // The pieces of `reply` as they go on the wire; none for silence.
+  std::vector<Chunk> shape(std::string reply, const Origin& origin = {});
 
   std::string describe() const;
 

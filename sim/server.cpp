@@ -132,9 +132,21 @@ struct Server::State {
     return {};
   }
 
+  // Converter N connects from 127.0.1.N when the program is on loopback, so
+  // that the program's client list tells the converters apart.
+  void bind_source(Channel& c) {
+    const int n = std::atoi(c.name.c_str() + 1);
+    if (!is_loopback(*options.connect) || n < 1 || n > 254) return;
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    source.sin_addr.s_addr = htonl(0x7F000100u | static_cast<uint32_t>(n));
+    ::bind(c.fd, reinterpret_cast<const sockaddr*>(&source), sizeof source);
+  }
+
   void start_connect(Channel& c) {
     c.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     set_nonblocking(c.fd);
+    bind_source(c);
     const sockaddr_in a = address_of(*options.connect);
     const int result = ::connect(c.fd, reinterpret_cast<const sockaddr*>(&a), sizeof a);
     if (result == 0) {
@@ -204,6 +216,16 @@ struct Server::State {
       ++count;
     }
     return out + "OK " + std::to_string(count) + "\n";
+  }
+
+  std::string send_raw(const std::string& which, const std::string& bytes) {
+    for (auto& c : channels) {
+      if (!c->link || c->name != which) continue;
+      if (c->fd < 0) return "ERR " + which + " is closed\n";
+      c->link->outgoing.push_back(Outgoing{now(), bytes});
+      return "OK " + std::to_string(bytes.size()) + "\n";
+    }
+    return "ERR no link " + which + "\n";
   }
 
   void remove_closed_tcp_links() {
@@ -294,6 +316,9 @@ Server::Server(const Options& options, Simulator& simulator)
   simulator.drop_links = [this](const std::string& w) { return state_->drop(w); };
   simulator.reconnect_links = [this](const std::string& w) { return state_->reconnect(w); };
   simulator.list_links = [this] { return state_->list(); };
+  simulator.send_raw = [this](const std::string& link, const std::string& bytes) {
+    return state_->send_raw(link, bytes);
+  };
 }
 
 Server::~Server() {

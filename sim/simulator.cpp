@@ -16,7 +16,9 @@ const char* const kControlHelp =
     "  fault garble [N|all]                 replies get '#' for their first letter\n"
     "  fault split PARTS PAUSE_MS [N|all]   replies go out in PARTS pieces, PAUSE_MS apart\n"
     "  fault ... [after K] [on PREFIX]      from the K-th reply on; only replies to commands\n"
-    "                                       that begin with PREFIX count\n"
+    "     [link NAME] [unit UNIT]           that begin with PREFIX, on link NAME (tcp1, c57),\n"
+    "                                       of unit UNIT (05) count\n"
+    "  send LINK TEXT                       TEXT on LINK as if a unit sent it (\\r \\n \\xHH)\n"
     "  fault clear                          no more faults\n"
     "  fault                                the fault in force\n"
     "  delay MS                             every reply waits MS longer (0: no delay)\n"
@@ -88,8 +90,12 @@ void Simulator::receive(Link& link, std::string_view bytes) {
     const auto reply = link.bus.handle_line(line, link.addressed);
     if (!reply) continue;
     std::string_view command = line;
-    if (link.addressed && link.bus.line() == LineKind::rs485) command.remove_prefix(2);
-    const std::vector<Chunk> chunks = shaper_.shape(*reply, command);
+    std::string_view unit = "00";
+    if (link.addressed && link.bus.line() == LineKind::rs485) {
+      unit = command.substr(0, 2);
+      command.remove_prefix(2);
+    }
+    const std::vector<Chunk> chunks = shaper_.shape(*reply, {command, link.name, unit});
     if (chunks.empty() && link.bus.trace) link.bus.trace("tx " + link.name + " (silence)");
     for (const Chunk& chunk : chunks) {
       const Millis start = std::max(clock_.now_ms(), link.busy_until);
@@ -155,10 +161,14 @@ std::string Simulator::fault_command(const std::vector<std::string>& w) {
       ++i;
     } else if (w[i] == "on" && i + 1 < w.size()) {
       fault.prefix = w[++i];
+    } else if (w[i] == "link" && i + 1 < w.size()) {
+      fault.link = w[++i];
+    } else if (w[i] == "unit" && i + 1 < w.size()) {
+      fault.unit = w[++i];
     } else if (const auto count = count_word(w, i)) {
       fault.remaining = *count;
     } else {
-      return err("the count is a number or all; then after K, on PREFIX");
+      return err("the count is a number or all; then after K, on PREFIX, link NAME, unit UNIT");
     }
   }
   shaper_.set_fault(fault);
@@ -266,6 +276,12 @@ std::string Simulator::control(std::string_view line) {
     return reconnect_links(w.size() > 1 ? w[1] : "all");
   }
   if (w[0] == "links") return list_links ? list_links() : ok("0");
+  if (w[0] == "send") {
+    if (w.size() < 3) return err("send LINK TEXT");
+    if (!send_raw) return err("no links");
+    const size_t text_at = line.find(w[2], line.find(w[1]) + w[1].size());
+    return send_raw(w[1], unescaped(line.substr(text_at)));
+  }
   return err("unknown command " + w[0] + " (try help)");
 }
 

@@ -62,4 +62,26 @@ std::string escaped(std::string_view bytes) {
   return out;
 }
 
+std::string unescaped(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 >= text.size()) {
+      out += text[i];
+      continue;
+    }
+    const char kind = text[++i];
+    if (kind == 'r') {
+      out += '\r';
+    } else if (kind == 'n') {
+      out += '\n';
+    } else if (kind == 'x' && i + 2 < text.size() && hex_number(text.substr(i + 1, 2), 2)) {
+      out += static_cast<char>(*hex_number(text.substr(i + 1, 2), 2));
+      i += 2;
+    } else {
+      out += kind;
+    }
+  }
+  return out;
+}
+
 }  // namespace sim

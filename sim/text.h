@@ -17,5 +17,7 @@ std::string digits(int value, int width);           // zero-padded decimal
 std::string hex_digits(unsigned value, int width);  // upper-case
 // CR, LF and other control bytes as \r, \n, \xNN, for logs.
 std::string escaped(std::string_view bytes);
+// The other way: \r, \n, \\ and \xHH back to their bytes.
+std::string unescaped(std::string_view text);
 
 }  // namespace sim

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <map>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -245,6 +246,25 @@ TEST_F(SimProcess, ConvertersConnectToTheProgramEachWithItsOwnUnit) {
   EXPECT_EQ(read_line(converters[1]).substr(0, 4), "CTIN") << "each converter has its own unit";
   const std::string links = control_command("links");
   EXPECT_NE(links.find("c3 connected"), std::string::npos) << links;
+  std::map<std::string, int> by_source;  // each converter from its own loopback address
+  for (int fd : converters) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length);
+    char text[INET_ADDRSTRLEN] = {};
+    by_source[::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text)] = fd;
+  }
+  ASSERT_EQ(by_source.size(), 3u);
+  ASSERT_TRUE(by_source.count("127.0.1.1") && by_source.count("127.0.1.2"));
+
+  // Faults aimed at one converter, and text a converter sends unasked.
+  EXPECT_EQ(control_command("fault silence all link c1"), "OK silence all link c1, delay 0\n");
+  ASSERT_EQ(::write(by_source["127.0.1.2"], "ROP\r\n", 5), 5);
+  EXPECT_EQ(read_line(by_source["127.0.1.2"]), "OP01\r\n") << "c2 still answers";
+  EXPECT_EQ(control_command("fault clear"), "OK\n");
+  const std::string long_line = std::string(700, 'X');
+  EXPECT_EQ(control_command("send c1 " + long_line + "\\r\\n"), "OK 702\n");
+  EXPECT_EQ(read_line(by_source["127.0.1.1"]), long_line + "\r\n");
 
   EXPECT_EQ(control_command("drop c2"), "OK dropped 1\n");
   EXPECT_EQ(control_command("connect c2"), "OK 1\n");
