@@ -18,7 +18,8 @@ bool is_blank(char c) {
 }  // namespace
 
 std::optional<Octets> Configuration::selected_host() const {
-  if (client_select_ip_address < 0 || client_select_ip_address >= kHostListSize)
+  if (client_select_ip_address < 0 || client_select_ip_address >= ip_address_count ||
+      client_select_ip_address >= kHostListSize)
     return std::nullopt;
   return host_addresses[client_select_ip_address];
 }
@@ -87,11 +88,77 @@ Configuration read_configuration(ProfileStore& store) {
   }
   set_buffer_text(c.port_number,
                   store.read(kConfigSection, "port_number", "09004", kPortNumberBuffer));
+  c.server_address = store.read(kConfigSection, "server_address", "", kIntegerValueBuffer);
   return c;
 }
 
 void write_select_model(ProfileStore& store, int model) {
   store.write(kConfigSection, "select_model", model == 0 ? "0" : "1");
+}
+
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+void write_host_key(ProfileStore& store, int index, const Octets& address) {
+  store.write(kConfigSection, host_address_key(index + 1), format_host_address(address));
+}
+
+void write_host_count(ProfileStore& store, int count) {
+  store.write(kConfigSection, "ip_address_count", decimal_text(count, 3));
+}
+
+}  // namespace
+
+std::optional<int> tcp_port(std::string_view text) {
+  if (text.empty() || text.size() > 5 || !is_decimal_digits(text)) return std::nullopt;
+  const int port = parse_decimal(text, static_cast<int>(text.size()));
+  if (port < 1 || port > 65535) return std::nullopt;
+  return port;
+}
+
+void write_digit(ProfileStore& store, std::string_view key, int value) {
+  store.write(kConfigSection, key, std::to_string(value));
+}
+
+void write_port_number(Configuration& config, ProfileStore& store, std::string_view text) {
+  set_buffer_text(config.port_number, text.substr(0, kPortNumberBuffer - 1));
+  store.write(kConfigSection, "port_number", buffer_text(config.port_number));
+}
+
+bool add_host(Configuration& config, ProfileStore& store, const Octets& address) {
+  const int index = config.ip_address_count;
+  if (index < 0 || index >= kHostListSize) return false;
+  config.host_addresses[static_cast<size_t>(index)] = address;
+  write_host_key(store, index, address);
+  config.client_select_ip_address = index;
+  config.ip_address_count = index + 1;
+  write_host_count(store, config.ip_address_count);
+  return true;
+}
+
+int delete_host(Configuration& config, ProfileStore& store, int row) {
+  const int count = config.ip_address_count;
+  if (count <= 0) return -1;
+  if (row < 0 || row >= count) row = count - 1;
+  int& selected = config.client_select_ip_address;
+  int shown = -1;
+  if (row == selected && count > 1) shown = row < count - 1 ? row : row - 1;
+  if (selected == count - 1 || selected > row) --selected;
+  for (int i = row; i < count - 1; ++i) {
+    config.host_addresses[static_cast<size_t>(i)] = config.host_addresses[static_cast<size_t>(i + 1)];
+    write_host_key(store, i, config.host_addresses[static_cast<size_t>(i)]);
+  }
+  config.host_addresses[static_cast<size_t>(count - 1)] = Octets{};
+  config.ip_address_count = count - 1;
+  write_host_count(store, config.ip_address_count);
+  return shown;
+}
+
+void write_client_selection(const Configuration& config, ProfileStore& store) {
+  store.write(kClientSelectSection, "client_select_ip_address",
+              std::to_string(config.client_select_ip_address));
 }
 
 }  // namespace orv

@@ -28,12 +28,15 @@ struct Configuration {
   int select_model = 0;
   std::array<Octets, kHostListSize> host_addresses{};
   std::array<char, kPortNumberBuffer> port_number{'0', '9', '0', '0', '4', '\0'};
+  // The address the TCP/IP server listens on (key server_address, read but
+  // never written); empty for every local address.
+  std::string server_address;
 
   bool serial_interface() const { return interface_set == 0; }
   bool rs485() const { return control == 1; }
   // RS-485 on the serial line: the only mode in which units are addressed.
   bool addressed_serial() const { return serial_interface() && rs485(); }
-  // The host the client connects to, when the selection names a stored entry.
+  // The host the client connects to, when the selection names an entry in use.
   std::optional<Octets> selected_host() const;
 };
 
@@ -66,5 +69,25 @@ std::string host_address_key(int number);               // 1 -> "IP_001"
 
 // The model menu's write-back: "0" or "1".
 void write_select_model(ProfileStore& store, int model);
+
+// The TCP port of a port number text: 1..65535 in decimal digits, or nothing.
+std::optional<int> tcp_port(std::string_view text);
+
+// What the communication dialogs write, each exactly when the dialog does.
+// One decimal digit (interface_set, client_server, control, com_port):
+void write_digit(ProfileStore& store, std::string_view key, int value);
+// The port number text, up to five characters, in memory and in the file.
+void write_port_number(Configuration& config, ProfileStore& store, std::string_view text);
+// "追加": the address becomes the last entry of the host list and the one
+// selected; false, and nothing changes, when the list holds 256 already.
+bool add_host(Configuration& config, ProfileStore& store, const Octets& address);
+// "削除" of `row` (the last row when negative): the entries after it move up
+// and their keys are written again. Returns the entry to show in the
+// address box (the one after the deleted one, or before it when it was the
+// last), or -1 when the deleted one was not the selected one or the list is
+// now empty.
+int delete_host(Configuration& config, ProfileStore& store, int row);
+// The client dialog's closing: the selection under kClientSelectSection.
+void write_client_selection(const Configuration& config, ProfileStore& store);
 
 }  // namespace orv

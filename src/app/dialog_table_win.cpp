@@ -4,12 +4,16 @@
 
 #include "app/message_boxes_win.h"
 #include "bulk/read_all_dialog.h"
+#include "converter/converter_dialog.h"
+#include "link/communication_dialogs.h"
 #include "bulk/set_all_dialog.h"
 #include "dialogs/per_channel_dialog.h"
 #include "dialogs/screen_pattern_dialog.h"
 #include "dialogs/slave_address_dialog.h"
 #include "dialogs/switching_pattern_dialog.h"
+#include "dialogs/unit_settings_dialogs.h"
 #include "resource.h"
+#include "status/status_window.h"
 #include "titles/glyph_editor_dialog.h"
 #include "titles/glyph_insertion_dialog.h"
 #include "titles/title_dialog.h"
@@ -29,7 +33,7 @@ enum class Guard {
 struct DialogEntry {
   int command;
   Guard guard;
-  void (*open)(Program& program);  // null: the dialog is not part of the program yet
+  void (*open)(Program& program);
 };
 
 INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
@@ -59,7 +63,7 @@ constexpr DialogEntry kDialogs[] = {
     {IDM_ABOUT, Guard::none, open_about_box},
     {IDM_SCREEN_PATTERN, Guard::none, open_screen_pattern_dialog},
     {IDM_SWITCHING_PATTERN, Guard::none, open_switching_pattern_dialog},
-    {IDM_DATE_TIME, Guard::none, nullptr},
+    {IDM_DATE_TIME, Guard::none, open_date_time_dialog},
     {IDM_DATE_TIME_DISPLAY_INPUT, Guard::none,
      open_member<PerChannelMember::date_time_display_input>},
     {IDM_DATE_TIME_DISPLAY_OUTPUT, Guard::none,
@@ -69,8 +73,8 @@ constexpr DialogEntry kDialogs[] = {
     {IDM_TITLE_DISPLAY_OUTPUT, Guard::none, open_member<PerChannelMember::title_display_output>},
     {IDM_TITLE_POSITION, Guard::none, open_member<PerChannelMember::title_position>},
     {IDM_FONT_SIZE, Guard::none, open_member<PerChannelMember::font_size>},
-    {IDM_TITLE_ADJUSTMENT, Guard::none, nullptr},
-    {IDM_PASSWORD, Guard::none, nullptr},
+    {IDM_TITLE_ADJUSTMENT, Guard::none, open_title_adjustment_dialog},
+    {IDM_PASSWORD, Guard::none, open_password_dialog},
     {IDM_VIDEO_OUTPUT, Guard::none, open_member<PerChannelMember::video_output>},
     {IDM_SET_ALL, Guard::none, open_set_all_dialog},
     {IDM_GLYPH_LARGE, Guard::none, open_glyph_editor_of<GlyphSize::large>},
@@ -79,12 +83,12 @@ constexpr DialogEntry kDialogs[] = {
     {IDM_GLYPH_INSERT, Guard::none, open_glyph_insertion_dialog},
     {IDM_SLAVE_ADDRESS, Guard::none, open_slave_address_dialog},
     {IDM_READ_ALL, Guard::one_unit, open_read_all_dialog},
-    {IDM_STATUS, Guard::one_unit, nullptr},
-    {IDM_INTERFACE, Guard::none, nullptr},
-    {IDM_SERIAL_SETTINGS, Guard::none, nullptr},
-    {IDM_CLIENT_SERVER, Guard::none, nullptr},
-    {IDM_TCP_SETTINGS, Guard::none, nullptr},
-    {IDM_PROTOCOL, Guard::serial_interface, nullptr},
+    {IDM_STATUS, Guard::one_unit, open_status_window},
+    {IDM_INTERFACE, Guard::none, open_interface_dialog},
+    {IDM_SERIAL_SETTINGS, Guard::none, open_serial_settings_dialog},
+    {IDM_CLIENT_SERVER, Guard::none, open_client_server_dialog},
+    {IDM_TCP_SETTINGS, Guard::none, open_tcp_dialog},
+    {IDM_PROTOCOL, Guard::serial_interface, open_converter_dialog},
 };
 
 bool guard_passes(Program& p, Guard guard) {
@@ -107,7 +111,7 @@ bool guard_passes(Program& p, Guard guard) {
 void open_dialog_for_command(Program& program, int command) {
   for (const DialogEntry& entry : kDialogs) {
     if (entry.command != command) continue;
-    if (guard_passes(program, entry.guard) && entry.open) entry.open(program);
+    if (guard_passes(program, entry.guard)) entry.open(program);
     return;
   }
   assert(!"a menu or panel command without a dialog");

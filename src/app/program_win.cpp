@@ -1,6 +1,7 @@
 #include "app/program_win.h"
 
 #include "app/message_boxes_win.h"
+#include "app/text_win.h"
 #include "app/timers_and_messages_win.h"
 
 namespace orv::win {
@@ -12,23 +13,48 @@ Program& program_of(HWND window) {
   return *reinterpret_cast<Program*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
+void show_effects(Program& p, const LinkEvent& event, const LinkEffects& effects) {
+  HWND dialog = p.current_dialog;
+  if (effects.glyph_updated && dialog) InvalidateRect(dialog, nullptr, TRUE);
+  if (effects.status_updated && dialog) SendMessageW(dialog, WM_APP_STATUS_CHANGED, 0, 0);
+  if (effects.link_changed && dialog) SendMessageW(dialog, WM_APP_LINK_CHANGED, 0, 0);
+  if (effects.reply_arrived && dialog)
+    PostMessageW(dialog, WM_SOCKET_NOTIFY, static_cast<WPARAM>(event.connection), 0);
+  show_box(effects.box);
+  // The box ran its own message loop: the dialog open now is the one to close.
+  if (effects.close_current_dialog && p.current_dialog)
+    SendMessageW(p.current_dialog, WM_CLOSE, 0, 0);
+}
+
 // Hands every waiting link event to the session, on the window thread.
 void take_link_events(Program& p) {
-  for (const LinkEvent& event : p.events.take()) {
-    const ReplyEffects effects = handle_link_event(p.session, event);
-    if (effects.glyph_updated && p.current_dialog) InvalidateRect(p.current_dialog, nullptr, TRUE);
-  }
+  for (const LinkEvent& event : p.events.take())
+    show_effects(p, event, handle_link_event(p.session, event));
 }
 
 LRESULT CALLBACK link_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == WM_APP_LINK_EVENTS && GetWindowLongPtrW(window, GWLP_USERDATA) != 0) {
-    take_link_events(program_of(window));
-    return 0;
+    return DefWindowProcW(window, message, wparam, lparam);
   }
-  return DefWindowProcW(window, message, wparam, lparam);
+  if (GetWindowLongPtrW(window, GWLP_USERDATA) == 0)
+    return DefWindowProcW(window, message, wparam, lparam);
+  Program& p = program_of(window);
+  switch (message) {
+    case WM_APP_LINK_EVENTS:
+      take_link_events(p);
+      return 0;
+    case WM_SOCKET_EVENT:
+      p.tcp.on_socket_event(static_cast<SOCKET>(wparam), WSAGETSELECTEVENT(lparam),
+                            WSAGETSELECTERROR(lparam), report_tcp_failure);
+      return 0;
+    case WM_TIMER:
+      if (wparam == kTcpReplyTimer.id) p.tcp.on_reply_timer();
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
+  }
 }
 
 void show_failure(Program& p, const DispatchResult& result) {
@@ -43,8 +69,14 @@ Program::Program()
     : events([this] {
         return link_window && PostMessageW(link_window, WM_APP_LINK_EVENTS, 0, 0) != FALSE;
       }),
-      serial(events) {
+      serial(events),
+      tcp(events) {
   session.serial_link = &serial;
+  session.tcp_link = &tcp;
+}
+
+void report_tcp_failure(const std::string& text) {
+  MessageBoxW(nullptr, widen(text).c_str(), L"TREVALIX", MB_OK | MB_TASKMODAL | MB_ICONERROR);
 }
 
 bool create_link_window(Program& p) {
@@ -56,6 +88,7 @@ bool create_link_window(Program& p) {
   RegisterClassExW(&wc);
   p.link_window = CreateWindowExW(0, kLinkWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   p.instance, &p);
+  p.tcp.attach(p.link_window);
   return p.link_window != nullptr;
 }
 

@@ -3,6 +3,7 @@
 // window and dialog (never a global).
 #pragma once
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <array>
@@ -12,6 +13,7 @@
 #include "app/session.h"
 #include "link/link_events.h"
 #include "link/serial_port_win.h"
+#include "link/tcp_link_win.h"
 #include "protocol/command.h"
 
 namespace orv::win {
@@ -43,7 +45,12 @@ struct Program {
   WinProfileStore profile;
   LinkEventQueue events;
   SerialLink serial;
+  TcpLink tcp;
 };
+
+// The boxes of the TCP/IP link's own failures: caption "TREVALIX", the
+// error icon, no beep.
+void report_tcp_failure(const std::string& text);
 
 // Creates the link event window; false when it cannot be created.
 bool create_link_window(Program& program);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/configuration.h"
+#include "app/reply_presentation.h"
 #include "link/dispatch.h"
 #include "link/exchange.h"
 #include "link/link_events.h"
@@ -27,6 +28,8 @@ struct Session {
   int currentSwitchingPattern = 0;      // the switching pattern dialog's choice
   GlyphInsertion glyphInsertion;        // its registration number is the glyph editor's too
   StatusGrid status;
+  bool statusWindowOpen = false;  // status replies are taken only while it is
+  int statusPolls = 0;            // the poll counter, kept for the life of the program
   std::string awaitedGlyphCode;  // four hex digits of the last glyph read sent
 
   Link* serial_link = nullptr;
@@ -47,12 +50,21 @@ DispatchResult send_to_unit(Session& session, const Command& command);
 DispatchResult send_to_converter(Session& session, const Command& command);
 
 // What a handled link event asks the windows to do.
-struct ReplyEffects {
-  bool glyph_updated = false;  // glyphBitmap replaced: repaint the glyph editor
+struct LinkEffects {
+  bool glyph_updated = false;         // glyphBitmap replaced: repaint the glyph editor
+  bool status_updated = false;        // the status grid changed: repaint what changed
+  bool reply_arrived = false;         // a TCP/IP reply: the open dialog is notified
+  bool link_changed = false;          // a TCP/IP connection came or went: its dialog refreshes
+  MessageBoxRequest box;              // what the operator must be shown
+  bool close_current_dialog = false;  // the status window closes on a failure
 };
 
+inline constexpr std::string_view kSocketConnected = "Socket 接続 OK";
+inline constexpr std::string_view kSocketEventError = "ソケットイベントにエラーが発生しました。";
+
 // One event of a link, on the window thread: a reply line goes down the
-// road of its link (the serial road, or the socket road).
-ReplyEffects handle_link_event(Session& session, const LinkEvent& event);
+// road of its link (the serial road, or the socket road); a connection that
+// fails or goes while its reply is awaited ends the exchange.
+LinkEffects handle_link_event(Session& session, const LinkEvent& event);
 
 }  // namespace orv

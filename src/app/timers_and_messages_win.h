@@ -18,11 +18,20 @@ inline constexpr TimerSetting kTitleRunTimer{7, 400};
 inline constexpr TimerSetting kHintTimer{8, 50};
 inline constexpr TimerSetting kStatusPollTimer{10, 500};
 inline constexpr TimerSetting kConverterReadTimer{12, 200};
+// The bound on a TCP/IP reply: shorter than timer 1's fifteen ticks
+// (2.85 s), so that a silent converter is reported as such ("Answer が､き
+// ません") before the reply presentation would call it "No Connect"; long
+// enough for the longest reply (586 bytes) through a converter at 9600 baud.
+inline constexpr TimerSetting kTcpReplyTimer{13, 2000};
 
 // Link events are waiting in the queue (to the link event window).
 inline constexpr UINT WM_APP_LINK_EVENTS = WM_APP + 1;
 // The settings file in use changed (to the main window): new caption.
 inline constexpr UINT WM_APP_DOCUMENT_CHANGED = WM_APP + 2;
+// A TCP/IP connection came or went (to the open dialog, which refreshes).
+inline constexpr UINT WM_APP_LINK_CHANGED = WM_APP + 3;
+// The status grid changed (to the status window, which repaints what changed).
+inline constexpr UINT WM_APP_STATUS_CHANGED = WM_APP + 4;
 // A reply arrived over TCP/IP (to the open dialog; the reply is handled).
 inline constexpr UINT WM_SOCKET_NOTIFY = WM_USER + 2;
 // The sockets library's connect, accept, read and close events.

@@ -31,7 +31,7 @@ BulkRun::Tick BulkRun::tick(Exchange& exchange) {
       return {};
     case BulkTick::finish: {
       const bool completed = exchange.completion() == Completion::bulk;
-      if (completed) exchange.bulk_completion_taken();
+      if (completed) exchange.completion_taken();
       end(exchange);
       return Tick{Tick::Kind::ended, {}, completed};
     }

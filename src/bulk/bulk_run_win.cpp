@@ -19,7 +19,7 @@ void BulkRunBinding::attach(HWND dialog) {
 }
 
 void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
-  if (run_.running()) return cancel();
+  if (run_.running()) return view_.cancellable ? cancel() : void();
   if (!run_.start(program_.session.exchange, steps, std::move(source))) return;
   lock(true);
   if (view_.percent_edit) SetDlgItemTextW(dialog_, view_.percent_edit, L"0");
@@ -101,7 +101,10 @@ void BulkRunBinding::lock(bool locked) {
   }
   EnableMenuItem(GetSystemMenu(dialog_, FALSE), SC_CLOSE,
                  MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
-  SetDlgItemTextW(dialog_, view_.button, locked ? L"キャンセル" : widen(view_.idle_label).c_str());
+  if (view_.cancellable)
+    SetDlgItemTextW(dialog_, view_.button, locked ? L"キャンセル" : widen(view_.idle_label).c_str());
+  else
+    EnableWindow(GetDlgItem(dialog_, view_.button), !locked);
   if (locked) return;
   if (view_.percent_edit && !view_.keep_percent) SetDlgItemTextW(dialog_, view_.percent_edit, L"");
   if (view_.progress_bar) SendDlgItemMessageW(dialog_, view_.progress_bar, PBM_SETPOS, 0, 0);

@@ -26,6 +26,7 @@ struct BulkRunView {
   std::vector<int> locked;      // controls disabled while the run is active
   bool lock_slave_list = true;  // the slave address list too (re-enabled by the link)
   bool to_converter = false;    // the steps go to the LAN converter over the serial line
+  bool cancellable = true;      // false: the button is greyed while the run is active
 };
 
 class BulkRunBinding {

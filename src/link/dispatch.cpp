@@ -1,22 +1,23 @@
 #include "link/dispatch.h"
 
 namespace orv {
-namespace {
 
-DispatchResult failed(Exchange& exchange, std::string_view warning) {
+DispatchResult send_failed(Exchange& exchange, std::string_view warning) {
   exchange.send_failure();
   DispatchResult result{false, warning, exchange.close_on_failure()};
   exchange.set_close_on_failure(false);
   return result;
 }
 
+namespace {
+
 DispatchResult tcp_send(Exchange& exchange, const Route& route, std::string_view command) {
-  if (!route.tcp || !route.tcp->ready()) return failed(exchange, kSocketNotConnected);
+  if (!route.tcp || !route.tcp->ready()) return send_failed(exchange, kSocketNotConnected);
   if (command.size() > kMaxFramedLine) {
     exchange.refused();
     return {};
   }
-  if (!route.tcp->send(command)) return failed(exchange, kSocketSendFailed);
+  if (!route.tcp->send(command)) return send_failed(exchange, kSocketSendFailed);
   return DispatchResult{true, {}, false};
 }
 

@@ -28,6 +28,11 @@ struct DispatchResult {
 
 inline constexpr std::string_view kSocketNotConnected = "Socket が接続されていません";
 inline constexpr std::string_view kSocketSendFailed = "Socket 送信";
+inline constexpr std::string_view kNoAnswer = "Answer が､きません";
+
+// The link could not take the command, or no reply can come any more: the
+// exchange ends with send_failed, and the status window closes on it.
+DispatchResult send_failed(Exchange& exchange, std::string_view warning);
 
 // Marks a reply as awaited and sends `command` (a complete line with its
 // CR LF) over the configured link.

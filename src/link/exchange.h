@@ -62,8 +62,9 @@ class Exchange {
   // dropped without a box.
   void condition_dropped() { result_ = ResultCode::none; }
   void success_reported();
-  // The bulk dialog has taken the completion of its last command.
-  void bulk_completion_taken() { completion_ = Completion::none; }
+  // The completion has been taken (by a bulk dialog at the end of its run,
+  // or by the status window as it closes).
+  void completion_taken() { completion_ = Completion::none; }
 
   // Ends whatever exchange or bulk run is in progress (reset_reply_state):
   // leaves completion, suppress_errors and close_on_failure to their

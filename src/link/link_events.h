@@ -19,10 +19,17 @@ inline constexpr int kSerialConnection = -1;
 inline constexpr int kClientConnection = 0;
 
 struct LinkEvent {
-  enum class Kind { line, opened, closed };
+  enum class Kind {
+    line,       // a whole reply line
+    opened,     // a connection stands: the client's to its converter, or one the server accepted
+    closed,     // the peer closed a connection
+    failed,     // a socket reported an error; the connection is closed
+    no_answer,  // no reply came to the last command within the link's bound
+  };
   Kind kind = Kind::line;
   int connection = kSerialConnection;
-  std::string text;  // a whole reply line with its LF (Kind::line)
+  std::string text;      // line: the line with its LF
+  bool awaited = false;  // the connection the last command went out on
 };
 
 class LinkEventQueue {

@@ -389,10 +389,11 @@ Command build_converter_keep_alive(int on) {
   return flag_at("EKAOF\r\n", 4, on);
 }
 
+// A port text of 1 to 5 digits, sent as five: "123" goes as EPN00123.
 Command build_converter_port_number(std::string_view port) {
-  if (port.size() < 5) return Command::refused();
+  if (port.empty() || port.size() > 5 || !is_decimal_digits(port)) return Command::refused();
   std::string line = "EPN00000\r\n";
-  line.replace(3, 5, port.substr(0, 5));
+  line.replace(8 - port.size(), port.size(), port);
   return Command::line(std::move(line));
 }
 

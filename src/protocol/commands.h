@@ -100,7 +100,7 @@ Command build_converter_gateway_address(const Octets& octets);  // EGA...
 Command build_converter_active_address(const Octets& octets);   // EAA...
 Command build_converter_connection_try(int on);                 // ECTON / ECTOF
 Command build_converter_keep_alive(int on);                     // EKAON / EKAOF
-Command build_converter_port_number(std::string_view port);     // EPN09004
+Command build_converter_port_number(std::string_view port);     // EPN09004; 1..5 digits
 Command build_converter_subnet_class(int subnet_class);         // ESMA / ESMB / ESMC
 Command build_converter_time_register(int index);               // ETR1..ETR6
 // The ten reads in the order the converter dialog sends them (REIA .. RVN).

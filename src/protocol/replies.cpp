@@ -261,8 +261,10 @@ bool parse_mac_address(std::string_view line, RowContext& c) {  // row 26
   return true;
 }
 
+// Only a port of five digits is stored: it is what the converter dialog
+// shows and sends again, and what the TCP/IP link connects to.
 bool parse_port_number(std::string_view line, RowContext& c) {  // row 27
-  if (!crlf_at(line, 8)) return false;
+  if (!crlf_at(line, 8) || !is_decimal_digits(line.substr(3, 5))) return false;
   store_raw(c.settings.converterPortNumber, line.substr(3, 5));
   return true;
 }

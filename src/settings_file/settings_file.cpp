@@ -1,5 +1,6 @@
 #include "settings_file/settings_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -159,9 +160,14 @@ std::string format_settings_file(const DeviceSettings& settings) {
   const GroupVisitor writer{[&](int& value) { out += std::to_string(value) + "\r\n"; },
                             [&](TitleSlot& title) { out += encode_file_title(title) + "\r\n"; },
                             [&](std::array<char, kPasswordBytes>& password) {
+                              // A password that would not read back as one
+                              // token is written as none.
                               std::string text(buffer_text(password));
-                              for (char& byte : text) byte = file_safe_byte(byte);
-                              out += (text.empty() ? std::string(kNoPassword) : text) + "\r\n";
+                              const bool one_token = std::none_of(text.begin(), text.end(), [](char b) {
+                                return file_safe_byte(b) != b;
+                              });
+                              out += (text.empty() || !one_token ? std::string(kNoPassword) : text) +
+                                     "\r\n";
                             }};
   visit_groups(copy, writer);
   return out;

@@ -7,6 +7,10 @@
 #   COM3  one TARQUINE unit on RS-232C
 #   COM4..COM6  no device, except the ones Wine gives the machine's own serial
 #               ports; ORV_FREE_COM names one that is left free
+#   TCP/IP      a TREVALIX converter with one ORVELLAN unit listening on
+#               127.0.0.1:ORV_TCP_CONVERTER_PORT (the program as client), and
+#               97 converters that connect to 127.0.0.1:ORV_TCP_SERVER_PORT
+#               from 127.0.1.1 .. 127.0.1.97 when told to (the program as server)
 #
 # A fresh Wine prefix and a virtual display (unless DISPLAY answers) are
 # made for the run; screenshots the tests take land in build/e2e/screenshots.
@@ -61,12 +65,36 @@ start_sim() {  # start_sim VARIABLE NAME ARGS...: VARIABLE gets the control endp
   export "${variable?}"
 }
 
+# start_tcp_sim VARIABLE NAME ARGS...: a simulator without a pty, ready when
+# its control port answers.
+start_tcp_sim() {
+  local variable=$1 name=$2 port
+  shift 2
+  port=$(free_port)
+  "$root/build/native/sim/orvellan-sim" --control "127.0.0.1:$port" -v "$@" \
+    >/dev/null 2>"$work/sim-$name.log" &
+  sims+=($!)
+  for _ in $(seq 100); do
+    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.2).close()" \
+      2>/dev/null && break
+    sleep 0.05
+  done
+  printf -v "$variable" '%s' "127.0.0.1:$port"
+  export "${variable?}"
+}
+
 start_display
 echo "display $DISPLAY; preparing the Wine prefix"
 wine_prefix_init "$work/prefix"
 start_sim ORV_SIM_COM1 com1
 start_sim ORV_SIM_COM2 com2 --line rs485 --units 8 --reply-address
 start_sim ORV_SIM_COM3 com3 --model tarquine
+ORV_TCP_CONVERTER_PORT=$(free_port)
+ORV_TCP_SERVER_PORT=$(free_port)
+export ORV_TCP_CONVERTER_PORT ORV_TCP_SERVER_PORT
+start_tcp_sim ORV_SIM_TCP_CONVERTER tcp-converter --listen "127.0.0.1:$ORV_TCP_CONVERTER_PORT"
+start_tcp_sim ORV_SIM_TCP_CONVERTERS tcp-converters \
+  --connect "127.0.0.1:$ORV_TCP_SERVER_PORT" --converters 97
 wine_map_com 1 "$work/com1"
 wine_map_com 2 "$work/com2"
 wine_map_com 3 "$work/com3"

@@ -20,7 +20,7 @@ LAYERS = [
     ("windows, dialogs and tools", {"dialogs", "converter", "cli"}),
 ]
 TOP = len(LAYERS) - 1
-WIN32 = re.compile(r"_(win|window|dialog)(_res)?\.(h|cpp|rc)$")
+WIN32 = re.compile(r"_(win|window|dialogs?)(_res)?\.(h|cpp|rc)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/([^"]+)"', re.M)
 
 

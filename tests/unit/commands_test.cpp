@@ -220,6 +220,9 @@ TEST(ConverterCommands, SetAndRead) {
   EXPECT_EQ(text(build_converter_connection_try(0)), "ECTOF\r\n");
   EXPECT_EQ(text(build_converter_keep_alive(1)), "EKAON\r\n");
   EXPECT_EQ(text(build_converter_port_number("10001")), "EPN10001\r\n");
+  EXPECT_EQ(text(build_converter_port_number("123")), "EPN00123\r\n") << "left-padded";
+  for (const char* bad : {"", "12a", "123456"})
+    EXPECT_TRUE(refused_as_error(build_converter_port_number(bad))) << bad;
   EXPECT_EQ(text(build_converter_subnet_class(2)), "ESMC\r\n");
   EXPECT_EQ(text(build_converter_subnet_class(1)), "ESMB\r\n");
   EXPECT_EQ(text(build_converter_subnet_class(0)), "ESMA\r\n");

@@ -111,3 +111,58 @@ TEST(Configuration, ModelWriteBackIsOneDigit) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(HostList, AddAndDeleteWriteTheKeysTheClientDialogWrites) {
+  test::MemoryProfileStore store;
+  Configuration c;
+  ASSERT_TRUE(add_host(c, store, {192, 168, 0, 10}));
+  EXPECT_EQ(store.get("IP_001"), "192.168.000.010");
+  EXPECT_EQ(store.get("ip_address_count"), "001");
+  EXPECT_EQ(c.client_select_ip_address, 0);
+  add_host(c, store, {10, 0, 0, 2});
+  add_host(c, store, {10, 0, 0, 3});
+  c.client_select_ip_address = 1;
+
+  EXPECT_EQ(delete_host(c, store, 1), 1) << "the third address shows in the box";
+  EXPECT_EQ(c.client_select_ip_address, 1) << "now the former third";
+  EXPECT_EQ(store.get("IP_002"), "010.000.000.003");
+  EXPECT_EQ(store.get("IP_003"), "010.000.000.003") << "beyond the count: left, not read";
+  EXPECT_EQ(store.get("ip_address_count"), "002");
+  EXPECT_EQ(delete_host(c, store, -1), 0) << "no row given: the last, the selected one";
+  EXPECT_EQ(c.client_select_ip_address, 0);
+  EXPECT_EQ(delete_host(c, store, 0), -1);
+  EXPECT_EQ(c.client_select_ip_address, -1);
+  EXPECT_EQ(store.get("ip_address_count"), "000");
+  EXPECT_FALSE(c.selected_host().has_value()) << "connecting has nothing to read";
+  EXPECT_EQ(delete_host(c, store, 0), -1) << "an empty list";
+
+  for (int i = 0; i < kHostListSize; ++i) add_host(c, store, {10, 0, 0, 1});
+  const int writes = store.writes;
+  EXPECT_FALSE(add_host(c, store, {10, 0, 0, 9})) << "a full list refuses";
+  EXPECT_EQ(store.writes, writes);
+  EXPECT_EQ(c.ip_address_count, kHostListSize);
+}
+
+TEST(HostList, SelectionBeyondTheEntriesInUseIsNone) {
+  Configuration c;
+  c.ip_address_count = 2;
+  c.client_select_ip_address = 5;  // as a stored key may say
+  EXPECT_FALSE(c.selected_host().has_value());
+}
+
+TEST(PortNumber, OnlyOneToSixtyFiveThousandFiveHundredThirtyFive) {
+  EXPECT_EQ(tcp_port("09004"), 9004);
+  EXPECT_EQ(tcp_port("65535"), 65535);
+  for (const char* bad : {"", "00000", "70000", "12a", "123456"}) EXPECT_FALSE(tcp_port(bad)) << bad;
+  test::MemoryProfileStore store;
+  Configuration c;
+  write_port_number(c, store, "1000123");
+  EXPECT_EQ(store.get("port_number"), "10001");
+  EXPECT_EQ(buffer_text(c.port_number), "10001");
+}
+
+}  // namespace
+}  // namespace orv

@@ -177,3 +177,54 @@ TEST_F(Dispatch, FailedTcpSendsAreReportedAndCloseTheStatusWindow) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+class TcpEvents : public ::testing::Test, public test::SessionWithLinks {
+ protected:
+  TcpEvents() { session.config.interface_set = 1; }
+  LinkEffects event(LinkEvent::Kind kind, bool awaited = true, std::string text = {}) {
+    return handle_link_event(session, LinkEvent{kind, 57, std::move(text), awaited});
+  }
+  void send() { dispatch_command(session.exchange, session.route(), "ROS\r\n"); }
+};
+
+TEST_F(TcpEvents, ARepliedLineGoesDownTheSocketRoadAndNotifiesTheDialog) {
+  send();
+  const LinkEffects effects = event(LinkEvent::Kind::line, true, "GO\r\n");
+  EXPECT_TRUE(effects.reply_arrived);
+  EXPECT_EQ(session.exchange.completion(), Completion::single);
+  EXPECT_EQ(handle_link_event(session, LinkEvent{LinkEvent::Kind::opened, kClientConnection, {}, false})
+                .box.text,
+            kSocketConnected);
+}
+
+TEST_F(TcpEvents, AConnectionLostWhileItsReplyIsAwaitedEndsTheExchange) {
+  session.exchange.begin_bulk_step();
+  send();
+  LinkEffects effects = event(LinkEvent::Kind::failed);
+  EXPECT_EQ(effects.box.kind, BoxKind::condition);
+  EXPECT_EQ(effects.box.text, kSocketEventError);
+  EXPECT_TRUE(session.exchange.send_failed());
+  EXPECT_EQ(session.exchange.result_code(), ResultCode::reported) << "a run stops";
+
+  session.exchange.abandon();
+  session.exchange.set_close_on_failure(true);
+  send();
+  effects = event(LinkEvent::Kind::closed);
+  EXPECT_EQ(effects.box.text, kNoAnswer);
+  EXPECT_TRUE(effects.close_current_dialog);
+  EXPECT_TRUE(effects.link_changed);
+
+  session.exchange.abandon();
+  send();
+  effects = event(LinkEvent::Kind::closed, false);  // another converter went
+  EXPECT_EQ(effects.box.kind, BoxKind::none);
+  EXPECT_TRUE(session.exchange.awaiting_reply());
+  EXPECT_EQ(event(LinkEvent::Kind::no_answer).box.text, kNoAnswer);
+  EXPECT_EQ(event(LinkEvent::Kind::no_answer).box.kind, BoxKind::none) << "once";
+}
+
+}  // namespace
+}  // namespace orv

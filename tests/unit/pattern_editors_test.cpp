@@ -84,3 +84,23 @@ TEST_F(SwitchingPatterns, SecondPageWithSixtyFourInputsAndTheClampAfterAShrink) 
 
 }  // namespace
 }  // namespace orv
+
+#include "dialogs/date_time.h"
+
+namespace orv {
+namespace {
+
+TEST(DateTime, FieldsFromTheComputersClockAndTheirCommands) {
+  const auto items = clock_items_of(2024, 3, 5, 7, 8, 9);
+  std::string sent;
+  for (size_t f = 0; f < kClockFields.size(); ++f)
+    sent += clock_command(kClockFields[f], items[f]).text;
+  EXPECT_EQ(sent, "DSY24\r\nDSM03\r\nDSD05\r\nTSH07\r\nTSM08\r\nTSS09\r\n");
+  EXPECT_EQ(clock_items(ClockField::year).back(), "2099");
+  EXPECT_EQ(clock_items_of(2100, 1, 1, 0, 0, 0)[0], -1) << "no year outside the list";
+  EXPECT_EQ(clock_command(ClockField::year, -1).refusal, Command::Refusal::command_error);
+  EXPECT_EQ(clock_command(ClockField::month, -1).refusal, Command::Refusal::silent);
+}
+
+}  // namespace
+}  // namespace orv

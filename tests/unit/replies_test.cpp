@@ -320,6 +320,7 @@ TEST_F(SerialReply, ConverterFlagsAndTexts) {
   expect_rejected("EKANO\r\n");
   expect_accepted("EMA00-80-45-12-34-56\r\n");
   EXPECT_EQ(buffer_text(state.settings.converterMacAddress), "00-80-45-12-34-56");
+  expect_rejected("EPN1000a\r\n");
   expect_accepted("EPN10001\r\n");
   EXPECT_EQ(buffer_text(state.settings.converterPortNumber), "10001");
   expect_accepted("ESMB\r\n");

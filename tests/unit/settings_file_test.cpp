@@ -136,16 +136,18 @@ TEST(SettingsFile, TitlesWithBlanksKeepTheLinesAfterThemInPlace) {
   EXPECT_EQ(back.titleDisplayInput[1], 1);
 }
 
-TEST(SettingsFile, EmptyPasswordKeepsItsLine) {
-  DeviceSettings s;
-  set_buffer_text(s.password, "");
-  s.videoOutput[0] = 0;
-  const std::string text = format_settings_file(s);
-  EXPECT_EQ(lines_of(text)[6567], "-");
-  const DeviceSettings back = read_back(text, kModelOrvellan);
-  EXPECT_EQ(buffer_text(back.password), "");
-  EXPECT_EQ(back.videoOutput[0], 0);
-  EXPECT_EQ(back.converterConnectionTry, 0);
+TEST(SettingsFile, EmptyPasswordsAndPasswordsWithBlanksKeepTheLinesAfterThem) {
+  for (const char* password : {"", "12 456"}) {
+    DeviceSettings s;
+    set_buffer_text(s.password, password);
+    s.videoOutput[0] = 0;
+    const std::string text = format_settings_file(s);
+    EXPECT_EQ(lines_of(text)[6567], "-") << password;
+    const DeviceSettings back = read_back(text, kModelOrvellan);
+    EXPECT_EQ(buffer_text(back.password), "");
+    EXPECT_EQ(back.videoOutput[0], 0);
+    EXPECT_EQ(back.converterConnectionTry, 0);
+  }
 }
 
 TEST(SettingsFile, OverlongTokensAreCut) {

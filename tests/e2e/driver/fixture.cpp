@@ -33,10 +33,25 @@ SimControl& sim_com3() {
   return sim_for("ORV_SIM_COM3");
 }
 
+SimControl& sim_tcp_converter() {
+  return sim_for("ORV_SIM_TCP_CONVERTER");
+}
+SimControl& sim_tcp_converters() {
+  return sim_for("ORV_SIM_TCP_CONVERTERS");
+}
+
+int tcp_converter_port() {
+  return std::atoi(std::getenv("ORV_TCP_CONVERTER_PORT"));
+}
+int tcp_server_port() {
+  return std::atoi(std::getenv("ORV_TCP_SERVER_PORT"));
+}
+
 void ProgramTest::SetUp() {
-  sim_com1().reset();
-  sim_com2().reset();
-  sim_com3().reset();
+  for (SimControl* sim : {&sim_com1(), &sim_com2(), &sim_com3(), &sim_tcp_converter(),
+                          &sim_tcp_converters()})
+    sim->reset();
+  sim_tcp_converters().command("drop all");  // they connect when a test tells them to
 }
 
 HWND ProgramTest::open_dialog(const App& app, int command, const std::wstring& caption_prefix) {

@@ -19,6 +19,13 @@ namespace e2e {
 SimControl& sim_com1();
 SimControl& sim_com2();
 SimControl& sim_com3();
+// TCP/IP: a converter the program connects to as client (one unit), and 97
+// converters that connect to the program as server when told to ("connect
+// all"), each with a unit of its own.
+SimControl& sim_tcp_converter();
+SimControl& sim_tcp_converters();
+int tcp_converter_port();
+int tcp_server_port();
 
 class ProgramTest : public ::testing::Test {
  protected:

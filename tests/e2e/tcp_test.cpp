@@ -1,0 +1,407 @@
+// The TCP/IP link against simulated converters: the client of one converter
+// from the host list, the server of 96, failures of the network, the
+// communication dialogs and their configuration keys, and the LAN converter
+// settings. Every address a test uses is on loopback.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+
+#include "bulk/bulk_run_dialog_res.h"
+#include "converter/converter_dialog_res.h"
+#include "dialogs/per_channel_dialog_res.h"
+#include "fixture.h"
+#include "link/communication_dialogs_res.h"
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+std::string ini_line(const std::string& key, const std::string& value) {
+  return key + "=" + value + "\r\n";
+}
+
+std::string client_ini() {
+  return "[ORVELLAN_section]\r\n" + ini_line("interface_set", "1") +
+         ini_line("port_number", std::to_string(tcp_converter_port()));
+}
+
+std::string server_ini() {
+  return "[ORVELLAN_section]\r\n" + ini_line("interface_set", "1") +
+         ini_line("client_server", "1") +
+         ini_line("port_number", std::to_string(tcp_server_port())) +
+         ini_line("server_address", "127.0.0.1");
+}
+
+void set_address(HWND dialog, int control, int a, int b, int c, int d) {
+  SendMessageW(GetDlgItem(dialog, control), IPM_SETADDRESS, 0,
+               static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)));
+}
+
+int row_count(HWND dialog, int list) {
+  return static_cast<int>(SendMessageW(GetDlgItem(dialog, list), LB_GETCOUNT, 0, 0));
+}
+
+std::wstring row_text(HWND dialog, int list, int row) {
+  wchar_t text[64] = {};
+  SendMessageW(GetDlgItem(dialog, list), LB_GETTEXT, static_cast<WPARAM>(row),
+               reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void double_click_row(HWND dialog, int list, int row) {
+  HWND box = GetDlgItem(dialog, list);
+  SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(box));
+}
+
+HWND open_client_dialog(const App& app) {
+  return ProgramTest::open_dialog(app, IDM_TCP_SETTINGS, L"TCP/IPの設定（Client）");
+}
+
+HWND open_server_dialog(const App& app) {
+  return ProgramTest::open_dialog(app, IDM_TCP_SETTINGS, L"TCP/IPの設定（Server）");
+}
+
+// Adds 127.0.0.2, 127.0.0.1 and 127.0.0.3 and connects to the second.
+void connect_to_the_converter(const App& app, HWND dialog) {
+  int rows = 0;
+  for (int host : {2, 1, 3}) {
+    set_address(dialog, IDC_HOST_ADDRESS, 127, 0, 0, host);
+    click(dialog, IDB_ADD_HOST);  // posted: wait for it before the next address
+    ++rows;
+    ASSERT_TRUE(wait_until([&] { return row_count(dialog, IDC_HOST_LIST) == rows; }, 3000));
+  }
+  double_click_row(dialog, IDC_HOST_LIST, 1);
+  click(dialog, IDB_CONNECT);
+  const MessageBoxSeen connected = ProgramTest::next_box(app);
+  EXPECT_EQ(connected.text, L"Socket 接続 OK");
+  EXPECT_EQ(connected.caption, L"Success");
+  EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_DISCONNECT); }, 3000));
+  EXPECT_FALSE(is_enabled(dialog, IDB_CONNECT));
+}
+
+using Tcp = ProgramTest;
+
+TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
+  App app(client_ini());
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_client_dialog(app);
+  ASSERT_TRUE(dialog);
+  connect_to_the_converter(app, dialog);
+  const std::string ini = read_ini();
+  EXPECT_NE(ini.find("IP_001=127.000.000.002"), std::string::npos);
+  EXPECT_NE(ini.find("IP_003=127.000.000.003"), std::string::npos);
+  EXPECT_NE(ini.find("ip_address_count=003"), std::string::npos);
+  ASSERT_TRUE(close_dialog(dialog));
+  EXPECT_NE(read_ini().find("client_select_ip_address=1"), std::string::npos)
+      << "the selection is written when the dialog closes";
+
+  HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  ASSERT_TRUE(titles);
+  choose(titles, IDC_VALUE_LIST, 0);
+  click(titles, IDB_SET);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_tcp_converter().value("get 00 RCTI")[3], 'F') << "the unit behind the converter";
+
+  sim_tcp_converter().command("fault silence 1");
+  const auto sent = std::chrono::steady_clock::now();
+  long long longest_answer = 0;
+  std::optional<MessageBoxSeen> silent;
+  {
+    ResponseProbe probe(app.main_window());
+    click(titles, IDB_SET);
+    silent = wait_message_box(app.pid(), 6000);
+    longest_answer = probe.longest_ms();
+  }
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - sent)
+                          .count();
+  ASSERT_TRUE(silent.has_value());
+  answer_box(*silent);
+  EXPECT_EQ(silent->text, L"Answer が､きません");
+  EXPECT_EQ(silent->icon, Icon::warning);
+  EXPECT_LT(waited, 2850) << "before timer 1 would call it No Connect";
+  EXPECT_LT(longest_answer, 50) << "the window answers while the reply is awaited";
+  RecordProperty("silent_converter_longest_answer_ms", std::to_string(longest_answer));
+  EXPECT_TRUE(no_box_within(app, 3500)) << "reported once";
+
+  ASSERT_TRUE(close_dialog(titles));
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(next_box(app, 5000, IDNO).text, L"ファイルが変更されています。保存しますか？");
+  EXPECT_EQ(next_box(app).text, L"TCP/IPを切断してください。");
+  dialog = open_client_dialog(app);
+  ASSERT_TRUE(dialog);
+  click(dialog, IDB_DISCONNECT);
+  EXPECT_EQ(next_box(app).text, L"Socket 切断 OK");
+  EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CONNECT); }, 3000));
+}
+
+TEST_F(Tcp, AConnectionThatFailsIsReportedAndANextOneWorks) {
+  App app(client_ini());
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_client_dialog(app);
+  ASSERT_TRUE(dialog);
+  set_address(dialog, IDC_HOST_ADDRESS, 127, 0, 0, 2);  // nobody listens there
+  click(dialog, IDB_ADD_HOST);
+  click(dialog, IDB_CONNECT);
+  const MessageBoxSeen refused = next_box(app);
+  EXPECT_EQ(refused.text, L"ソケットイベントにエラーが発生しました。");
+  EXPECT_EQ(refused.caption, L"Error");
+  EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CONNECT); }, 3000))
+      << "the failed socket is gone: connecting again is possible";
+
+  click(dialog, IDB_DELETE_HOST);
+  ASSERT_TRUE(wait_until([&] { return row_count(dialog, IDC_HOST_LIST) == 0; }, 3000));
+  click(dialog, IDB_CONNECT);
+  EXPECT_EQ(next_box(app).text, L"接続できません") << "no entry to connect to";
+
+  set_address(dialog, IDC_HOST_ADDRESS, 127, 0, 0, 1);
+  click(dialog, IDB_ADD_HOST);
+  SetDlgItemTextW(dialog, IDE_PORT_NUMBER, L"70000");
+  click(dialog, IDB_CONNECT);
+  EXPECT_EQ(next_box(app).text, L"接続できません") << "no port 70000";
+  EXPECT_NE(read_ini().find("port_number=70000"), std::string::npos);
+  SetDlgItemTextW(dialog, IDE_PORT_NUMBER, std::to_wstring(tcp_converter_port()).c_str());
+  click(dialog, IDB_CONNECT);
+  EXPECT_EQ(next_box(app).text, L"Socket 接続 OK");
+  click(dialog, IDB_DISCONNECT);
+  next_box(app);
+}
+
+TEST_F(Tcp, TheServerTakesNinetySixConvertersAndSendsToThePickedOne) {
+  App app(server_ini());
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_server_dialog(app);
+  ASSERT_TRUE(dialog);
+  click(dialog, IDB_CONNECT);
+  ASSERT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_DISCONNECT); }, 3000));
+  EXPECT_FALSE(is_enabled(dialog, IDE_PORT_NUMBER));
+  sim_tcp_converters().command("connect all");
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(wait_until([&] { return row_count(dialog, IDC_CLIENT_LIST) == 96; }, 30000))
+      << row_count(dialog, IDC_CLIENT_LIST);
+  RecordProperty("accept_96_ms", std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                    std::chrono::steady_clock::now() - started)
+                                                    .count()));
+  PROCESS_MEMORY_COUNTERS memory{};
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.pid());
+  if (process && GetProcessMemoryInfo(process, &memory, sizeof memory))
+    RecordProperty("working_set_96_kb", std::to_string(memory.WorkingSetSize / 1024));
+  if (process) CloseHandle(process);
+  EXPECT_TRUE(wait_until(
+      [] { return sim_tcp_converters().command("links").find("c97 closed") != std::string::npos; },
+      5000))
+      << "the 97th is turned away";
+
+  std::set<std::wstring> addresses;
+  int row57 = -1;
+  for (int row = 0; row < 96; ++row) {
+    addresses.insert(row_text(dialog, IDC_CLIENT_LIST, row));
+    if (row_text(dialog, IDC_CLIENT_LIST, row) == L"127.0.1.57") row57 = row;
+  }
+  EXPECT_EQ(addresses.size(), 96u) << "each converter by its own address";
+  ASSERT_GE(row57, 0);
+  double_click_row(dialog, IDC_CLIENT_LIST, row57);
+  EXPECT_EQ(control_text(dialog, IDE_TRANSMISSION_PLACE), L"127.0.1.57");
+  ASSERT_TRUE(close_dialog(dialog));
+
+  HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  ASSERT_TRUE(titles);
+  choose(titles, IDC_VALUE_LIST, 0);
+  click(titles, IDB_SET);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_tcp_converters().value("get c57:00 RCTI")[3], 'F');
+  EXPECT_EQ(sim_tcp_converters().value("get c56:00 RCTI")[3], 'N') << "only the picked one";
+
+  // The picked converter goes: the next command goes nowhere, not to whoever
+  // takes its place.
+  sim_tcp_converters().command("drop c57");
+  sim_tcp_converters().command("connect c97");
+  click(titles, IDB_SET);
+  EXPECT_EQ(next_box(app).text, L"Socket 送信");
+  ASSERT_TRUE(close_dialog(titles));
+  dialog = open_server_dialog(app);
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(control_text(dialog, IDE_TRANSMISSION_PLACE), L"");
+  click(dialog, IDB_DISCONNECT);
+  EXPECT_TRUE(wait_until(
+      [] {
+        const std::string links = sim_tcp_converters().command("links");
+        return links.find(" connected") == std::string::npos;
+      },
+      5000))
+      << "every converter sees its connection closed";
+}
+
+using CommunicationDialogs = ProgramTest;
+
+TEST_F(CommunicationDialogs, KeysAreWrittenWhenTheyChangeAndTheMenuFollows) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  const std::string before = read_ini();
+  for (int command : {IDM_INTERFACE, IDM_SERIAL_SETTINGS}) {
+    HWND dialog = open_dialog(app, command, command == IDM_INTERFACE ? L"インターフェイス" : L"RS-232C");
+    ASSERT_TRUE(dialog);
+    click(dialog, IDOK);
+    ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  }
+  EXPECT_EQ(read_ini(), before) << "nothing changed, nothing written";
+
+  HWND serial = open_dialog(app, IDM_SERIAL_SETTINGS, L"RS-232C");
+  choose(serial, IDC_CONTROL_LIST, 1);
+  click(serial, IDOK);
+  ASSERT_TRUE(wait_until([] { return read_ini().find("control=1") != std::string::npos; }, 3000));
+  EXPECT_TRUE(read_menu(app.pid(), app.main_window(), 1).back().enabled)
+      << "機器のスレーブアドレス follows RS-485";
+
+  HWND interface_dialog = open_dialog(app, IDM_INTERFACE, L"インターフェイス");
+  choose(interface_dialog, IDC_INTERFACE_LIST, 1);
+  click(interface_dialog, IDOK);
+  ASSERT_TRUE(
+      wait_until([] { return read_ini().find("interface_set=1") != std::string::npos; }, 3000));
+  const std::vector<MenuRow> communication = read_menu(app.pid(), app.main_window(), 3);
+  ASSERT_EQ(communication.size(), 4u);
+  EXPECT_FALSE(communication[1].enabled) << "RS-232C/RS-485の設定";
+  EXPECT_TRUE(communication[2].enabled) << "クライアント/サーバー";
+  EXPECT_TRUE(communication[3].enabled) << "TCP/IPの設定";
+
+  HWND role = open_dialog(app, IDM_CLIENT_SERVER, L"クライアント/サーバー");
+  choose(role, IDC_ROLE_LIST, 1);
+  click(role, IDOK);
+  ASSERT_TRUE(
+      wait_until([] { return read_ini().find("client_server=1") != std::string::npos; }, 3000));
+  EXPECT_TRUE(open_server_dialog(app)) << "TCP/IPの設定 now opens the server's dialog";
+}
+
+TEST_F(CommunicationDialogs, APortChosenAfterABadStartDeliversReplies) {
+  const char* free_com = std::getenv("ORV_FREE_COM");
+  if (!free_com || !*free_com) GTEST_SKIP() << "Wine left no COM port free";
+  const std::string com_port = std::to_string(std::atoi(free_com) - 1);
+  App app("[ORVELLAN_section]\r\n" + ini_line("com_port", com_port));
+  ASSERT_TRUE(app.main_window());
+  while (auto box = wait_message_box(app.pid(), 3000)) answer_box(*box);  // the five Miss! reports
+  HWND serial = open_dialog(app, IDM_SERIAL_SETTINGS, L"RS-232C");
+  ASSERT_TRUE(serial);
+  choose(serial, IDC_COM_PORT_LIST, 0);  // COM1: a unit
+  click(serial, IDOK);
+  ASSERT_TRUE(wait_until([] { return read_ini().find("com_port=0") != std::string::npos; }, 3000));
+  HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  ASSERT_TRUE(titles);
+  click(titles, IDB_SET);
+  EXPECT_EQ(next_box(app).text, L"Success");
+}
+
+using Converter = ProgramTest;
+
+TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_PROTOCOL, L"プロトコルの設定");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(control_text(dialog, IDE_CONVERTER_MAC), L"00-00-00-00-00-00");
+  EXPECT_EQ(control_text(dialog, IDE_CONVERTER_VERSION), L"0.00");
+  EXPECT_NE(read_ini().find("port_number=09004"), std::string::npos) << "written on opening";
+
+  click(dialog, IDB_CONVERTER_READ);
+  EXPECT_EQ(next_box(app, 10000).text, L"読み込みが完了しました");
+  EXPECT_EQ(control_text(dialog, IDE_CONVERTER_MAC), L"00-80-4C-12-34-56");
+  EXPECT_EQ(control_text(dialog, IDE_CONVERTER_VERSION), L"1.10");
+  EXPECT_EQ(selection(dialog, IDC_CONVERTER_SUBNET), 2);
+  EXPECT_EQ(selection(dialog, IDC_CONVERTER_KEEP_ALIVE), 1);
+  EXPECT_EQ(selection(dialog, IDC_CONVERTER_TIME_REGISTER), 2);
+  EXPECT_EQ(sim_com1().received().size(), 10u);
+
+  choose(dialog, IDC_CONVERTER_SUBNET, 1);
+  click(dialog, IDB_SET_CONVERTER_SUBNET);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com1().value("get 00 RESM"), "ESMB");
+  set_address(dialog, IDC_CONVERTER_IP, 127, 0, 0, 9);
+  click(dialog, IDB_SET_CONVERTER_IP);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com1().value("get 00 REIA"), "EIA127.000.000.009");
+  SetDlgItemTextW(dialog, IDE_CONVERTER_PORT, L"123");
+  EXPECT_NE(read_ini().find("port_number=123"), std::string::npos);
+  click(dialog, IDB_SET_CONVERTER_PORT);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com1().received().back(), "EPN00123\\r\\n") << "five digits on the wire";
+  SetDlgItemTextW(dialog, IDE_CONVERTER_PORT, L"12a");
+  click(dialog, IDB_SET_CONVERTER_PORT);
+  EXPECT_EQ(next_box(app).text, L"Command Error");
+
+  sim_com1().command("fault silence 1 after 3");
+  click(dialog, IDB_CONVERTER_READ);
+  EXPECT_EQ(next_box(app, 10000).text, L"No Connect");
+  EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CONVERTER_READ); }, 3000));
+}
+
+// On demand (scripts/bench_link.sh): one title command over TCP/IP, from the
+// press of "設定" to its "Success" box, two hundred times.
+TEST_F(Tcp, DISABLED_BenchRoundTripOfOneCommand) {
+  App app(client_ini());
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_client_dialog(app);
+  ASSERT_TRUE(dialog);
+  connect_to_the_converter(app, dialog);
+  ASSERT_TRUE(close_dialog(dialog));
+  HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  ASSERT_TRUE(titles);
+  std::vector<double> round_trips;
+  for (int n = 0; n < 200; ++n) {
+    const auto pressed = std::chrono::steady_clock::now();
+    click(titles, IDB_SET);
+    HWND box = nullptr;
+    while (!box && std::chrono::steady_clock::now() - pressed < std::chrono::seconds(5)) {
+      for (HWND w : top_windows(app.pid()))
+        if (class_of(w) == L"#32770" && GetDlgItem(w, 0xFFFF)) box = w;
+      if (!box) Sleep(1);
+    }
+    ASSERT_TRUE(box);
+    round_trips.push_back(std::chrono::duration<double, std::milli>(
+                              std::chrono::steady_clock::now() - pressed)
+                              .count());
+    ASSERT_EQ(text_of(GetDlgItem(box, 0xFFFF)), L"Success");
+    answer_box(MessageBoxSeen{box});
+  }
+  std::sort(round_trips.begin(), round_trips.end());
+  RecordProperty("round_trip_median_us", std::to_string(static_cast<int>(round_trips[100] * 1000)));
+  RecordProperty("round_trip_p99_us", std::to_string(static_cast<int>(round_trips[197] * 1000)));
+}
+
+using FullRun = ProgramTest;
+
+TEST_F(FullRun, AConverterDroppedDuringReadAllEndsItAndAReconnectCompletesOne) {
+  App app(client_ini());
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_client_dialog(app);
+  ASSERT_TRUE(dialog);
+  connect_to_the_converter(app, dialog);
+  ASSERT_TRUE(close_dialog(dialog));
+
+  HWND read_all = open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
+  ASSERT_TRUE(read_all);
+  click(read_all, IDB_RUN);
+  ASSERT_TRUE(wait_until([&] { return control_text(read_all, IDE_PERCENT) == L"5"; }, 20000));
+  sim_tcp_converter().command("drop tcp");
+  // Dropped while a reply was awaited, or between two steps.
+  const std::wstring ended = next_box(app, 8000).text;
+  EXPECT_TRUE(ended == L"Answer が､きません" || ended == L"Socket 送信");
+  EXPECT_TRUE(wait_until([&] { return control_text(read_all, IDB_RUN) == L"読み込み"; }, 3000));
+  ASSERT_TRUE(close_dialog(read_all));
+
+  dialog = open_client_dialog(app);
+  click(dialog, IDB_DISCONNECT);
+  next_box(app);
+  click(dialog, IDB_CONNECT);
+  EXPECT_EQ(next_box(app).text, L"Socket 接続 OK");
+  ASSERT_TRUE(close_dialog(dialog));
+  read_all = open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
+  click(read_all, IDB_RUN);
+  EXPECT_EQ(next_box(app, 120000).text, L"読み込みが完了しました");
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,162 @@
+// The password, the title offsets, the date and time, and the input/output
+// status window, against the simulated units.
+#include <chrono>
+#include <set>
+
+#include "dialogs/unit_settings_dialogs_res.h"
+#include "fixture.h"
+#include "resource.h"
+#include "status/status_window_res.h"
+
+namespace e2e {
+namespace {
+
+using UnitSettings = ProgramTest;
+
+TEST_F(UnitSettings, PasswordAndItsUseOnButtonsAndMenus) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_PASSWORD, L"パスワード");
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(control_text(dialog, IDE_PASSWORD), L"482915");
+  SetDlgItemTextW(dialog, IDE_PASSWORD, L"12345");
+  EXPECT_FALSE(is_enabled(dialog, IDB_SET_PASSWORD)) << "five digits are never sent";
+  click(dialog, IDB_SET_PASSWORD);  // a press that reaches the dialog anyway
+  EXPECT_EQ(next_box(app).text, L"Command Error");
+  SetDlgItemTextW(dialog, IDE_PASSWORD, L"123456");
+  ASSERT_TRUE(is_enabled(dialog, IDB_SET_PASSWORD));
+  click(dialog, IDB_SET_PASSWORD);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  choose(dialog, IDC_PASSWORD_ON_BUTTON, 1);
+  click(dialog, IDB_SET_PASSWORD_ON_BUTTON);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  choose(dialog, IDC_PASSWORD_ON_MENU, 1);
+  click(dialog, IDB_SET_PASSWORD_ON_MENU);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com1().received(),
+            (std::vector<std::string>{"PN123456\\r\\n", "POON\\r\\n", "PMON\\r\\n"}));
+  EXPECT_EQ(sim_com1().value("get 00 RPN"), "PN123456");
+  EXPECT_EQ(sim_com1().value("get 00 RPO"), "POON");
+  EXPECT_EQ(sim_com1().value("get 00 RPM"), "PMON");
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000)) << "Escape closes it";
+
+  HWND offsets = open_dialog(app, IDM_TITLE_ADJUSTMENT, L"タイトル位置微調整");
+  ASSERT_TRUE(offsets);
+  EXPECT_EQ(selection(offsets, IDC_OFFSET_TOP), 7) << "08";
+  choose(offsets, IDC_OFFSET_BOTTOM, 15);
+  click(offsets, IDB_SET_OFFSET_BOTTOM);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com1().value("get 00 RCTAB"), "CTAB16");
+}
+
+TEST_F(UnitSettings, TheUnitsClockIsSetFieldByField) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_dialog(app, IDM_DATE_TIME, L"日付・時刻");
+  ASSERT_TRUE(dialog);
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  EXPECT_EQ(selection(dialog, IDC_YEAR_LIST), now.wYear - 2000) << "preset from the clock";
+  const std::pair<int, int> fields[] = {{IDC_YEAR_LIST, 31},  {IDC_MONTH_LIST, 6},
+                                        {IDC_DAY_LIST, 8},    {IDC_HOUR_LIST, 13},
+                                        {IDC_MINUTE_LIST, 14}, {IDC_SECOND_LIST, 15}};
+  for (const auto& [list, item] : fields) {
+    choose(dialog, list, item);
+    click(dialog, list + 1);
+    EXPECT_EQ(next_box(app).text, L"Success") << list;
+  }
+  EXPECT_EQ(sim_com1().value("get 00 clock").substr(0, 17), "2031-07-09 13:14:");
+  choose(dialog, IDC_RANGE_LIST, 7);
+  click(dialog, IDB_SET_RANGE);
+  EXPECT_EQ(next_box(app).text, L"Success");
+  EXPECT_EQ(sim_com1().received().back(), "TSDR8\\r\\n");
+
+  choose(dialog, IDC_YEAR_LIST, -1);  // as at a computer clock outside 2000..2099
+  click(dialog, IDB_SET_YEAR);
+  EXPECT_EQ(next_box(app).text, L"Command Error");
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_FALSE(wait_until([&] { return !IsWindow(dialog); }, 500)) << "Enter and Escape do nothing";
+}
+
+// The painted cell of an output's row and an input's column.
+bool cell_is_shown(HWND window, int output, int input) {
+  return client_pixel(window, 35 + 14 * input + 7, 35 + 12 * output + 6) == RGB(255, 255, 0);
+}
+
+TEST_F(UnitSettings, TheStatusWindowFollowsTheOutputsAndClosesOnSilence) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND window = open_dialog(app, IDM_STATUS, L"入出力の状態");
+  ASSERT_TRUE(window);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.right - r.left, 550);
+  sim_com1().command("output 00 3 I05");
+  sim_com1().command("output 00 7 I12");
+  sim_com1().command("output 00 9 S02");
+  EXPECT_TRUE(wait_until(
+      [&] { return cell_is_shown(window, 2, 4) && cell_is_shown(window, 6, 11); }, 2000))
+      << "outputs 3 and 7 painted within two seconds";
+  save_screenshot(window, "status");
+  std::set<int> cycled;
+  wait_until(
+      [&] {
+        for (int input = 0; input < 32; ++input)
+          if (cell_is_shown(window, 8, input)) cycled.insert(input);
+        return cycled.size() >= 2;
+      },
+      8000);
+  EXPECT_GE(cycled.size(), 2u) << "output 9 runs switching pattern 02, three seconds an input";
+  const std::vector<std::string> polls = sim_com1().received();
+  ASSERT_GE(polls.size(), 2u);
+  EXPECT_EQ(polls[0], "ROCD\\r\\n");
+  EXPECT_EQ(polls[1], "ROS\\r\\n");
+
+  sim_com1().command("fault silence all");
+  EXPECT_EQ(next_box(app, 5000).text, L"No Connect");
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(window); }, 3000)) << "the window closes";
+}
+
+// On demand (scripts/bench_link.sh): the poll period over a minute, the CPU
+// the program takes with the status window open, and with the main window only.
+long long cpu_ms(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  FILETIME created{}, exited{}, kernel{}, user{};
+  const bool read = process && GetProcessTimes(process, &created, &exited, &kernel, &user);
+  if (process) CloseHandle(process);
+  if (!read) return -1;
+  const auto ticks = [](FILETIME t) {
+    return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+// CPU time over `seconds` of wall time, in per mille of one core.
+long long cpu_per_mille_over(DWORD pid, int seconds) {
+  const long long before = cpu_ms(pid);
+  Sleep(static_cast<DWORD>(seconds) * 1000);
+  return (cpu_ms(pid) - before) * 1000 / (seconds * 1000LL);
+}
+
+TEST_F(UnitSettings, DISABLED_BenchStatusPollsAndIdleCpu) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND window = open_dialog(app, IDM_STATUS, L"入出力の状態");
+  ASSERT_TRUE(window);
+  Sleep(2000);
+  const size_t polls_before = sim_com1().received().size();
+  const long long open_cpu = cpu_per_mille_over(app.pid(), 60);
+  const size_t polls = sim_com1().received().size() - polls_before;
+  ASSERT_GT(polls, 0u);
+  RecordProperty("status_polls_60s", std::to_string(polls));
+  RecordProperty("status_poll_interval_ms", std::to_string(60000 / polls));
+  RecordProperty("status_open_cpu_per_mille", std::to_string(open_cpu));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(window); }, 3000));
+  RecordProperty("idle_cpu_per_mille", std::to_string(cpu_per_mille_over(app.pid(), 30)));
+}
+
+}  // namespace
+}  // namespace e2e
