@@ -2,7 +2,7 @@
 # On demand, not in CI: the figures of the TCP/IP link and the status window.
 #   accept_96_ms              first converter connecting to the 96th in the client list
 #   working_set_96_kb         the program's memory with 96 connections
-#   round_trip_*_us           press of "設定" to its "Success" box over TCP/IP (200 commands)
+#   round_trip_*_ms           a command over TCP/IP to its reply, as the traffic log times them (200)
 #   status_poll_interval_ms   one status poll per tick, counted over 60 s
 #   *_cpu_per_mille           the program's CPU, per mille of one core
 #   scripts/bench_link.sh

@@ -6,6 +6,7 @@
 #include "bulk/read_all_dialog.h"
 #include "converter/converter_dialog.h"
 #include "link/communication_dialogs.h"
+#include "link/traffic_log_window.h"
 #include "bulk/set_all_dialog.h"
 #include "dialogs/per_channel_dialog.h"
 #include "dialogs/screen_pattern_dialog.h"
@@ -88,6 +89,7 @@ constexpr DialogEntry kDialogs[] = {
     {IDM_SERIAL_SETTINGS, Guard::none, open_serial_settings_dialog},
     {IDM_CLIENT_SERVER, Guard::none, open_client_server_dialog},
     {IDM_TCP_SETTINGS, Guard::none, open_tcp_dialog},
+    {IDM_TRAFFIC_LOG, Guard::none, open_traffic_log_window},
     {IDM_PROTOCOL, Guard::serial_interface, open_converter_dialog},
 };
 

@@ -38,6 +38,11 @@ void report_file_dialog_failure() {
   MessageBoxW(nullptr, L"エラーが発生しました。アプリケーションを終了します。", L"エラー", MB_OK);
 }
 
+void report_chooser_failure() {
+  MessageBoxW(nullptr, L"ファイルを選ぶダイアログを開けませんでした。", L"エラー",
+              MB_OK | MB_TASKMODAL | MB_ICONERROR);
+}
+
 void report_missing_file() {
   MessageBoxW(nullptr,
               L"指定したファイルが見つかりませんでした。\nもう一度ファイル名を入力してください。",

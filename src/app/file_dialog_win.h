@@ -20,6 +20,8 @@ FileChoice ask_for_file(HWND owner, const wchar_t* title, const wchar_t* extensi
 
 // The messages of the file commands, the same for settings and glyph files.
 void report_file_dialog_failure();
+// The same failure where the program goes on (the title CSV, the traffic log).
+void report_chooser_failure();
 void report_missing_file();     // the Open dialog then comes again
 void report_unwritable_file();  // a save that could not be made
 // A file that is not whole: `what` says why, and the file is named.

@@ -17,7 +17,6 @@ void show_effects(Program& p, const LinkEvent& event, const LinkEffects& effects
   HWND dialog = p.current_dialog;
   if (effects.glyph_updated && dialog) InvalidateRect(dialog, nullptr, TRUE);
   if (effects.status_updated && dialog) SendMessageW(dialog, WM_APP_STATUS_CHANGED, 0, 0);
-  if (effects.link_changed && dialog) SendMessageW(dialog, WM_APP_LINK_CHANGED, 0, 0);
   if (effects.reply_arrived && dialog)
     PostMessageW(dialog, WM_SOCKET_NOTIFY, static_cast<WPARAM>(event.connection), 0);
   show_box(effects.box);
@@ -26,10 +25,17 @@ void show_effects(Program& p, const LinkEvent& event, const LinkEffects& effects
     SendMessageW(p.current_dialog, WM_CLOSE, 0, 0);
 }
 
-// Hands every waiting link event to the session, on the window thread.
+// Hands every waiting link event to the session, on the window thread. The
+// open dialog hears of connections that came or went once for the lot: a
+// rack of converters connecting together is one refresh, not one each.
 void take_link_events(Program& p) {
-  for (const LinkEvent& event : p.events.take())
-    show_effects(p, event, handle_link_event(p.session, event));
+  bool link_changed = false;
+  for (const LinkEvent& event : p.events.take()) {
+    const LinkEffects effects = handle_link_event(p.session, event);
+    link_changed = link_changed || effects.link_changed;
+    show_effects(p, event, effects);
+  }
+  if (link_changed && p.current_dialog) SendMessageW(p.current_dialog, WM_APP_LINK_CHANGED, 0, 0);
 }
 
 LRESULT CALLBACK link_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -40,6 +40,8 @@ struct Program {
   // A message-only window, living as long as the program, that takes the
   // links' events on the window thread.
   HWND link_window = nullptr;
+  // The traffic log window while it is open (modeless, never current_dialog).
+  HWND traffic_window = nullptr;
 
   Session session;
   WinProfileStore profile;

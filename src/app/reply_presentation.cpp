@@ -1,7 +1,5 @@
 #include "app/reply_presentation.h"
 
-#include <array>
-
 namespace orv {
 namespace {
 
@@ -55,15 +53,6 @@ MessageBoxRequest warning_box(std::string_view text) {
 }
 MessageBoxRequest condition_box(std::string_view text) {
   return MessageBoxRequest{BoxKind::condition, text, kErrorCaption, true, true};
-}
-
-std::string_view condition_text(ResultCode code) {
-  static constexpr std::array<std::string_view, 8> kTexts{
-      "Menu Display",  "Alarm Display", "Lock Display",   "Mode Error",
-      "Framing Error", "Parity Error",  "Over Run Error", "Command Error"};
-  const int index = static_cast<int>(code) - 1;
-  if (index < 0 || index >= static_cast<int>(kTexts.size())) return {};
-  return kTexts[static_cast<size_t>(index)];
 }
 
 Timer1Decision timer1_tick(Exchange& exchange) {

@@ -35,9 +35,6 @@ MessageBoxRequest error_box(std::string_view text);
 MessageBoxRequest warning_box(std::string_view text);
 MessageBoxRequest condition_box(std::string_view text);
 
-// The text of a unit condition (result codes 1..8), or empty.
-std::string_view condition_text(ResultCode code);
-
 struct Timer1Decision {
   bool stop_status_poll = false;      // kill the status window's poll timer before the box
   MessageBoxRequest box;              // the box to show, if any

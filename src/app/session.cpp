@@ -21,13 +21,43 @@ void apply_configuration(Session& session, const Configuration& config) {
   session.settings.inputCount = input_count_of(session.settings.model);
 }
 
+namespace {
+
+// The unit a serial line reaches: its address on RS-485, nothing to name on
+// RS-232C or through a converter.
+std::string unit_name(const Session& session, bool serial) {
+  return serial && session.config.rs485() ? slave_address_name(session.slaveAddress) : "";
+}
+
+void record_traffic(Session& session, bool sent, bool serial, int connection,
+                    std::string_view text) {
+  const Link* link = serial ? session.serial_link : session.tcp_link;
+  session.traffic.record(TrafficLine{std::chrono::system_clock::now(), sent,
+                                     link ? link->name_of(connection) : "",
+                                     unit_name(session, serial), std::string(text)});
+}
+
+// What went out, as it went: on RS-485 behind the unit's address.
+DispatchResult recorded(Session& session, const DispatchResult& result, bool serial,
+                        const Command& command) {
+  if (!result.sent) return result;
+  const std::string line = serial ? serial_frame(command.text, session.framing()) : command.text;
+  record_traffic(session, true, serial, kCommandedConnection, line);
+  return result;
+}
+
+}  // namespace
+
 DispatchResult send_to_unit(Session& session, const Command& command) {
   if (const auto code = requested_glyph_code(command.text)) session.awaitedGlyphCode = *code;
-  return send_command(session.exchange, session.route(), command);
+  const Route route = session.route();
+  return recorded(session, send_command(session.exchange, route, command), !route.tcp_interface,
+                  command);
 }
 
 DispatchResult send_to_converter(Session& session, const Command& command) {
-  return send_serial_command(session.exchange, session.route(), command);
+  return recorded(session, send_serial_command(session.exchange, session.route(), command), true,
+                  command);
 }
 
 namespace {
@@ -36,6 +66,7 @@ LinkEffects handle_line(Session& session, const LinkEvent& event) {
   StatusReplies* status = session.statusWindowOpen ? &session.status : nullptr;
   ReplyTarget target{session.settings, session.awaitedGlyphCode, status};
   const bool serial = event.connection == kSerialConnection;
+  record_traffic(session, false, serial, event.connection, event.text);
   if (serial)
     handle_serial_reply(session.exchange, target, session.framing(), event.text);
   else

@@ -10,6 +10,7 @@
 #include "link/dispatch.h"
 #include "link/exchange.h"
 #include "link/link_events.h"
+#include "link/traffic_log.h"
 #include "protocol/channels.h"
 #include "protocol/device_settings.h"
 #include "status/status_grid.h"
@@ -31,6 +32,7 @@ struct Session {
   bool statusWindowOpen = false;  // status replies are taken only while it is
   int statusPolls = 0;            // the poll counter, kept for the life of the program
   std::string awaitedGlyphCode;  // four hex digits of the last glyph read sent
+  TrafficLog traffic;            // every line sent and received
 
   Link* serial_link = nullptr;
   Link* tcp_link = nullptr;
@@ -45,7 +47,8 @@ void apply_configuration(Session& session, const Configuration& config);
 
 // Sends a command to the selected unit over the configured link (the LAN
 // converter's commands over the serial line whatever the interface); a
-// glyph read's code becomes the awaited glyph code.
+// glyph read's code becomes the awaited glyph code. What goes out is
+// recorded in the traffic log.
 DispatchResult send_to_unit(Session& session, const Command& command);
 DispatchResult send_to_converter(Session& session, const Command& command);
 

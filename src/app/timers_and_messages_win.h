@@ -23,6 +23,8 @@ inline constexpr TimerSetting kConverterReadTimer{12, 200};
 // ません") before the reply presentation would call it "No Connect"; long
 // enough for the longest reply (586 bytes) through a converter at 9600 baud.
 inline constexpr TimerSetting kTcpReplyTimer{13, 2000};
+// The traffic log window takes the lines recorded since it last looked.
+inline constexpr TimerSetting kTrafficRefreshTimer{14, 200};
 
 // Link events are waiting in the queue (to the link event window).
 inline constexpr UINT WM_APP_LINK_EVENTS = WM_APP + 1;

@@ -1,11 +1,8 @@
-// orvellan-cli: shows what the program would put on the wire, and checks
-// settings files, without a unit or a window.
-//
-//   orvellan-cli commands set-all FILE.dat [--model orvellan|tarquine]
-//   orvellan-cli commands read-all [--model orvellan|tarquine]
-//   orvellan-cli check FILE.dat [--model orvellan|tarquine]
-
+// orvellan-cli: reads and sets whole units at wire speed, backs up a bus,
+// compares settings files, and shows what the program would put on the
+// wire, all without a window.
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -13,73 +10,85 @@
 
 #include "bulk/read_all_steps.h"
 #include "bulk/set_all_steps.h"
+#include "cli/cli_options.h"
+#include "cli/terminal.h"
+#include "cli/unit_runs.h"
+#include "link/framing.h"
+#include "protocol/number_text.h"
+#include "settings_file/settings_diff.h"
 #include "settings_file/settings_file.h"
 
 namespace {
 
 using namespace orv;
+using namespace orv::cli;
 
 constexpr const char* kUsage =
-    "usage: orvellan-cli commands set-all FILE.dat [--model orvellan|tarquine]\n"
-    "       orvellan-cli commands read-all [--model orvellan|tarquine]\n"
+    "usage: orvellan-cli read-all (--port DEV | --tcp HOST:PORT) -o FILE.dat [UNIT OPTIONS]\n"
+    "       orvellan-cli set-all FILE.dat (--port DEV | --tcp HOST:PORT) [--verify] [UNIT OPTIONS]\n"
+    "       orvellan-cli backup --port DEV --line rs485 --addresses NN-MM -d DIR [UNIT OPTIONS]\n"
+    "       orvellan-cli diff A.dat B.dat [--model orvellan|tarquine]\n"
     "       orvellan-cli check FILE.dat [--model orvellan|tarquine]\n"
-    "       orvellan-cli COMMAND --help\n";
-
-constexpr const char* kSetAllHelp =
-    "usage: orvellan-cli commands set-all FILE.dat [--model orvellan|tarquine]\n"
-    "Writes to standard output, in step order, every command line that \"全項目の設定\"\n"
-    "sends for the settings file, each with its CR LF, byte for byte as it goes\n"
-    "out over RS-232C (176 lines for ORVELLAN, 208 for TARQUINE). Stops with an\n"
-    "error naming the step and channel that cannot be sent. The model defaults to\n"
-    "orvellan.\n";
+    "       orvellan-cli commands set-all FILE.dat [--model orvellan|tarquine]\n"
+    "       orvellan-cli commands read-all [--model orvellan|tarquine]\n"
+    "       orvellan-cli COMMAND --help\n"
+    "unit options: --line rs232c|rs485  --address NN|FF  --model orvellan|tarquine\n"
+    "              --baud N (9600)  --timeout MS per command (3000)\n";
 
 constexpr const char* kReadAllHelp =
-    "usage: orvellan-cli commands read-all [--model orvellan|tarquine]\n"
-    "Writes to standard output, in step order, every read command that\n"
-    "\"設定項目の読み込み\" sends (175 lines for ORVELLAN, 207 for TARQUINE).\n";
+    "usage: orvellan-cli read-all (--port DEV | --tcp HOST:PORT) -o FILE.dat\n"
+    "           [--line rs232c|rs485] [--address NN] [--model orvellan|tarquine]\n"
+    "           [--baud N] [--timeout MS]\n"
+    "Reads every setting that \"設定項目の読み込み\" reads from one unit into a settings\n"
+    "file the program opens. The next command goes out as soon as the last reply is\n"
+    "in. FILE.dat is written only when every reply came: nothing is left behind\n"
+    "otherwise. DEV is a COM port (COM1) or a tty (/dev/ttyUSB0); the line is 8E1.\n"
+    "Exit status: 0 read, 1 the unit failed (the reason names the step), 2 bad input.\n";
+
+constexpr const char* kSetAllHelp =
+    "usage: orvellan-cli set-all FILE.dat (--port DEV | --tcp HOST:PORT) [--verify]\n"
+    "           [--line rs232c|rs485] [--address NN|FF] [--model orvellan|tarquine]\n"
+    "           [--baud N] [--timeout MS]\n"
+    "Sends every setting that \"全項目の設定\" sends, at the pace of the replies. With\n"
+    "--verify the unit is read back and every setting it gives back differently is\n"
+    "listed by name and channel (titles as far as their font size lets the unit\n"
+    "answer). --address FF sends to every unit of the bus; nobody answers it, so it\n"
+    "cannot be verified.\n"
+    "Exit status: 0 set (and verified), 1 the unit failed or differs, 2 bad input.\n";
+
+constexpr const char* kBackupHelp =
+    "usage: orvellan-cli backup --port DEV --line rs485 --addresses NN-MM -d DIR\n"
+    "           [--model orvellan|tarquine] [--baud N] [--timeout MS]\n"
+    "Reads every unit from NN to MM of an RS-485 bus into DIR/unit-NN.dat. A unit\n"
+    "that does not answer its first command is skipped with a note.\n"
+    "Exit status: 0 every answering unit read, 1 a unit failed midway, 2 bad input.\n";
+
+constexpr const char* kDiffHelp =
+    "usage: orvellan-cli diff A.dat B.dat [--model orvellan|tarquine]\n"
+    "Lists every setting the two files hold differently, one line each:\n"
+    "\"NAME: A-VALUE | B-VALUE\". Exit status: 0 none, 1 some, 2 trouble.\n";
+
+constexpr const char* kCommandsHelp =
+    "usage: orvellan-cli commands set-all FILE.dat [--model orvellan|tarquine]\n"
+    "       orvellan-cli commands read-all [--model orvellan|tarquine]\n"
+    "Writes to standard output, in step order, every command line that \"全項目の設定\"\n"
+    "sends for the settings file (176 lines for ORVELLAN, 208 for TARQUINE), or that\n"
+    "\"設定項目の読み込み\" sends (175 or 207), each with its CR LF, byte for byte.\n";
 
 constexpr const char* kCheckHelp =
     "usage: orvellan-cli check FILE.dat [--model orvellan|tarquine]\n"
     "Says whether FILE.dat is a whole settings file; if not, where it is damaged.\n";
 
-struct Options {
-  std::vector<std::string> words;
-  int model = kModelOrvellan;
-  bool help = false;
-};
+constexpr int kFailed = 1;
 
 int fail(const std::string& reason) {
   std::cerr << "orvellan-cli: " << reason << '\n';
   return 2;
 }
 
-std::optional<std::string> parse_options(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else if (arg == "--model") {
-      if (i + 1 >= argc) return "--model needs orvellan or tarquine";
-      const std::string model = argv[++i];
-      if (model == "orvellan")
-        options.model = kModelOrvellan;
-      else if (model == "tarquine")
-        options.model = kModelTarquine;
-      else
-        return "unknown model \"" + model + "\" (orvellan or tarquine)";
-    } else if (arg.rfind("--", 0) == 0) {
-      return "unknown option " + arg;
-    } else {
-      options.words.push_back(arg);
-    }
-  }
-  return std::nullopt;
-}
-
-DeviceSettings settings_for_model(int model) {
-  DeviceSettings settings;
-  apply_model(settings, model);
-  return settings;
+int failed_run(const std::string& what, const WireRunEnd& end) {
+  std::cerr << "orvellan-cli: " << what << ": " << describe_end(end) << '\n';
+  return kFailed;
 }
 
 bool load(const std::string& file, int model, DeviceSettings& settings, std::string& reason) {
@@ -91,11 +100,23 @@ bool load(const std::string& file, int model, DeviceSettings& settings, std::str
   return false;
 }
 
-void write_line(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
+void write_line(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+std::string shown_value(const SettingDifference& d, const std::string& value) {
+  return d.name.rfind("titles ", 0) == 0 || d.name == "password"
+             ? "\"" + terminal_text(value) + "\""
+             : value;
 }
 
-int set_all(const Options& options) {
+void print_differences(const std::vector<SettingDifference>& differences) {
+  for (const SettingDifference& d : differences)
+    std::cout << d.name << ": " << shown_value(d, d.left) << " | " << shown_value(d, d.right)
+              << '\n';
+}
+
+// --- Without a unit.
+
+int commands_set_all(const Options& options) {
   if (options.words.size() != 3) return fail("commands set-all needs one settings file");
   DeviceSettings settings;
   std::string reason;
@@ -116,7 +137,7 @@ int set_all(const Options& options) {
   return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
 }
 
-int read_all(const Options& options) {
+int commands_read_all(const Options& options) {
   if (options.words.size() != 2) return fail("commands read-all takes no file");
   const int inputs = input_count_of(options.model);
   const int steps = read_all_step_count(inputs);
@@ -134,28 +155,147 @@ int check(const Options& options) {
   return 0;
 }
 
+int diff(const Options& options) {
+  if (options.words.size() != 3) return fail("diff needs two settings files");
+  DeviceSettings a, b;
+  std::string reason;
+  if (!load(options.words[1], options.model, a, reason)) return fail(reason);
+  if (!load(options.words[2], options.model, b, reason)) return fail(reason);
+  const auto differences = settings_differences(a, b, Compared::whole_file);
+  print_differences(differences);
+  return differences.empty() ? 0 : kFailed;
+}
+
+// --- With a unit.
+
+// The port options every unit command needs; the reason when they do not add up.
+std::optional<std::string> check_unit_options(const Options& o) {
+  if (o.port.empty() == o.tcp.empty()) return "name the unit's port with --port DEV or --tcp HOST:PORT";
+  if (!o.tcp.empty() && o.rs485) return "--line rs485 is for --port; a converter takes no address";
+  if (!o.address.empty() && !o.rs485) return "--address needs --line rs485";
+  return std::nullopt;
+}
+
+std::optional<int> unit_address(const Options& o, std::string& error) {
+  if (o.address.empty()) return 0;
+  const auto address = parse_address(o.address);
+  if (!address) error = "--address needs 00 to 31, or FF for every unit";
+  return address;
+}
+
+int read_all(const Options& options) {
+  if (options.words.size() != 1) return fail("read-all takes no file; name the output with -o");
+  if (options.output.empty()) return fail("read-all needs -o FILE.dat");
+  if (auto error = check_unit_options(options)) return fail(*error);
+  std::string error;
+  const auto address = unit_address(options, error);
+  if (!address) return fail(error);
+  if (*address == kBroadcastAddress) return fail("a Broadcast is not answered: read one unit");
+  auto link = open_unit_link(options, *address, error);
+  if (!link) return fail(error);
+  DeviceSettings settings = settings_for_model(options.model);
+  const WireRunEnd end = read_unit(*link, settings, "read-all");
+  if (!end.completed()) return failed_run("read-all", end);
+  if (!save_settings_file(options.output, settings, error)) return fail(error);
+  return 0;
+}
+
+int verify(UnitLink& link, const DeviceSettings& sent) {
+  DeviceSettings back = settings_for_model(sent.model);
+  const WireRunEnd end = read_unit(link, back, "verify");
+  if (!end.completed()) return failed_run("verify", end);
+  const auto differences = settings_differences(sent, back, Compared::what_a_unit_gives_back);
+  print_differences(differences);
+  if (differences.empty()) return 0;
+  std::cerr << "orvellan-cli: the unit gives back " << differences.size()
+            << " setting(s) differently\n";
+  return kFailed;
+}
+
+int set_all(const Options& options) {
+  if (options.words.size() != 2) return fail("set-all needs one settings file");
+  if (auto error = check_unit_options(options)) return fail(*error);
+  std::string error;
+  const auto address = unit_address(options, error);
+  if (!address) return fail(error);
+  if (options.verify && *address == kBroadcastAddress)
+    return fail("--verify needs one unit: nobody answers a Broadcast (--address FF)");
+  DeviceSettings settings;
+  if (!load(options.words[1], options.model, settings, error)) return fail(error);
+  auto link = open_unit_link(options, *address, error);
+  if (!link) return fail(error);
+  const WireRunEnd end = set_unit(*link, settings, "set-all");
+  if (!end.completed()) return failed_run("set-all", end);
+  return options.verify ? verify(*link, settings) : 0;
+}
+
+int backup(const Options& options) {
+  if (options.words.size() != 1) return fail("backup takes no file; name the folder with -d");
+  if (options.port.empty() || !options.rs485)
+    return fail("backup reads a bus: it needs --port DEV --line rs485");
+  if (auto error = check_unit_options(options)) return fail(*error);
+  const auto addresses = parse_address_range(options.addresses);
+  if (!addresses) return fail("--addresses needs NN-MM from 00 to 31");
+  if (options.directory.empty()) return fail("backup needs -d DIR");
+  std::error_code made;
+  std::filesystem::create_directories(options.directory, made);
+  if (made) return fail(options.directory + ": " + made.message());
+  std::string error;
+  auto link = open_unit_link(options, addresses->front(), error);
+  if (!link) return fail(error);
+  int status = 0;
+  for (int address : *addresses) {
+    const std::string unit = "unit " + decimal_text(address, 2);
+    link->route.framing.slave_address = address;
+    DeviceSettings settings = settings_for_model(options.model);
+    const WireRunEnd end = read_unit(*link, settings, unit);
+    if (end.kind == WireRunEnd::Kind::no_reply && end.step == 1) {
+      std::cerr << "orvellan-cli: " << unit << ": no reply, skipped\n";
+      continue;
+    }
+    if (!end.completed()) {
+      status = failed_run(unit, end);
+      continue;
+    }
+    const auto file = std::filesystem::path(options.directory) /
+                      ("unit-" + decimal_text(address, 2) + ".dat");
+    if (!save_settings_file(file, settings, error)) return fail(error);
+    std::cout << file.string() << '\n';
+  }
+  return status;
+}
+
+const char* help_for(const std::vector<std::string>& w) {
+  const std::string first = w.empty() ? "" : w[0];
+  if (first == "commands") return kCommandsHelp;
+  if (first == "read-all") return kReadAllHelp;
+  if (first == "set-all") return kSetAllHelp;
+  if (first == "backup") return kBackupHelp;
+  if (first == "diff") return kDiffHelp;
+  if (first == "check") return kCheckHelp;
+  return kUsage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  prepare_terminal();
   Options options;
   if (const auto error = parse_options(argc, argv, options)) return fail(*error);
   const std::vector<std::string>& w = options.words;
-  const bool commands = !w.empty() && w[0] == "commands";
-  const std::string which = commands && w.size() > 1 ? w[1] : "";
   if (options.help) {
-    if (which == "set-all")
-      std::cout << kSetAllHelp;
-    else if (which == "read-all")
-      std::cout << kReadAllHelp;
-    else if (!w.empty() && w[0] == "check")
-      std::cout << kCheckHelp;
-    else
-      std::cout << kUsage;
+    std::cout << help_for(w);
     return 0;
   }
-  if (commands && which == "set-all") return set_all(options);
-  if (commands && which == "read-all") return read_all(options);
-  if (!w.empty() && w[0] == "check") return check(options);
+  const std::string first = w.empty() ? "" : w[0];
+  const std::string second = w.size() > 1 ? w[1] : "";
+  if (first == "commands" && second == "set-all") return commands_set_all(options);
+  if (first == "commands" && second == "read-all") return commands_read_all(options);
+  if (first == "check") return check(options);
+  if (first == "diff") return diff(options);
+  if (first == "read-all") return read_all(options);
+  if (first == "set-all") return set_all(options);
+  if (first == "backup") return backup(options);
   std::cerr << kUsage;
   return 2;
 }

@@ -55,6 +55,7 @@ SerialLink::~SerialLink() {
 
 void SerialLink::open(const std::string& port_name, const Report& report) {
   close();
+  port_name_ = port_name;
   open_port(port_name, report);
   if (port_.valid() && !start_reader()) report("error creating read thread");
 }

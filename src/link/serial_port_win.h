@@ -41,6 +41,7 @@ class SerialLink : public Link {
   // for, and a lost command shows as a time-out.
   bool ready() const override { return true; }
   bool send(std::string_view bytes) override;
+  std::string name_of(int) const override { return port_name_; }
 
  private:
   void open_port(const std::string& port_name, const Report& report);
@@ -54,6 +55,7 @@ class SerialLink : public Link {
   void finish_pending_write();
 
   LinkEventQueue& events_;
+  std::string port_name_;  // "COM1": the port asked for, open or not
   UniqueHandle port_;
   UniqueHandle stop_event_;
   OVERLAPPED write_request_{};

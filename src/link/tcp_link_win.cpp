@@ -92,6 +92,7 @@ bool TcpLink::connect_to(const Octets& host, std::string_view port_text, const R
     return false;
   }
   client_lines_.clear();
+  host_ = address_text(host);
   return true;
 }
 
@@ -167,7 +168,7 @@ void TcpLink::on_socket_event(SOCKET socket, int event, int error, const Report&
     case FD_WRITE:
       return;
     case FD_ACCEPT:
-      return accept_client(report);
+      return accept_clients(report);
     case FD_CONNECT:
       connected_ = true;
       events_.push(LinkEvent{LinkEvent::Kind::opened, kClientConnection, {}, false});
@@ -181,29 +182,42 @@ void TcpLink::on_socket_event(SOCKET socket, int event, int error, const Report&
   }
 }
 
-// The 97th client and those after it are accepted and closed at once.
-void TcpLink::accept_client(const Report& report) {
+// Every connection waiting is taken at once: one accept event may stand for
+// many (a rack of converters that power up together). The 97th client and
+// those after it are accepted and closed at once.
+void TcpLink::accept_clients(const Report& report) {
+  while (main_ != INVALID_SOCKET && accept_client(report)) {
+  }
+}
+
+// False when nobody waits any more (or accepting failed).
+bool TcpLink::accept_client(const Report& report) {
   sockaddr_in peer{};
   int length = sizeof peer;
   const SOCKET client = accept(main_, reinterpret_cast<sockaddr*>(&peer), &length);
   if (client == INVALID_SOCKET) {
     if (WSAGetLastError() != WSAEWOULDBLOCK)
       report(with_code("WINSOCK.DLLの accept() からのエラー。", WSAGetLastError()));
-    return;
+    return false;
   }
   int free = -1;
   for (int r = 1; r < kServerRecords && free < 0; ++r)
     if (!records_[static_cast<size_t>(r)].in_use()) free = r;
-  if (free < 0) return close_socket(client);
+  if (free < 0) {
+    close_socket(client);
+    return true;
+  }
   if (WSAAsyncSelect(client, window_, WM_SOCKET_EVENT, kAcceptedEvents) == SOCKET_ERROR) {
     report(with_code("WINSOCK.DLLの WSAAsyncSelect() からのエラー。", WSAGetLastError()));
-    return close_socket(client);
+    close_socket(client);
+    return false;
   }
   Record& record = records_[static_cast<size_t>(free)];
   record.socket = client;
   record.address = inet_ntoa(peer.sin_addr);
   record.lines.clear();
   events_.push(LinkEvent{LinkEvent::Kind::opened, free, {}, false});
+  return true;
 }
 
 // At most one receive buffer a read event; what is left raises another.
@@ -285,6 +299,13 @@ std::vector<TcpLink::Client> TcpLink::clients() const {
 std::string TcpLink::selected_address() const {
   if (selected_ < 1 || selected_ >= kServerRecords) return {};
   return records_[static_cast<size_t>(selected_)].address;
+}
+
+std::string TcpLink::name_of(int connection) const {
+  if (!server_) return host_;
+  const int record = connection == kCommandedConnection ? selected_ : connection;
+  if (record < 1 || record >= kServerRecords) return {};
+  return records_[static_cast<size_t>(record)].address;
 }
 
 void TcpLink::pick(int record) {

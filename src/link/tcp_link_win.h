@@ -54,6 +54,7 @@ class TcpLink : public Link {
 
   bool ready() const override { return connected_; }
   bool send(std::string_view bytes) override;
+  std::string name_of(int connection) const override;
 
   // What the TCP/IP dialogs show.
   bool has_socket() const { return main_ != INVALID_SOCKET; }
@@ -80,7 +81,8 @@ class TcpLink : public Link {
   bool start_library(const Report& report);
   bool make_socket(long events, const Report& report);
   void fail_start(const Report& report, const std::string& text);
-  void accept_client(const Report& report);
+  void accept_clients(const Report& report);
+  bool accept_client(const Report& report);
   void receive(SOCKET socket);
   void close_connection(SOCKET socket, LinkEvent::Kind why);
   int connection_of(SOCKET socket) const;
@@ -95,6 +97,7 @@ class TcpLink : public Link {
   bool server_ = false;
   bool connected_ = false;        // the TCP-connected flag: commands may go out
   LineAssembler client_lines_;
+  std::string host_;  // client: the converter's address
   std::array<Record, kServerRecords> records_{};
   int selected_ = -1;             // server: the record commands go to
   std::optional<int> awaited_;    // the connection whose reply is awaited

@@ -26,9 +26,12 @@ void refresh(TcpServerDialog& d) {
   const TcpLink& tcp = d.program.tcp;
   d.rows = tcp.clients();
   HWND list = GetDlgItem(d.window, IDC_CLIENT_LIST);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);  // one repaint for the whole list
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const TcpLink::Client& client : d.rows)
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(client.address).c_str()));
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
   SetDlgItemTextW(d.window, IDE_TRANSMISSION_PLACE, widen(tcp.selected_address()).c_str());
   const bool listening = tcp.has_socket() || !d.rows.empty();
   EnableWindow(GetDlgItem(d.window, IDB_CONNECT), !listening);

@@ -339,6 +339,15 @@ std::optional<std::string> requested_glyph_code(std::string_view read_command) {
   return std::string(read_command.substr(5, 4));
 }
 
+std::string_view condition_text(ResultCode code) {
+  static constexpr std::array<std::string_view, 8> kTexts{
+      "Menu Display",  "Alarm Display", "Lock Display",   "Mode Error",
+      "Framing Error", "Parity Error",  "Over Run Error", "Command Error"};
+  const int index = static_cast<int>(code) - 1;
+  if (index < 0 || index >= static_cast<int>(kTexts.size())) return {};
+  return kTexts[static_cast<size_t>(index)];
+}
+
 ResultCode condition_code(std::string_view line) {
   for (size_t i = 0; i < kConditionLines.size(); ++i)
     if (line == kConditionLines[i]) return static_cast<ResultCode>(i + 1);

@@ -32,6 +32,9 @@ enum class ResultCode {
 // The condition a whole line reports ("MENU\r\n" .. "E3\r\n"), or none.
 ResultCode condition_code(std::string_view line);
 
+// The name a condition is reported by (result codes 1..8), or empty.
+std::string_view condition_text(ResultCode code);
+
 enum class ReplyRoad { serial, socket };
 
 // Where the status window takes the "OCD" and "OS" replies (status/).

@@ -8,6 +8,7 @@
 #include "bulk/shared_steps.h"
 #include "dialogs/dialog_common_win.h"
 #include "resource.h"
+#include "titles/title_csv_files_win.h"
 #include "titles/title_dialog_res.h"
 #include "titles/title_editor.h"
 
@@ -27,7 +28,8 @@ struct TitleDialog {
              IDE_PERCENT,
              0,
              true,
-             {IDC_TITLE_CHANNEL_LIST, IDE_TITLE, IDB_SET, IDB_CLOSE}},
+             {IDC_TITLE_CHANNEL_LIST, IDE_TITLE, IDB_SET, IDB_CLOSE, IDB_TITLE_EXPORT,
+              IDB_TITLE_IMPORT}},
             [](bool completed) {
               if (completed) show_box(kAllSent);
             }) {}
@@ -125,6 +127,12 @@ void on_command(TitleDialog& d, HWND dialog, int id, int notification) {
       return send_title(d);
     case IDB_SET_ALL:
       return start_or_cancel_all(d);
+    case IDB_TITLE_EXPORT:
+      return export_titles(dialog, d.program.session.settings);
+    case IDB_TITLE_IMPORT:
+      if (!import_titles(dialog, d.program.session.settings)) return;
+      repaint(dialog);
+      return show_title(d, dialog);
     case IDB_CLOSE:
       return close(d, dialog);
   }

@@ -6,3 +6,5 @@
 
 #define IDC_TITLE_CHANNEL_LIST 1401  // "入力チャンネル"
 #define IDE_TITLE 1402               // "タイトル"
+#define IDB_TITLE_EXPORT 1403        // "Export…": the titles to a CSV file
+#define IDB_TITLE_IMPORT 1404        // "Import…": the titles from one

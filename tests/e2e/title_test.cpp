@@ -14,6 +14,7 @@
 #include "titles/glyph_editor_dialog_res.h"
 #include "titles/glyph_insertion_dialog_res.h"
 #include "titles/title_codec.h"
+#include "titles/title_csv.h"
 #include "titles/title_dialog_res.h"
 
 namespace e2e {
@@ -128,11 +129,70 @@ TEST_F(Titles, SetAllStopsAtAConditionAndAtATitleItCannotSend) {
 
 using FullRun = ProgramTest;
 
-TEST_F(FullRun, AllSixtyFourTitlesOfATarquine) {
+std::wstring wide_of_shift_jis(std::string_view bytes) {
+  const int size = static_cast<int>(bytes.size());
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(static_cast<size_t>(MultiByteToWideChar(932, 0, bytes.data(), size, text.data(), size)));
+  return text;
+}
+
+std::string utf8_of(const std::wstring& text) {
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}
+
+std::string file_bytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool write_bytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  return static_cast<bool>(out << bytes);
+}
+
+// A file with one title the unit cannot take changes no title, not even
+// those on the lines before it.
+TEST_F(Titles, ACsvFileWithABadLineChangesNothing) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND dialog = open_titles(app);
+  ASSERT_TRUE(dialog);
+  const std::wstring before = control_text(dialog, IDE_TITLE);
+  const std::wstring file = temp_folder(L"orv-e2e-csv-bad") + L"\\bad.csv";
+  ASSERT_TRUE(write_bytes(file, "\xEF\xBB\xBF" "channel,title\r\n1,\xE6\x96\xB0\r\n2,ABC\r\n"));
+  click(dialog, IDB_TITLE_IMPORT);
+  ASSERT_TRUE(choose_file(app.pid(), L"タイトルの読み込み", file));
+  const MessageBoxSeen refused = next_box(app);
+  EXPECT_NE(refused.text.find(L"3 行目: " + std::wstring(kUnsendable)), std::wstring::npos);
+  EXPECT_NE(refused.text.find(L"タイトルは変更していません。"), std::wstring::npos);
+  EXPECT_EQ(control_text(dialog, IDE_TITLE), before) << "ch.01 keeps its title";
+}
+
+// 64 Japanese titles come in from a CSV file, go to the unit with "全設定",
+// and go out to a CSV file again byte for byte.
+TEST_F(FullRun, AllSixtyFourTitlesOfATarquineFromACsvFileAndBack) {
   App app(ini_with({"select_model=1", "com_port=2"}));
   ASSERT_TRUE(app.main_window());
   HWND dialog = open_titles(app);
   ASSERT_TRUE(dialog);
+  const std::wstring folder = temp_folder(L"orv-e2e-csv");
+  const orv::DeviceSettings drawn = random_settings(orv::kModelTarquine, 64);
+  std::vector<std::wstring> titles;
+  std::vector<std::string> rows;
+  for (int i = 0; i < 64; ++i) {
+    titles.push_back(wide_of_shift_jis(orv::title_text(drawn.titles[i])));
+    rows.push_back(utf8_of(titles.back()));
+  }
+  const std::string csv = orv::format_title_csv(rows);
+  ASSERT_TRUE(write_bytes(folder + L"\\in.csv", csv));
+  click(dialog, IDB_TITLE_IMPORT);
+  ASSERT_TRUE(choose_file(app.pid(), L"タイトルの読み込み", folder + L"\\in.csv"));
+  EXPECT_TRUE(no_box_within(app, 500));
+
   const auto started = std::chrono::steady_clock::now();
   click(dialog, IDB_SET_ALL);
   EXPECT_EQ(next_box(app, 60000).text, L"Success");
@@ -143,7 +203,14 @@ TEST_F(FullRun, AllSixtyFourTitlesOfATarquine) {
   EXPECT_EQ(control_text(dialog, IDE_PERCENT), L"100");
   const std::vector<std::string> received = sim_com3().received();
   ASSERT_EQ(received.size(), 64u);
-  EXPECT_EQ(received.back().substr(0, 4), "CT64");
+  for (int i = 0; i < 64; ++i) {
+    const std::string line = title_line(i, titles[static_cast<size_t>(i)]);
+    EXPECT_EQ(received[static_cast<size_t>(i)], line.substr(0, line.size() - 2) + "\\r\\n") << i;
+  }
+
+  click(dialog, IDB_TITLE_EXPORT);
+  ASSERT_TRUE(choose_file(app.pid(), L"タイトルの書き出し", folder + L"\\out.csv"));
+  EXPECT_TRUE(wait_until([&] { return file_bytes(folder + L"\\out.csv") == csv; }, 3000));
 }
 
 using Glyphs = ProgramTest;

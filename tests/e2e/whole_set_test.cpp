@@ -9,12 +9,15 @@
 #include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
+#include "settings_file/settings_diff.h"
 #include "settings_files.h"
 
 namespace e2e {
 namespace {
 
+using orv::Compared;
 using orv::DeviceSettings;
+using orv::settings_differences;
 
 constexpr int kFullRunMs = 150000;
 
@@ -99,8 +102,9 @@ void round_trip(const App& app, const std::wstring& folder, const DeviceSettings
   save_file_as(app, read_back);
   DeviceSettings back;
   ASSERT_TRUE(read_settings(read_back, sent.model, back));
-  EXPECT_EQ(first_difference_a_unit_gives_back(sent, back), 0)
-      << "the first line of the settings file where they differ";
+  const auto differences = settings_differences(sent, back, Compared::what_a_unit_gives_back);
+  EXPECT_TRUE(differences.empty()) << differences.size() << " settings differ, the first "
+                                   << differences.front().name;
 }
 
 using FullRun = ProgramTest;

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "random_settings.h"
+#include "settings_file/settings_diff.h"
 #include "settings_file/settings_file.h"
+#include "sim_process.h"
 #include "test_support.h"
 
 namespace orv {
@@ -121,6 +124,117 @@ TEST_F(Cli, HelpAndBadArguments) {
   EXPECT_NE(bad_model.status, 0);
   EXPECT_NE(bad_model.err.find("unknown model"), std::string::npos);
   EXPECT_NE(run_cli("frobnicate").status, 0);
+}
+
+TEST_F(Cli, DiffNamesExactlyTheChangedSettings) {
+  EXPECT_EQ(run_cli("diff " + file.string() + " " + file.string()).out, "");
+  EXPECT_EQ(run_cli("diff " + file.string() + " " + file.string()).status, 0);
+  DeviceSettings changed;
+  changed.titleDisplayInput[4] = 0;
+  changed.screenPatterns[kFreeLayout][31] = 7;
+  set_title(changed.titles[0], "\x82\xa0");
+  const auto other = file.string() + ".other";
+  std::string error;
+  ASSERT_TRUE(save_settings_file(other, changed, error));
+  const CliRun run = run_cli("diff " + file.string() + " " + other);
+  std::filesystem::remove(other);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "screenPatterns FREE ch.32: 31 | 7\n"
+            "titles ch.01: \"お買い上げいただきありがとうございます。\" | \"あ\"\n"
+            "titleDisplayInput ch.05: 1 | 0\n");
+}
+
+// A unit answers a title only as far as its font size shows it, and nothing
+// reads the free layout back: neither may count as a difference after a
+// set-all, while a real change in either part still does.
+TEST(SettingsDifferences, WhatAUnitGivesBackLeavesOutWhatNoReadCarries) {
+  DeviceSettings sent;
+  sent.fontSize[3] = 0;  // LARGE: 14 characters come back
+  set_title(sent.titles[3], test::repeat("\x82\xa0", 20));
+  DeviceSettings back = sent;
+  set_title(back.titles[3], test::repeat("\x82\xa0", 14));
+  back.screenPatterns[kFreeLayout][0] = 9;
+  EXPECT_TRUE(settings_differences(sent, back, Compared::what_a_unit_gives_back).empty());
+  EXPECT_EQ(settings_differences(sent, back, Compared::whole_file).size(), 2u);
+  set_title(back.titles[3], test::repeat("\x82\xa0", 13));
+  const auto shorter = settings_differences(sent, back, Compared::what_a_unit_gives_back);
+  ASSERT_EQ(shorter.size(), 1u);
+  EXPECT_EQ(shorter[0].name, "titles ch.04");
+}
+
+// The tool against simulated units on a pseudo-terminal and over TCP/IP.
+class CliWithUnits : public sim_process::SimProcess {
+ protected:
+  std::string port() const { return " --port " + pty.string(); }
+  std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                 ("orv-cli-units-" + std::to_string(::getpid()));
+  void SetUp() override { std::filesystem::create_directories(folder); }
+  void TearDown() override {
+    sim_process::SimProcess::TearDown();
+    std::filesystem::remove_all(folder);
+  }
+};
+
+TEST_F(CliWithUnits, SetAllWithVerifyChangesOnlyTheAddressedUnit) {
+  start({"--line", "rs485", "--units", "8", "--reply-address"});
+  ASSERT_TRUE(wait_ready());
+  const auto read_unit_06 = [&](const std::string& name) {
+    return run_cli("read-all" + port() + " --line rs485 --address 06 -o " +
+                   (folder / name).string());
+  };
+  ASSERT_EQ(read_unit_06("before.dat").status, 0);
+  const auto sent = folder / "sent.dat";
+  std::string error;
+  ASSERT_TRUE(save_settings_file(sent, test::random_settings(kModelOrvellan, 7), error));
+  const CliRun set =
+      run_cli("set-all " + sent.string() + port() + " --line rs485 --address 07 --verify");
+  EXPECT_EQ(set.status, 0) << set.err << set.out;
+  EXPECT_NE(set.err.find("pseudo-terminal"), std::string::npos) << set.err;
+  EXPECT_EQ(set.out, "") << "no setting differs";
+
+  ASSERT_EQ(read_unit_06("after.dat").status, 0);
+  const CliRun neighbour = run_cli("diff " + (folder / "before.dat").string() + " " +
+                                   (folder / "after.dat").string());
+  EXPECT_EQ(neighbour.status, 0) << neighbour.out;
+  EXPECT_EQ(run_cli("set-all " + sent.string() + port() + " --line rs485 --address FF --verify")
+                .status,
+            2)
+      << "a Broadcast cannot be verified";
+}
+
+TEST_F(CliWithUnits, BackupOfABusNamesTheSilentAddresses) {
+  start({"--line", "rs485", "--units", "6"});
+  ASSERT_TRUE(wait_ready());
+  const CliRun run = run_cli("backup" + port() + " --line rs485 --addresses 00-07 --timeout 300 -d " +
+                             folder.string());
+  EXPECT_EQ(run.status, 0) << run.err;
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.is_regular_file();
+  EXPECT_EQ(files, 6);
+  EXPECT_NE(run.err.find("unit 06: no reply, skipped"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("unit 07: no reply, skipped"), std::string::npos) << run.err;
+}
+
+TEST_F(CliWithUnits, AConditionMidRunFailsByNameAndLeavesNoFile) {
+  const int tcp_port = sim_process::free_port();
+  start({"--listen", "127.0.0.1:" + std::to_string(tcp_port)});
+  ASSERT_TRUE(wait_ready());
+  const auto over_tcp = folder / "tcp.dat";
+  const CliRun tcp = run_cli("read-all --tcp 127.0.0.1:" + std::to_string(tcp_port) + " -o " +
+                             over_tcp.string());
+  ASSERT_EQ(tcp.status, 0) << tcp.err;
+
+  EXPECT_NE(control_command("fault condition LOCK 1 after 40").find("OK"), std::string::npos);
+  const auto cut = folder / "cut.dat";
+  const CliRun run = run_cli("read-all" + port() + " -o " + cut.string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("step 40 (pattern OP39): Lock Display"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(cut));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                          std::filesystem::directory_iterator()),
+            1)
+      << "no temporary file left behind";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "link/link_events.h"
+#include "link/traffic_log.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,25 @@ TEST(LinkEventQueue, EveryLineFromAnotherThreadArrivesInOrder) {
   }
   reader.join();
   for (int i = 0; i < 20000; ++i) ASSERT_EQ(all[static_cast<size_t>(i)].text, std::to_string(i));
+}
+
+// The log keeps the newest 5,000 lines and counts every one, so that a
+// window that showed some knows which are new; what is not printable is
+// written as an escape.
+TEST(TrafficLog, KeepsTheNewestLinesAndEscapesWhatIsNotPrintable) {
+  TrafficLog log;
+  for (int i = 0; i < 5003; ++i)
+    log.record(TrafficLine{{}, true, "COM1", "", "L" + std::to_string(i) + "\r\n"});
+  ASSERT_EQ(log.lines().size(), TrafficLog::kKeptLines);
+  EXPECT_EQ(log.lines().front().text, "L3\r\n");
+  EXPECT_EQ(log.recorded(), 5003u);
+  log.clear();
+  EXPECT_TRUE(log.lines().empty());
+  EXPECT_EQ(log.recorded(), 5003u);
+
+  const std::string row =
+      format_traffic_line(TrafficLine{{}, false, "127.0.1.5", "07", "\x01G\\O\x82\r\n"});
+  EXPECT_EQ(row.substr(12), "\t←\t127.0.1.5\t07\t\\x01G\\\\O\\x82\\r\\n");
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ class RecordingLink : public Link {
     sent.emplace_back(bytes);
     return true;
   }
+  std::string name_of(int) const override { return "test"; }
   bool connected = true;
   bool accepts = true;
   std::vector<std::string> sent;

@@ -3,6 +3,7 @@
 #include "test_support.h"
 #include "titles/glyph_editor.h"
 #include "titles/glyph_insertion.h"
+#include "titles/title_csv.h"
 #include "titles/title_editor.h"
 
 namespace orv {
@@ -68,6 +69,31 @@ TEST_F(Glyphs, FilesAndCommands) {
   EXPECT_EQ(small.sample_command("").text, "RFBMS2121\r\n");
   EXPECT_EQ(small.register_command(255).text.substr(0, 8), "GRS25600");
   EXPECT_EQ(registration_items(GlyphSize::large).back(), "070");
+}
+
+// What a spreadsheet may write back: quotes, commas and line breaks inside a
+// title, LF or CR LF, no header, empty lines.
+TEST(TitleCsv, TitlesComeBackAsTheyWentAndBadLinesAreNamed) {
+  const std::vector<std::string> titles{"plain", "with, comma", "say \"hi\"", "two\nlines", ""};
+  std::vector<TitleCsvRow> rows;
+  TitleCsvError error;
+  ASSERT_TRUE(parse_title_csv(format_title_csv(titles), 64, rows, error));
+  ASSERT_EQ(rows.size(), titles.size());
+  for (size_t i = 0; i < titles.size(); ++i) EXPECT_EQ(rows[i].title, titles[i]);
+  EXPECT_EQ(rows[4].line, 7) << "the line break inside a title counts";
+
+  const auto fails_at = [](std::string_view text, int inputs) {
+    std::vector<TitleCsvRow> ignored;
+    TitleCsvError e;
+    return parse_title_csv(text, inputs, ignored, e) ? std::make_pair(TitleCsvError::Kind{}, 0)
+                                                     : std::make_pair(e.kind, e.line);
+  };
+  using Kind = TitleCsvError::Kind;
+  EXPECT_EQ(fails_at("1,a\n\n33,b\n", 32), std::make_pair(Kind::bad_channel, 3));
+  EXPECT_EQ(fails_at("1,a\r\n1,b\r\n", 32), std::make_pair(Kind::repeated_channel, 2));
+  EXPECT_EQ(fails_at("channel,title\n1,a,b\n", 32), std::make_pair(Kind::not_a_row, 2));
+  EXPECT_EQ(fails_at("0,a\n", 32), std::make_pair(Kind::bad_channel, 1));
+  EXPECT_EQ(fails_at("64,a\n", 64).second, 0);
 }
 
 TEST(GlyphInsertion, RangesFollowTheFontSize) {

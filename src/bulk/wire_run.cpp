@@ -1,0 +1,93 @@
+#include "bulk/wire_run.h"
+
+#include <chrono>
+
+#include "link/line_assembler.h"
+#include "link/reply_roads.h"
+
+namespace orv {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+WireRunEnd ended(WireRunEnd::Kind kind, int step, const BulkStep& at, std::string reason) {
+  return WireRunEnd{kind, step, at.label, std::move(reason)};
+}
+
+std::string refusal_reason(const BulkStep& step) {
+  return step.title_unsendable
+             ? "the title holds a character outside JIS X 0208 levels 1 and 2, or an odd "
+               "byte count"
+             : "the value cannot be sent (Command Error)";
+}
+
+class ReplyWait {
+ public:
+  ReplyWait(const WireRunSetup& setup, DeviceSettings& settings)
+      : setup_(setup), target_{settings, {}, nullptr, false} {}
+
+  // Feeds what arrives to the exchange until the awaited reply is handled;
+  // false, with `reason`, when the time runs out or the port fails.
+  bool until_answered(Exchange& exchange, WireRunEnd::Kind& failure, std::string& reason) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(setup_.reply_timeout_ms);
+    while (exchange.awaiting_reply()) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) {
+        failure = WireRunEnd::Kind::no_reply;
+        reason = "no reply within " + std::to_string(setup_.reply_timeout_ms) + " ms";
+        return false;
+      }
+      std::string bytes;
+      if (!setup_.port.receive(bytes, static_cast<int>(left), reason)) {
+        failure = WireRunEnd::Kind::link_failed;
+        return false;
+      }
+      for (const std::string& line : lines_.feed(bytes)) handle(exchange, line);
+    }
+    return true;
+  }
+
+ private:
+  void handle(Exchange& exchange, const std::string& line) {
+    if (setup_.route.tcp_interface)
+      handle_socket_reply(exchange, target_, line);
+    else
+      handle_serial_reply(exchange, target_, setup_.route.framing, line);
+  }
+
+  const WireRunSetup& setup_;
+  ReplyTarget target_;
+  LineAssembler lines_;
+};
+
+}  // namespace
+
+WireRunEnd run_on_wire(const WireRunSetup& setup, DeviceSettings& settings, int steps,
+                       const BulkRun::StepSource& source, const WireProgress& progress) {
+  Exchange exchange;
+  ReplyWait wait(setup, settings);
+  for (int s = 1; s <= steps; ++s) {
+    const BulkStep step = source(s);
+    if (progress) progress(s, steps, step);
+    if (!step.command.sendable())
+      return ended(WireRunEnd::Kind::refused, s, step, refusal_reason(step));
+    s == steps ? exchange.begin_last_bulk_step() : exchange.begin_bulk_step();
+    const DispatchResult sent = send_command(exchange, setup.route, step.command);
+    if (!sent.sent) {
+      return sent.failure.empty()
+                 ? ended(WireRunEnd::Kind::refused, s, step, "the line is too long to send")
+                 : ended(WireRunEnd::Kind::link_failed, s, step, std::string(sent.failure));
+    }
+    WireRunEnd::Kind failure{};
+    std::string reason;
+    if (!wait.until_answered(exchange, failure, reason))
+      return ended(failure, s, step, std::move(reason));
+    if (exchange.condition_pending())
+      return ended(WireRunEnd::Kind::condition, s, step,
+                   std::string(condition_text(exchange.result_code())));
+  }
+  return {};
+}
+
+}  // namespace orv

@@ -1,0 +1,138 @@
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/ports.h"
+
+namespace orv::cli {
+namespace {
+
+std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+// One file descriptor, read with poll(), for both the tty and the socket.
+class DescriptorPort : public LinePort {
+ public:
+  DescriptorPort(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+  ~DescriptorPort() override { ::close(fd_); }
+  DescriptorPort(const DescriptorPort&) = delete;
+  DescriptorPort& operator=(const DescriptorPort&) = delete;
+
+  bool ready() const override { return true; }
+  std::string name_of(int) const override { return name_; }
+
+  bool send(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+  }
+
+  bool receive(std::string& bytes, int timeout_ms, std::string& error) override {
+    pollfd watched{fd_, POLLIN, 0};
+    const int ready = ::poll(&watched, 1, timeout_ms);
+    if (ready < 0) return errno == EINTR || (error = system_error("poll"), false);
+    if (ready == 0) return true;
+    char buffer[4096];
+    const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
+    if (n < 0) return error = system_error("read"), false;
+    if (n == 0) return error = "the connection was closed", false;
+    bytes.append(buffer, static_cast<size_t>(n));
+    return true;
+  }
+
+ private:
+  int fd_;
+  std::string name_;
+};
+
+speed_t speed_of(int baud) {
+  switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B0;
+  }
+}
+
+bool is_pseudo_terminal(const std::string& device) {
+  char resolved[PATH_MAX];
+  return ::realpath(device.c_str(), resolved) &&
+         std::strncmp(resolved, "/dev/pts/", 9) == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, std::string& note,
+                                           std::string& error) {
+  const speed_t speed = speed_of(baud);
+  if (speed == B0) return error = "unsupported baud rate " + std::to_string(baud), nullptr;
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return error = system_error(device), nullptr;
+  auto port = std::make_unique<DescriptorPort>(fd, device);
+  ::fcntl(fd, F_SETFL, 0);  // opened without waiting for a carrier; writes may block
+  termios line{};
+  if (::tcgetattr(fd, &line) != 0) return error = device + " is not a serial line", nullptr;
+  ::cfmakeraw(&line);
+  ::cfsetispeed(&line, speed);
+  ::cfsetospeed(&line, speed);
+  line.c_cflag |= CLOCAL | CREAD | PARENB;
+  line.c_cflag &= ~(PARODD | CSTOPB);
+  const bool set = ::tcsetattr(fd, TCSANOW, &line) == 0;
+  if (is_pseudo_terminal(device)) {
+    note = device + " is a pseudo-terminal: it has no baud rate or parity to set; used as it is";
+  } else if (!set) {
+    return error = system_error(device + ": cannot set 8E1 at " + std::to_string(baud)), nullptr;
+  }
+  return port;
+}
+
+std::unique_ptr<LinePort> open_tcp_port(const std::string& host_port, int timeout_ms,
+                                        std::string& error) {
+  std::string host, service;
+  if (!split_host_port(host_port, host, service))
+    return error = "\"" + host_port + "\" is not HOST:PORT", nullptr;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found)
+    return error = "cannot resolve " + host, nullptr;
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return ::freeaddrinfo(found), error = system_error("socket"), nullptr;
+  auto port = std::make_unique<DescriptorPort>(fd, host_port);
+  ::fcntl(fd, F_SETFL, O_NONBLOCK);
+  const int started = ::connect(fd, found->ai_addr, found->ai_addrlen);
+  ::freeaddrinfo(found);
+  if (started != 0 && errno != EINPROGRESS) return error = system_error(host_port), nullptr;
+  pollfd watched{fd, POLLOUT, 0};
+  int failure = 0;
+  socklen_t size = sizeof failure;
+  if (::poll(&watched, 1, timeout_ms) != 1)
+    return error = host_port + ": no connection within " + std::to_string(timeout_ms) + " ms",
+           nullptr;
+  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &size) != 0 || failure != 0) {
+    errno = failure;
+    return error = system_error(host_port), nullptr;
+  }
+  ::fcntl(fd, F_SETFL, 0);
+  return port;
+}
+
+}  // namespace orv::cli

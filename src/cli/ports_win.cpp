@@ -1,0 +1,155 @@
+#include <winsock2.h>
+#include <windows.h>
+#include <ws2tcpip.h>
+
+#include "cli/ports.h"
+
+namespace orv::cli {
+namespace {
+
+std::string last_error(const std::string& what, DWORD code) {
+  return what + ": error " + std::to_string(code);
+}
+
+class ComPort : public LinePort {
+ public:
+  ComPort(HANDLE handle, std::string name) : handle_(handle), name_(std::move(name)) {}
+  ~ComPort() override { CloseHandle(handle_); }
+  ComPort(const ComPort&) = delete;
+  ComPort& operator=(const ComPort&) = delete;
+
+  bool ready() const override { return true; }
+  std::string name_of(int) const override { return name_; }
+
+  bool send(std::string_view bytes) override {
+    DWORD written = 0;
+    return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+  }
+
+  // Returns with the first bytes that arrive, or when the time is up.
+  bool receive(std::string& bytes, int timeout_ms, std::string& error) override {
+    COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, static_cast<DWORD>(timeout_ms), 0, 0};
+    SetCommTimeouts(handle_, &timeouts);
+    char buffer[4096];
+    DWORD read = 0;
+    if (!ReadFile(handle_, buffer, sizeof buffer, &read, nullptr))
+      return error = last_error("ReadFile", GetLastError()), false;
+    bytes.append(buffer, read);
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+  std::string name_;
+};
+
+class SocketPort : public LinePort {
+ public:
+  SocketPort(SOCKET socket, std::string name) : socket_(socket), name_(std::move(name)) {}
+  ~SocketPort() override {
+    closesocket(socket_);
+    WSACleanup();
+  }
+  SocketPort(const SocketPort&) = delete;
+  SocketPort& operator=(const SocketPort&) = delete;
+
+  bool ready() const override { return true; }
+  std::string name_of(int) const override { return name_; }
+
+  bool send(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const int n = ::send(socket_, bytes.data(), static_cast<int>(bytes.size()), 0);
+      if (n <= 0) return false;
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+  }
+
+  bool receive(std::string& bytes, int timeout_ms, std::string& error) override {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket_, &readable);
+    timeval wait{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+    const int ready = select(0, &readable, nullptr, nullptr, &wait);
+    if (ready < 0) return error = last_error("select", WSAGetLastError()), false;
+    if (ready == 0) return true;
+    char buffer[4096];
+    const int n = recv(socket_, buffer, sizeof buffer, 0);
+    if (n < 0) return error = last_error("recv", WSAGetLastError()), false;
+    if (n == 0) return error = "the connection was closed", false;
+    bytes.append(buffer, static_cast<size_t>(n));
+    return true;
+  }
+
+ private:
+  SOCKET socket_;
+  std::string name_;
+};
+
+// "COM10" and above need the device namespace; it works for every port.
+std::wstring device_path(const std::string& device) {
+  std::wstring path = L"\\\\.\\";
+  for (char c : device) path += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return device.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
+}
+
+}  // namespace
+
+std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, std::string&,
+                                           std::string& error) {
+  HANDLE handle = CreateFileW(device_path(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return error = last_error(device, GetLastError()), nullptr;
+  auto port = std::make_unique<ComPort>(handle, device);
+  DCB line{};
+  line.DCBlength = sizeof line;
+  if (!GetCommState(handle, &line)) return error = device + " is not a serial port", nullptr;
+  line.BaudRate = static_cast<DWORD>(baud);
+  line.ByteSize = 8;
+  line.Parity = EVENPARITY;
+  line.StopBits = ONESTOPBIT;
+  line.fBinary = TRUE;
+  line.fParity = TRUE;
+  if (!SetCommState(handle, &line))
+    return error = last_error(device + ": cannot set 8E1 at " + std::to_string(baud),
+                              GetLastError()),
+           nullptr;
+  return port;
+}
+
+std::unique_ptr<LinePort> open_tcp_port(const std::string& host_port, int timeout_ms,
+                                        std::string& error) {
+  std::string host, service;
+  if (!split_host_port(host_port, host, service))
+    return error = "\"" + host_port + "\" is not HOST:PORT", nullptr;
+  WSADATA data{};
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return error = "Winsock does not start", nullptr;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found) {
+    WSACleanup();
+    return error = "cannot resolve " + host, nullptr;
+  }
+  const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  auto port = std::make_unique<SocketPort>(s, host_port);
+  u_long non_blocking = 1;
+  ioctlsocket(s, FIONBIO, &non_blocking);
+  connect(s, found->ai_addr, static_cast<int>(found->ai_addrlen));
+  freeaddrinfo(found);
+  fd_set writable, failed;
+  FD_ZERO(&writable);
+  FD_ZERO(&failed);
+  FD_SET(s, &writable);
+  FD_SET(s, &failed);
+  timeval wait{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+  if (select(0, nullptr, &writable, &failed, &wait) != 1 || !FD_ISSET(s, &writable))
+    return error = host_port + ": no connection", nullptr;
+  non_blocking = 0;
+  ioctlsocket(s, FIONBIO, &non_blocking);
+  return port;
+}
+
+}  // namespace orv::cli

@@ -1,0 +1,31 @@
+#include <iconv.h>
+#include <unistd.h>
+
+#include "cli/terminal.h"
+
+namespace orv::cli {
+
+bool is_terminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+void prepare_terminal() {}
+
+std::string terminal_text(std::string_view shift_jis) {
+  iconv_t converter = ::iconv_open("UTF-8", "CP932");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(shift_jis);
+  std::string in(shift_jis), out(4 * shift_jis.size() + 4, '\0');
+  char* from = in.data();
+  char* to = out.data();
+  size_t from_left = in.size(), to_left = out.size();
+  while (from_left > 0) {
+    if (::iconv(converter, &from, &from_left, &to, &to_left) != static_cast<size_t>(-1)) break;
+    *to++ = '?';  // a byte that does not convert
+    --to_left;
+    ++from;
+    --from_left;
+  }
+  ::iconv_close(converter);
+  out.resize(out.size() - to_left);
+  return out;
+}
+
+}  // namespace orv::cli

@@ -1,0 +1,93 @@
+#include "cli/unit_runs.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "bulk/read_all_steps.h"
+#include "bulk/set_all_steps.h"
+#include "cli/ports.h"
+#include "cli/terminal.h"
+
+namespace orv::cli {
+namespace {
+
+// One line on a terminal, rewritten in place; nothing when standard error
+// is a file or a pipe.
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::string title) : title_(std::move(title)), shown_(is_terminal()) {}
+  ~ProgressLine() {
+    if (shown_ && width_ > 0) std::fprintf(stderr, "\r%*s\r", width_, "");
+  }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  void show(int step, int steps, const BulkStep& next) {
+    if (!shown_) return;
+    std::string command = next.command.text.substr(0, 24);
+    while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
+      command.pop_back();
+    const int width = std::fprintf(stderr, "\r%s %3d %%  %s", title_.c_str(),
+                                   bulk_percent(step, steps), command.c_str());
+    if (width < width_) std::fprintf(stderr, "%*s", width_ - width, "");
+    width_ = std::max(width_, width);
+    std::fflush(stderr);
+  }
+
+ private:
+  std::string title_;
+  bool shown_;
+  int width_ = 0;
+};
+
+WireRunEnd run(UnitLink& link, DeviceSettings& settings, int steps,
+               const BulkRun::StepSource& source, const std::string& title) {
+  ProgressLine progress(title);
+  const WireRunSetup setup{*link.port, link.route, link.timeout_ms};
+  return run_on_wire(setup, settings, steps, source,
+                     [&](int step, int all, const BulkStep& next) { progress.show(step, all, next); });
+}
+
+}  // namespace
+
+DeviceSettings settings_for_model(int model) {
+  DeviceSettings settings;
+  apply_model(settings, model);
+  return settings;
+}
+
+std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, std::string& error) {
+  auto link = std::make_unique<UnitLink>();
+  link->timeout_ms = options.timeout_ms;
+  if (!options.tcp.empty()) {
+    link->port = open_tcp_port(options.tcp, options.timeout_ms, error);
+    link->route.tcp = link->port.get();
+    link->route.tcp_interface = true;
+  } else {
+    std::string note;
+    link->port = open_serial_port(options.port, options.baud, note, error);
+    if (!note.empty()) std::cerr << "orvellan-cli: note: " << note << '\n';
+    link->route.serial = link->port.get();
+    link->route.framing = SerialFraming{options.rs485, address};
+  }
+  if (!link->port) return nullptr;
+  return link;
+}
+
+WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const std::string& title) {
+  const int inputs = settings.inputCount;
+  return run(link, settings, read_all_step_count(inputs),
+             [inputs](int step) { return read_all_step(step, inputs); }, title);
+}
+
+WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::string& title) {
+  DeviceSettings replies = settings;  // a set-all stores nothing, but the run needs a target
+  return run(link, replies, set_all_step_count(settings.inputCount),
+             [&settings](int step) { return set_all_step(step, settings); }, title);
+}
+
+std::string describe_end(const WireRunEnd& end) {
+  return "step " + std::to_string(end.step) + " (" + end.label + "): " + end.reason;
+}
+
+}  // namespace orv::cli

@@ -1,0 +1,37 @@
+// Whole-unit runs of the command-line tool: opening the port the options
+// name, reading or setting one unit at wire speed, and the progress line.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "bulk/wire_run.h"
+#include "cli/cli_options.h"
+
+namespace orv::cli {
+
+struct UnitLink {
+  std::unique_ptr<LinePort> port;
+  Route route;
+  int timeout_ms = 3000;
+};
+
+// The port of --port or --tcp, framed for --line and --address; nothing,
+// with `error`, when it cannot be opened. A note about the port goes to
+// standard error.
+std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, std::string& error);
+
+// Reads every setting a read-all reads into `settings` (which holds the
+// model's start-up values for what is not read).
+WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const std::string& title);
+
+// Sends every setting a set-all sends.
+WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::string& title);
+
+// "step 87 of 207 (title ch.05, RCTN05): Command Error".
+std::string describe_end(const WireRunEnd& end);
+
+// Settings with the model's start-up values.
+DeviceSettings settings_for_model(int model);
+
+}  // namespace orv::cli
