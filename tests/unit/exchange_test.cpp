@@ -97,34 +97,25 @@ class Dispatch : public ::testing::Test, public test::SessionWithLinks {
   }
 };
 
-TEST_F(Dispatch, SerialFramingByLineAndAddress) {
+TEST_F(Dispatch, SerialFramingByLineAndAddressAndTcpUnchanged) {
   session.slaveAddress = 5;
   send("ROP\r\n");
   session.config.control = 1;
   send("ROP\r\n");
-  session.slaveAddress = 31;
-  send("CTI12ON\r\n");
-  EXPECT_EQ(serial.sent, (std::vector<std::string>{"ROP\r\n", "05ROP\r\n", "31CTI12ON\r\n"}));
-  EXPECT_TRUE(session.exchange.awaiting_reply());
-  EXPECT_TRUE(tcp.sent.empty());
-}
-
-TEST_F(Dispatch, BroadcastGoesToEveryUnitAndIsDoneAtOnce) {
-  session.config.control = 1;
   session.slaveAddress = kBroadcastAddress;
-  send("ROP\r\n");
-  EXPECT_EQ(serial.sent.at(0), "FFROP\r\n");
-  EXPECT_FALSE(session.exchange.awaiting_reply());
+  send("CTI12ON\r\n");
+  EXPECT_EQ(serial.sent, (std::vector<std::string>{"ROP\r\n", "05ROP\r\n", "FFCTI12ON\r\n"}));
+  EXPECT_FALSE(session.exchange.awaiting_reply()) << "a Broadcast is done at once";
   EXPECT_EQ(session.exchange.completion(), Completion::single);
-}
 
-TEST_F(Dispatch, TcpSendsTheLineUnchanged) {
   session.config.interface_set = 1;
-  session.config.control = 1;
-  session.slaveAddress = 5;
   EXPECT_TRUE(send("ROP\r\n").sent);
   EXPECT_EQ(tcp.sent, (std::vector<std::string>{"ROP\r\n"}));
-  EXPECT_TRUE(serial.sent.empty());
+  EXPECT_TRUE(session.exchange.awaiting_reply());
+  session.exchange.abandon();
+  session.config.control = 0;
+  send_to_converter(session, build_converter_read(0));
+  EXPECT_EQ(serial.sent.back(), "REIA\r\n") << "the converter is on the serial line";
 }
 
 TEST_F(Dispatch, LinesTooLongForThePortAreRefusedNotCut) {
@@ -144,13 +135,6 @@ TEST_F(Dispatch, RefusedCommandsSendNothingAndReportAsTheCatalogueSays) {
   send_to_unit(session, build_set_month(13));
   EXPECT_EQ(session.exchange.result_code(), ResultCode::none);
   EXPECT_TRUE(serial.sent.empty());
-}
-
-TEST_F(Dispatch, ConverterCommandsGoOverTheSerialLineEvenOnTcp) {
-  session.config.interface_set = 1;
-  send_to_converter(session, build_converter_read(0));
-  EXPECT_EQ(serial.sent, (std::vector<std::string>{"REIA\r\n"}));
-  EXPECT_TRUE(tcp.sent.empty());
 }
 
 TEST_F(Dispatch, FailedTcpSendsAreReportedAndCloseTheStatusWindow) {
@@ -175,12 +159,6 @@ TEST_F(Dispatch, FailedTcpSendsAreReportedAndCloseTheStatusWindow) {
   EXPECT_FALSE(session.exchange.send_failed()) << "each dispatch starts afresh";
 }
 
-}  // namespace
-}  // namespace orv
-
-namespace orv {
-namespace {
-
 class TcpEvents : public ::testing::Test, public test::SessionWithLinks {
  protected:
   TcpEvents() { session.config.interface_set = 1; }
@@ -195,9 +173,10 @@ TEST_F(TcpEvents, ARepliedLineGoesDownTheSocketRoadAndNotifiesTheDialog) {
   const LinkEffects effects = event(LinkEvent::Kind::line, true, "GO\r\n");
   EXPECT_TRUE(effects.reply_arrived);
   EXPECT_EQ(session.exchange.completion(), Completion::single);
-  EXPECT_EQ(handle_link_event(session, LinkEvent{LinkEvent::Kind::opened, kClientConnection, {}, false})
-                .box.text,
-            kSocketConnected);
+  EXPECT_EQ(
+      handle_link_event(session, LinkEvent{LinkEvent::Kind::opened, kClientConnection, {}, false})
+          .box.text,
+      kSocketConnected);
 }
 
 TEST_F(TcpEvents, AConnectionLostWhileItsReplyIsAwaitedEndsTheExchange) {

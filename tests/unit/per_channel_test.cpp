@@ -21,22 +21,8 @@ class PerChannel : public ::testing::Test, public test::SessionWithLinks {
   ChannelSelection input, output, video;
 };
 
-TEST_F(PerChannel, SendsTheCurrentChannelsStoredValue) {
-  editor(M::title_display_input).choose_channel(11);
-  editor(M::title_display_input).store_value(1);
-  EXPECT_EQ(sent(M::title_display_input), "CTI12ON\r\n");
-  editor(M::font_size).choose_channel(4);
-  editor(M::font_size).store_value(2);
-  EXPECT_EQ(sent(M::font_size), "CTSI05S\r\n");
-  EXPECT_EQ(editor(M::video_output).channel_items().front(), "ch.02");
-  editor(M::video_output).choose_channel(0);
-  editor(M::video_output).store_value(0);
-  EXPECT_EQ(sent(M::video_output), "OE02OF\r\n");
-  EXPECT_EQ(session.settings.videoOutput[1], 0);
-  EXPECT_EQ(session.settings.videoOutput[0], 1);
-  EXPECT_EQ(session.settings.settingsDirty, 1);
-}
-
+// The dialogs' roads to a unit, the video output list from ch.02 and the
+// clamp after the model shrinks are the end-to-end tests' (tests/e2e).
 TEST_F(PerChannel, StoredValuesOutsideTheListAreRefusedOrSentByTheMembersRule) {
   session.settings.titleDisplayOutput[0] = 2;  // as a settings file may hold
   EXPECT_EQ(editor(M::title_display_output).value_item_of_current(), -1);
@@ -48,25 +34,11 @@ TEST_F(PerChannel, StoredValuesOutsideTheListAreRefusedOrSentByTheMembersRule) {
   EXPECT_EQ(editor(M::font_size).all_channel_command().text.substr(0, 6), "CTSISM");
 }
 
-TEST_F(PerChannel, AllChannelCommandsFollowTheModel) {
-  session.settings.titleDisplayInput[1] = 0;
-  EXPECT_EQ(editor(M::title_display_input).all_channel_command().text,
-            "CTINF" + std::string(30, 'N') + "\r\n");
-  use_tarquine();
-  EXPECT_EQ(editor(M::title_position).all_channel_command().text,
-            "CTPI" + std::string(64, 'B') + "\r\n");
-  EXPECT_EQ(editor(M::date_time_display_output).all_channel_command().text,
-            "TSO" + std::string(32, 'N') + "\r\n");
-}
-
-TEST_F(PerChannel, SameValueCoversTheSideAndKeepsVideoChannelOne) {
+TEST_F(PerChannel, SameValueCoversTheModelsInputsOnly) {
   editor(M::title_display_input).store_same_value(0);
   EXPECT_EQ(editor(M::title_display_input).all_channel_command().text,
             "CTI" + std::string(32, 'F') + "\r\n");
   EXPECT_EQ(session.settings.titleDisplayInput[32], 1);  // beyond ORVELLAN's inputs
-  editor(M::video_output).store_same_value(0);
-  EXPECT_EQ(editor(M::video_output).all_channel_command().text,
-            "OEN" + std::string(31, 'F') + "\r\n");
 }
 
 TEST_F(PerChannel, PagingByThirtyTwoOnlyForInputsOfTheWiderModel) {
@@ -82,19 +54,6 @@ TEST_F(PerChannel, PagingByThirtyTwoOnlyForInputsOfTheWiderModel) {
   EXPECT_EQ(table[31].label, "ch.64 =");
   EXPECT_TRUE(titles.choose_channel(0));
   EXPECT_FALSE(editor(M::title_display_output).choose_channel(31));
-  EXPECT_TRUE(editor(M::video_output).fixed_mark());
-}
-
-TEST_F(PerChannel, InputSideClampsAfterTheModelShrinks) {
-  use_tarquine();
-  editor(M::title_display_input).choose_channel(49);  // ch.50
-  apply_model(session.settings, kModelOrvellan);
-  editor(M::title_position).clamp_on_open();
-  EXPECT_EQ(input.current, 31);
-  EXPECT_EQ(input.painted, 31);
-  output.current = 31;
-  editor(M::title_display_output).clamp_on_open();
-  EXPECT_EQ(output.current, 31);
 }
 
 }  // namespace

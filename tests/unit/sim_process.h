@@ -23,16 +23,31 @@ namespace sim_process {
 
 using Clock = std::chrono::steady_clock;
 
-inline int free_port() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+inline sockaddr_in loopback(int port) {
   sockaddr_in a{};
   a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return a;
+}
+
+inline int free_port() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a = loopback(0);
   ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
   socklen_t length = sizeof a;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
   ::close(fd);
   return ntohs(a.sin_port);
+}
+
+// A connection to a loopback port, or -1.
+inline int connect_to(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  const sockaddr_in a = loopback(port);
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) return fd;
+  ::close(fd);
+  return -1;
 }
 
 // Reads until `done` says the text is complete, or the deadline passes.
@@ -82,21 +97,10 @@ class SimProcess : public ::testing::Test {
   bool wait_ready() {
     const auto deadline = Clock::now() + std::chrono::seconds(5);
     while (Clock::now() < deadline) {
-      if (std::filesystem::exists(pty) && (control = connect_control()) >= 0) return true;
+      if (std::filesystem::exists(pty) && (control = connect_to(control_port)) >= 0) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;
-  }
-
-  int connect_control() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(control_port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
-    ::close(fd);
-    return -1;
   }
 
   int open_port() {

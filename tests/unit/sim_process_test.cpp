@@ -44,28 +44,14 @@ TEST_F(SimProcess, ServesThePtyAndTheControlChannelAndStopsCleanly) {
   EXPECT_FALSE(std::filesystem::is_symlink(pty));
 }
 
-int connect_to(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
-  ::close(fd);
-  return -1;
-}
-
+// A listening loopback socket, or -1.
 int listen_on(int port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  const int yes = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  ::listen(fd, 16);
-  return fd;
+  const sockaddr_in a = loopback(port);
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0 && ::listen(fd, 16) == 0)
+    return fd;
+  ::close(fd);
+  return -1;
 }
 
 int accept_within(int listener, int timeout_ms) {
@@ -155,13 +141,8 @@ TEST_F(SimProcess, ConvertersConnectToTheProgramEachWithItsOwnUnit) {
 }
 
 TEST_F(SimProcess, BusyControlPortIsAOneLineFailure) {
-  const int busy = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(control_port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::bind(busy, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  ASSERT_EQ(::listen(busy, 1), 0);
+  const int busy = listen_on(control_port);
+  ASSERT_GE(busy, 0);
   start({});
   int status = 0;
   ::waitpid(pid, &status, 0);

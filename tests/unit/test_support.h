@@ -28,6 +28,12 @@ class RecordingLink : public Link {
   std::vector<std::string> sent;
 };
 
+inline DeviceSettings settings_for(int model) {
+  DeviceSettings s;
+  apply_model(s, model);
+  return s;
+}
+
 // A session whose links record what they are given.
 struct SessionWithLinks {
   SessionWithLinks() {

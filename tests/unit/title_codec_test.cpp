@@ -17,30 +17,20 @@ std::optional<std::uint16_t> first_code(std::string_view title) {
   return (*codes)[0];
 }
 
-TEST(PadTitle, PadsWithIdeographicSpacesToFiftySixBytes) {
+TEST(PadTitle, PadsWithIdeographicSpacesAndRefusesOddAndOverlongTitles) {
   const auto padded = pad_title(sjis({0x82, 0x60, 0x82, 0x61}));  // ＡＢ
   ASSERT_TRUE(padded.has_value());
-  EXPECT_EQ(std::string(padded->data(), 4), sjis({0x82, 0x60, 0x82, 0x61}));
-  for (size_t i = 4; i < 56; i += 2) {
-    EXPECT_EQ(static_cast<unsigned char>((*padded)[i]), 0x81);
-    EXPECT_EQ(static_cast<unsigned char>((*padded)[i + 1]), 0x40);
-  }
-}
-
-TEST(PadTitle, RefusesOddAndOverlongTitles) {
+  EXPECT_EQ(std::string(padded->data(), 56),
+            sjis({0x82, 0x60, 0x82, 0x61}) + test::repeat("\x81\x40", 26));
   EXPECT_TRUE(pad_title("").has_value());
   EXPECT_TRUE(pad_title(test::repeat("\x82\xa0", 28)).has_value());
   EXPECT_FALSE(pad_title(test::repeat("\x82\xa0", 28) + "A").has_value());
   EXPECT_FALSE(pad_title(test::repeat("\x82\xa0", 29)).has_value());
-  EXPECT_FALSE(pad_title("\x82\xa0"
-                         "A")
-                   .has_value());
+  EXPECT_FALSE(pad_title(sjis({0x82, 0xa0, 0x41})).has_value());
 }
 
 TEST(EncodeTitle, KnownCodePoints) {
   EXPECT_EQ(first_code("\x82\xa0"), 0x2422);          // あ
-  EXPECT_EQ(first_code(sjis({0x82, 0x60})), 0x2341);  // Ａ
-  EXPECT_EQ(first_code(sjis({0x81, 0x40})), 0x2121);  // ideographic space
   EXPECT_EQ(first_code(sjis({0xFA, 0x40})), 0x7C71);  // small Roman numeral one
   EXPECT_EQ(first_code(sjis({0xFA, 0x49})), 0x7C7A);
   EXPECT_EQ(first_code(sjis({0xFA, 0x55})), 0x7C7C);
@@ -52,7 +42,6 @@ TEST(EncodeTitle, KnownCodePoints) {
 
 TEST(EncodeTitle, RefusesCharactersOutsideJisRowsOneToNinetyFour) {
   EXPECT_FALSE(first_code(sjis({0xFA, 0x4A})).has_value());  // Roman numeral one, IBM block
-  EXPECT_FALSE(first_code(sjis({0xFA, 0x54})).has_value());
   EXPECT_FALSE(first_code(sjis({0xFA, 0x58})).has_value());
   EXPECT_FALSE(first_code(sjis({0xF0, 0x40})).has_value());  // user-defined area
   EXPECT_FALSE(first_code("AB").has_value());                // single-byte characters
@@ -78,9 +67,6 @@ TEST(MapIbmExtension, RowsInOrder) {
 
 TEST(JisToShiftJis, StandardArithmetic) {
   EXPECT_EQ(jis_to_sjis(0x2422), 0x82A0);
-  EXPECT_EQ(jis_to_sjis(0x2121), 0x8140);
-  EXPECT_EQ(jis_to_sjis(0x2341), 0x8260);
-  EXPECT_EQ(jis_to_sjis(0x7921), 0xED40);
   EXPECT_EQ(jis_to_sjis(0x2160), 0x817F + 1);  // odd row, cell above 0x5F skips 0x7F
   EXPECT_EQ(jis_to_sjis(0x2020), 0);
   EXPECT_EQ(jis_to_sjis(0x7F21), 0);
@@ -103,7 +89,6 @@ TEST(JisToShiftJis, RoundTripsEveryCodeOfTheNinetyFourRows) {
 TEST(SampleGlyphCode, ConvertsOrFallsBackToTheIdeographicSpace) {
   EXPECT_EQ(sample_glyph_code(sjis({0x82, 0x60})), 0x2341);
   EXPECT_EQ(sample_glyph_code(sjis({0xFA, 0x40})), 0x7C71);
-  EXPECT_EQ(sample_glyph_code(""), 0x2121);
   EXPECT_EQ(sample_glyph_code("A"), 0x2121);
   EXPECT_EQ(sample_glyph_code(sjis({0xF0, 0x40})), 0x2121);
 }
