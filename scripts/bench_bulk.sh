@@ -3,11 +3,12 @@
 # all for both models, all screen and all switching patterns) against
 # simulators that answer at 9600 baud, next to the floor its timer sets (one
 # command per tick), and the longest the main window took to answer meanwhile.
+# Last, a read-all of ORVELLAN with the traffic log closed and then open.
 #   scripts/bench_bulk.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-ORV_SIM_BAUD=9600 tests/e2e/run.sh \
-  --gtest_filter='FullRun.SetAllThenRead*:FullRun.SetAllToOneUnit*:FullRun.AllScreen*:FullRun.AllSixtyFour*' \
+ORV_SIM_BAUD=9600 tests/e2e/run.sh --gtest_also_run_disabled_tests \
+  --gtest_filter='FullRun.SetAllThenRead*:FullRun.SetAllToOneUnit*:FullRun.AllScreen*:FullRun.AllSixtyFour*:FullRun.DISABLED_BenchReadAll*' \
   >build/bench-bulk.log 2>&1 ||
   { tail -n 30 build/bench-bulk.log; exit 1; }
 python3 - build/e2e/e2e.xml <<'PY'
@@ -20,7 +21,10 @@ floors = {  # test: (model, {run: steps x timer period})
         ("ORVELLAN", {"set_all": 176 * 400, "read_all": 175 * 300}),
     "AllScreenPatternsAndAllSwitchingPatterns":
         ("ORVELLAN", {"screen_patterns": 64 * 400, "switching_patterns": 64 * 400}),
-    "AllSixtyFourTitlesOfATarquine": ("TARQUINE", {"all_titles": 64 * 400}),
+    "AllSixtyFourTitlesOfATarquineFromACsvFileAndBack":
+        ("TARQUINE", {"all_titles": 64 * 400}),
+    "DISABLED_BenchReadAllWithAndWithoutTheTrafficLog":
+        ("ORVELLAN", {"read_all_log_closed": 175 * 300, "read_all_log_open": 175 * 300}),
 }
 for test, body in re.findall(r'<testcase name="(\w+)"(.*?)</testcase>', xml, re.S):
     if test not in floors:

@@ -30,11 +30,11 @@ stage "fuzz targets"
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 
 if [ "$what" != native ]; then
-  stage "Windows builds (win64 tested, win32 release)"
+  stage "Windows builds (win64 tested, win32 release and its zip)"
   cmake --preset win64 >/dev/null
   cmake --build --preset win64
   cmake --preset win32 >/dev/null
-  cmake --build --preset win32
+  cmake --build --preset win32 --target all package
   if [ -x tests/e2e/run.sh ]; then
     stage "end-to-end tests under Wine"
     tests/e2e/run.sh --twice

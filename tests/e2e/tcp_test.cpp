@@ -221,6 +221,18 @@ TEST_F(Tcp, TheServerTakesNinetySixConvertersAndSendsToThePickedOne) {
   EXPECT_EQ(sim_tcp_converters().value("get c57:00 RCTI")[3], 'F');
   EXPECT_EQ(sim_tcp_converters().value("get c56:00 RCTI")[3], 'N') << "only the picked one";
 
+  // Another converter speaking unasked (garbage, a line longer than any
+  // reply, an acknowledgement) never answers for the silent picked one.
+  sim_tcp_converters().command("fault silence 1 link c57");
+  {
+    ResponseProbe probe(app.main_window());
+    click(titles, IDB_SET);
+    sim_tcp_converters().command("send c56 " + std::string(1000, '#') + "\\r\\nGO\\r\\n");
+    EXPECT_EQ(next_box(app).text, L"Answer が､きません");
+    EXPECT_LT(probe.longest_ms(), 50);
+  }
+  sim_tcp_converters().command("fault clear");
+
   // The picked converter goes: the next command goes nowhere, not to whoever
   // takes its place.
   sim_tcp_converters().command("drop c57");

@@ -173,6 +173,23 @@ TEST_F(FullRun, CutRunsEndWhereTheUnitFailsAndASecondRunCompletes) {
   EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
 }
 
+// On demand (scripts/bench_bulk.sh): a read-all without the traffic log,
+// then one with the log open beside it listing every line.
+TEST_F(FullRun, DISABLED_BenchReadAllWithAndWithoutTheTrafficLog) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  for (const std::string run : {"read_all_log_closed", "read_all_log_open"}) {
+    if (run == "read_all_log_open") {
+      post_command(app.main_window(), IDM_TRAFFIC_LOG);
+      ASSERT_TRUE(wait_window(app.pid(), L"通信ログ"));
+    }
+    HWND read_all = open_run_dialog(app, IDM_READ_ALL, L"設定項目の読み込み  ");
+    ASSERT_TRUE(read_all);
+    EXPECT_EQ(run_to_the_end(app, read_all, run.c_str()).text, L"読み込みが完了しました");
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(read_all); }, 3000));
+  }
+}
+
 using FileMenu = ProgramTest;
 
 // Makes the settings changed: the font size of ch.01 becomes SMALL.
