@@ -182,7 +182,8 @@ struct Server::State {
                          : which == "serial" ? c->kind == Kind::pty
                                              : c->name == which;
       // A converter still trying to connect stops trying too.
-      const bool waiting = c->kind == Kind::converter && c->converter_state != ConverterState::closed;
+      const bool waiting =
+          c->kind == Kind::converter && c->converter_state != ConverterState::closed;
       if (!match || (c->fd < 0 && !waiting) || c->kind == Kind::pty) continue;
       close_channel(*c);  // removed by the poll loop once it is done with the channel
       ++dropped;

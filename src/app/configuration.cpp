@@ -147,7 +147,8 @@ int delete_host(Configuration& config, ProfileStore& store, int row) {
   if (row == selected && count > 1) shown = row < count - 1 ? row : row - 1;
   if (selected == count - 1 || selected > row) --selected;
   for (int i = row; i < count - 1; ++i) {
-    config.host_addresses[static_cast<size_t>(i)] = config.host_addresses[static_cast<size_t>(i + 1)];
+    config.host_addresses[static_cast<size_t>(i)] =
+        config.host_addresses[static_cast<size_t>(i) + 1];
     write_host_key(store, i, config.host_addresses[static_cast<size_t>(i)]);
   }
   config.host_addresses[static_cast<size_t>(count - 1)] = Octets{};

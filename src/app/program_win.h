@@ -3,8 +3,8 @@
 // window and dialog (never a global).
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <array>
 #include <string>

@@ -31,8 +31,8 @@ struct Session {
   StatusGrid status;
   bool statusWindowOpen = false;  // status replies are taken only while it is
   int statusPolls = 0;            // the poll counter, kept for the life of the program
-  std::string awaitedGlyphCode;  // four hex digits of the last glyph read sent
-  TrafficLog traffic;            // every line sent and received
+  std::string awaitedGlyphCode;   // four hex digits of the last glyph read sent
+  TrafficLog traffic;             // every line sent and received
 
   Link* serial_link = nullptr;
   Link* tcp_link = nullptr;

@@ -102,7 +102,8 @@ void BulkRunBinding::lock(bool locked) {
   EnableMenuItem(GetSystemMenu(dialog_, FALSE), SC_CLOSE,
                  MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
   if (view_.cancellable)
-    SetDlgItemTextW(dialog_, view_.button, locked ? L"キャンセル" : widen(view_.idle_label).c_str());
+    SetDlgItemTextW(dialog_, view_.button,
+                    locked ? L"キャンセル" : widen(view_.idle_label).c_str());
   else
     EnableWindow(GetDlgItem(dialog_, view_.button), !locked);
   if (locked) return;

@@ -24,8 +24,7 @@ std::optional<std::string> parse_model(const std::string& model, Options& option
 }
 
 std::optional<std::string> parse_line(const std::string& line, Options& options) {
-  if (line != "rs232c" && line != "rs485")
-    return "unknown line \"" + line + "\" (rs232c or rs485)";
+  if (line != "rs232c" && line != "rs485") return "unknown line \"" + line + "\" (rs232c or rs485)";
   options.rs485 = line == "rs485";
   return std::nullopt;
 }

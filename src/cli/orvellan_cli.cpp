@@ -25,7 +25,8 @@ using namespace orv::cli;
 
 constexpr const char* kUsage =
     "usage: orvellan-cli read-all (--port DEV | --tcp HOST:PORT) -o FILE.dat [UNIT OPTIONS]\n"
-    "       orvellan-cli set-all FILE.dat (--port DEV | --tcp HOST:PORT) [--verify] [UNIT OPTIONS]\n"
+    "       orvellan-cli set-all FILE.dat (--port DEV | --tcp HOST:PORT) [--verify] [UNIT "
+    "OPTIONS]\n"
     "       orvellan-cli backup --port DEV --line rs485 --addresses NN-MM -d DIR [UNIT OPTIONS]\n"
     "       orvellan-cli diff A.dat B.dat [--model orvellan|tarquine]\n"
     "       orvellan-cli check FILE.dat [--model orvellan|tarquine]\n"
@@ -100,7 +101,9 @@ bool load(const std::string& file, int model, DeviceSettings& settings, std::str
   return false;
 }
 
-void write_line(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void write_line(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 std::string shown_value(const SettingDifference& d, const std::string& value) {
   return d.name.rfind("titles ", 0) == 0 || d.name == "password"
@@ -170,7 +173,8 @@ int diff(const Options& options) {
 
 // The port options every unit command needs; the reason when they do not add up.
 std::optional<std::string> check_unit_options(const Options& o) {
-  if (o.port.empty() == o.tcp.empty()) return "name the unit's port with --port DEV or --tcp HOST:PORT";
+  if (o.port.empty() == o.tcp.empty())
+    return "name the unit's port with --port DEV or --tcp HOST:PORT";
   if (!o.tcp.empty() && o.rs485) return "--line rs485 is for --port; a converter takes no address";
   if (!o.address.empty() && !o.rs485) return "--address needs --line rs485";
   return std::nullopt;
@@ -257,8 +261,8 @@ int backup(const Options& options) {
       status = failed_run(unit, end);
       continue;
     }
-    const auto file = std::filesystem::path(options.directory) /
-                      ("unit-" + decimal_text(address, 2) + ".dat");
+    const auto file =
+        std::filesystem::path(options.directory) / ("unit-" + decimal_text(address, 2) + ".dat");
     if (!save_settings_file(file, settings, error)) return fail(error);
     std::cout << file.string() << '\n';
   }

@@ -15,7 +15,9 @@
 namespace orv::cli {
 namespace {
 
-std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string system_error(const std::string& what) {
+  return what + ": " + std::strerror(errno);
+}
 
 // One file descriptor, read with poll(), for both the tty and the socket.
 class DescriptorPort : public LinePort {
@@ -59,22 +61,30 @@ class DescriptorPort : public LinePort {
 
 speed_t speed_of(int baud) {
   switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return B0;
   }
 }
 
 bool is_pseudo_terminal(const std::string& device) {
   char resolved[PATH_MAX];
-  return ::realpath(device.c_str(), resolved) &&
-         std::strncmp(resolved, "/dev/pts/", 9) == 0;
+  return ::realpath(device.c_str(), resolved) && std::strncmp(resolved, "/dev/pts/", 9) == 0;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include "cli/ports.h"
@@ -98,8 +98,8 @@ std::wstring device_path(const std::string& device) {
 
 std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, std::string&,
                                            std::string& error) {
-  HANDLE handle = CreateFileW(device_path(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE handle = CreateFileW(device_path(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return error = last_error(device, GetLastError()), nullptr;
   auto port = std::make_unique<ComPort>(handle, device);
   DCB line{};
@@ -112,8 +112,8 @@ std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, 
   line.fBinary = TRUE;
   line.fParity = TRUE;
   if (!SetCommState(handle, &line))
-    return error = last_error(device + ": cannot set 8E1 at " + std::to_string(baud),
-                              GetLastError()),
+    return error =
+               last_error(device + ": cannot set 8E1 at " + std::to_string(baud), GetLastError()),
            nullptr;
   return port;
 }

@@ -5,7 +5,9 @@
 
 namespace orv::cli {
 
-bool is_terminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool is_terminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
 
 void prepare_terminal() {}
 

@@ -44,8 +44,9 @@ WireRunEnd run(UnitLink& link, DeviceSettings& settings, int steps,
                const BulkRun::StepSource& source, const std::string& title) {
   ProgressLine progress(title);
   const WireRunSetup setup{*link.port, link.route, link.timeout_ms};
-  return run_on_wire(setup, settings, steps, source,
-                     [&](int step, int all, const BulkStep& next) { progress.show(step, all, next); });
+  return run_on_wire(setup, settings, steps, source, [&](int step, int all, const BulkStep& next) {
+    progress.show(step, all, next);
+  });
 }
 
 }  // namespace
@@ -76,14 +77,16 @@ std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, st
 
 WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const std::string& title) {
   const int inputs = settings.inputCount;
-  return run(link, settings, read_all_step_count(inputs),
-             [inputs](int step) { return read_all_step(step, inputs); }, title);
+  return run(
+      link, settings, read_all_step_count(inputs),
+      [inputs](int step) { return read_all_step(step, inputs); }, title);
 }
 
 WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::string& title) {
   DeviceSettings replies = settings;  // a set-all stores nothing, but the run needs a target
-  return run(link, replies, set_all_step_count(settings.inputCount),
-             [&settings](int step) { return set_all_step(step, settings); }, title);
+  return run(
+      link, replies, set_all_step_count(settings.inputCount),
+      [&settings](int step) { return set_all_step(step, settings); }, title);
 }
 
 std::string describe_end(const WireRunEnd& end) {

@@ -1,7 +1,7 @@
 #include "converter/converter_dialog.h"
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <commctrl.h>
 
@@ -17,10 +17,10 @@
 namespace orv::win {
 namespace {
 
-constexpr int kSetButtons[] = {IDB_SET_CONVERTER_IP,           IDB_SET_CONVERTER_GATEWAY,
-                               IDB_SET_CONVERTER_ACTIVE,       IDB_SET_CONVERTER_SUBNET,
-                               IDB_SET_CONVERTER_CONNECTION_TRY, IDB_SET_CONVERTER_TIME_REGISTER,
-                               IDB_SET_CONVERTER_PORT,         IDB_SET_CONVERTER_KEEP_ALIVE};
+constexpr int kSetButtons[] = {
+    IDB_SET_CONVERTER_IP,     IDB_SET_CONVERTER_GATEWAY,        IDB_SET_CONVERTER_ACTIVE,
+    IDB_SET_CONVERTER_SUBNET, IDB_SET_CONVERTER_CONNECTION_TRY, IDB_SET_CONVERTER_TIME_REGISTER,
+    IDB_SET_CONVERTER_PORT,   IDB_SET_CONVERTER_KEEP_ALIVE};
 
 // The read greys every button: the eight "設定", "読み込み" itself and "Close".
 std::vector<int> locked_while_reading() {
@@ -33,16 +33,8 @@ struct ConverterDialog {
   explicit ConverterDialog(Program& p)
       : program(p),
         run(p,
-            {kConverterReadTimer,
-             IDB_CONVERTER_READ,
-             "読み込み",
-             0,
-             IDC_PROGRESS,
-             false,
-             locked_while_reading(),
-             false,
-             true,
-             false},
+            {kConverterReadTimer, IDB_CONVERTER_READ, "読み込み", 0, IDC_PROGRESS, false,
+             locked_while_reading(), false, true, false},
             [this](bool completed) { finish(completed); }) {}
   void finish(bool completed);
 
@@ -81,7 +73,8 @@ void show_fields(ConverterDialog& d) {
   select_item(dialog, IDC_CONVERTER_KEEP_ALIVE, s.converterKeepAlive);
   const std::string_view mac = buffer_text(s.converterMacAddress);
   const std::string_view version = buffer_text(s.converterVersion);
-  SetDlgItemTextW(dialog, IDE_CONVERTER_MAC, widen(mac.empty() ? "00-00-00-00-00-00" : mac).c_str());
+  SetDlgItemTextW(dialog, IDE_CONVERTER_MAC,
+                  widen(mac.empty() ? "00-00-00-00-00-00" : mac).c_str());
   SetDlgItemTextW(dialog, IDE_CONVERTER_VERSION, widen(version.empty() ? "0.00" : version).c_str());
   d.filling = false;
   SetDlgItemTextW(dialog, IDE_CONVERTER_PORT, widen(buffer_text(s.converterPortNumber)).c_str());

@@ -20,8 +20,8 @@ void on_init(Program& p, HWND dialog) {
   set_caption_with_path(p, dialog, "日付・時刻  ");
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  const auto items = clock_items_of(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                                    now.wSecond);
+  const auto items =
+      clock_items_of(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
   for (size_t f = 0; f < kClockFields.size(); ++f)
     fill_list(dialog, kClockLists[f], clock_items(kClockFields[f]), items[f]);
   const DeviceSettings& s = p.session.settings;

@@ -18,9 +18,9 @@ namespace {
 struct LineSetup {
   Program& program;
   const char* title;
-  std::vector<int> lists;                     // the dialog's lists, in order
+  std::vector<int> lists;                       // the dialog's lists, in order
   std::vector<std::vector<std::string>> items;  // their items
-  std::vector<int> values;                    // what each list shows at first
+  std::vector<int> values;                      // what each list shows at first
   void (*take)(Program& program, const std::vector<int>& chosen);
 };
 
@@ -72,7 +72,8 @@ INT_PTR CALLBACK line_setup_proc(HWND dialog, UINT message, WPARAM wparam, LPARA
     case WM_INITDIALOG:
       begin_dialog(d->program, dialog);
       set_caption_with_path(d->program, dialog, d->title);
-      for (size_t i = 0; i < d->lists.size(); ++i) fill_list(dialog, d->lists[i], d->items[i], d->values[i]);
+      for (size_t i = 0; i < d->lists.size(); ++i)
+        fill_list(dialog, d->lists[i], d->items[i], d->values[i]);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wparam) == IDOK) {
@@ -104,8 +105,12 @@ void open_line_setup(Program& p, int template_id, LineSetup setup) {
 
 void open_interface_dialog(Program& p) {
   open_line_setup(p, IDD_INTERFACE,
-                  {p, "インターフェイスの設定  ", {IDC_INTERFACE_LIST}, {{"RS-232C/RS-485", "TCP/IP"}},
-                   {p.session.config.interface_set}, take_interface});
+                  {p,
+                   "インターフェイスの設定  ",
+                   {IDC_INTERFACE_LIST},
+                   {{"RS-232C/RS-485", "TCP/IP"}},
+                   {p.session.config.interface_set},
+                   take_interface});
 }
 
 void open_serial_settings_dialog(Program& p) {
@@ -113,14 +118,22 @@ void open_serial_settings_dialog(Program& p) {
   for (int port = 0; port < 6; ++port) ports.push_back(com_port_name(port));
   const Configuration& c = p.session.config;
   open_line_setup(p, IDD_SERIAL_SETTINGS,
-                  {p, "RS-232C/RS485の設定  ", {IDC_COM_PORT_LIST, IDC_CONTROL_LIST},
-                   {ports, {"RS-232C", "RS-485"}}, {c.com_port, c.control}, take_serial_settings});
+                  {p,
+                   "RS-232C/RS485の設定  ",
+                   {IDC_COM_PORT_LIST, IDC_CONTROL_LIST},
+                   {ports, {"RS-232C", "RS-485"}},
+                   {c.com_port, c.control},
+                   take_serial_settings});
 }
 
 void open_client_server_dialog(Program& p) {
   open_line_setup(p, IDD_CLIENT_SERVER,
-                  {p, "クライアント/サーバー  ", {IDC_ROLE_LIST}, {{"Client", "Server"}},
-                   {p.session.config.client_server}, take_role});
+                  {p,
+                   "クライアント/サーバー  ",
+                   {IDC_ROLE_LIST},
+                   {{"Client", "Server"}},
+                   {p.session.config.client_server},
+                   take_role});
 }
 
 }  // namespace orv::win

@@ -2,8 +2,8 @@
 // chosen converter. The connection belongs to the link, not to the dialog:
 // it stays when the dialog closes, and the dialog shows its state whenever
 // the link reports a change.
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <commctrl.h>
 
@@ -69,10 +69,9 @@ void add_host_entry(TcpClientDialog& d) {
   DWORD packed = 0;
   SendDlgItemMessageW(d.window, IDC_HOST_ADDRESS, IPM_GETADDRESS, 0,
                       reinterpret_cast<LPARAM>(&packed));
-  const Octets address{static_cast<int>(FIRST_IPADDRESS(packed)),
-                       static_cast<int>(SECOND_IPADDRESS(packed)),
-                       static_cast<int>(THIRD_IPADDRESS(packed)),
-                       static_cast<int>(FOURTH_IPADDRESS(packed))};
+  const Octets address{
+      static_cast<int>(FIRST_IPADDRESS(packed)), static_cast<int>(SECOND_IPADDRESS(packed)),
+      static_cast<int>(THIRD_IPADDRESS(packed)), static_cast<int>(FOURTH_IPADDRESS(packed))};
   if (!add_host(d.config(), d.program.profile, address)) {
     show_box(error_box("ホストリストはいっぱいです。"));
     return;
@@ -81,14 +80,16 @@ void add_host_entry(TcpClientDialog& d) {
 }
 
 void delete_host_entry(TcpClientDialog& d) {
-  const int row = static_cast<int>(SendDlgItemMessageW(d.window, IDC_HOST_LIST, LB_GETCURSEL, 0, 0));
+  const int row =
+      static_cast<int>(SendDlgItemMessageW(d.window, IDC_HOST_LIST, LB_GETCURSEL, 0, 0));
   const int shown = delete_host(d.config(), d.program.profile, row);
   fill_host_list(d);
   show_address(d, shown);
 }
 
 void choose_host(TcpClientDialog& d) {
-  const int row = static_cast<int>(SendDlgItemMessageW(d.window, IDC_HOST_LIST, LB_GETCURSEL, 0, 0));
+  const int row =
+      static_cast<int>(SendDlgItemMessageW(d.window, IDC_HOST_LIST, LB_GETCURSEL, 0, 0));
   if (row < 0 || row >= d.config().ip_address_count) return;
   d.config().client_select_ip_address = row;
   show_address(d, row);

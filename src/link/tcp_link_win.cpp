@@ -67,7 +67,8 @@ bool TcpLink::make_socket(long events, const Report& report) {
     return false;
   }
   if (WSAAsyncSelect(main_, window_, WM_SOCKET_EVENT, events) == SOCKET_ERROR) {
-    fail_start(report, with_code("WINSOCK.DLLの WSAAsyncSelect() からのエラー。", WSAGetLastError()));
+    fail_start(report,
+               with_code("WINSOCK.DLLの WSAAsyncSelect() からのエラー。", WSAGetLastError()));
     return false;
   }
   return true;

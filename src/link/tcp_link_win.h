@@ -7,8 +7,8 @@
 // the window thread.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <array>
 #include <functional>
@@ -95,12 +95,12 @@ class TcpLink : public Link {
   bool library_started_ = false;
   SOCKET main_ = INVALID_SOCKET;  // client: the connection; server: the listening socket
   bool server_ = false;
-  bool connected_ = false;        // the TCP-connected flag: commands may go out
+  bool connected_ = false;  // the TCP-connected flag: commands may go out
   LineAssembler client_lines_;
   std::string host_;  // client: the converter's address
   std::array<Record, kServerRecords> records_{};
-  int selected_ = -1;             // server: the record commands go to
-  std::optional<int> awaited_;    // the connection whose reply is awaited
+  int selected_ = -1;           // server: the record commands go to
+  std::optional<int> awaited_;  // the connection whose reply is awaited
 };
 
 }  // namespace orv::win

@@ -63,7 +63,8 @@ void stop(TcpServerDialog& d) {
 }
 
 void pick(TcpServerDialog& d) {
-  const int row = static_cast<int>(SendDlgItemMessageW(d.window, IDC_CLIENT_LIST, LB_GETCURSEL, 0, 0));
+  const int row =
+      static_cast<int>(SendDlgItemMessageW(d.window, IDC_CLIENT_LIST, LB_GETCURSEL, 0, 0));
   const bool listed = row >= 0 && row < static_cast<int>(d.rows.size());
   d.program.tcp.pick(listed ? d.rows[static_cast<size_t>(row)].record : -1);
   refresh(d);

@@ -57,7 +57,9 @@ void TrafficLog::record(TrafficLine line) {
   ++recorded_;
 }
 
-void TrafficLog::clear() { lines_.clear(); }
+void TrafficLog::clear() {
+  lines_.clear();
+}
 
 std::string format_traffic_line(const TrafficLine& line) {
   return clock_text(line.time) + "\t" + (line.sent ? "→" : "←") + "\t" + line.link + "\t" +

@@ -13,10 +13,10 @@ namespace orv {
 
 struct TrafficLine {
   std::chrono::system_clock::time_point time;
-  bool sent = true;   // false: received
-  std::string link;   // "COM2", "127.0.1.57"
-  std::string unit;   // "03", "Broadcast"; empty on RS-232C and TCP/IP
-  std::string text;   // the line as it went or came, CR LF included
+  bool sent = true;  // false: received
+  std::string link;  // "COM2", "127.0.1.57"
+  std::string unit;  // "03", "Broadcast"; empty on RS-232C and TCP/IP
+  std::string text;  // the line as it went or came, CR LF included
 };
 
 class TrafficLog {

@@ -84,8 +84,8 @@ void lay_out(HWND window, int width, int height) {
   const int columns[] = {margin, 2 * margin + button_width, width - margin - button_width};
   const int buttons[] = {IDB_TRAFFIC_SAVE, IDB_TRAFFIC_CLEAR, IDB_CLOSE};
   for (int i = 0; i < 3; ++i)
-    MoveWindow(GetDlgItem(window, buttons[i]), columns[i], buttons_top, button_width,
-               button_height, TRUE);
+    MoveWindow(GetDlgItem(window, buttons[i]), columns[i], buttons_top, button_width, button_height,
+               TRUE);
 }
 
 void on_init(TrafficLogWindow& w, HWND window) {

@@ -43,7 +43,8 @@ std::string octets_text(const Octets& o) {
 // the ideographic spaces that pad it.
 std::string_view title_as_answered(const TitleSlot& slot, int characters) {
   std::string_view text = title_text(slot);
-  if (text.size() > static_cast<size_t>(2 * characters)) text = text.substr(0, 2 * characters);
+  const size_t bytes = 2 * static_cast<size_t>(characters);
+  if (text.size() > bytes) text = text.substr(0, bytes);
   while (text.size() >= 2 && text.substr(text.size() - 2) == kIdeographicSpace)
     text.remove_suffix(2);
   return text;
@@ -101,8 +102,7 @@ int title_reply_characters(int font_size) {
 }
 
 std::vector<SettingDifference> settings_differences(const DeviceSettings& a,
-                                                    const DeviceSettings& b,
-                                                    Compared compared) {
+                                                    const DeviceSettings& b, Compared compared) {
   std::vector<SettingDifference> out;
   DifferenceList list(out);
   const int inputs = a.inputCount;

@@ -27,8 +27,7 @@ enum class Compared {
 };
 
 std::vector<SettingDifference> settings_differences(const DeviceSettings& left,
-                                                    const DeviceSettings& right,
-                                                    Compared compared);
+                                                    const DeviceSettings& right, Compared compared);
 
 // The characters of a title reply for a font size (0 large, 1 medium, 2 small).
 int title_reply_characters(int font_size);

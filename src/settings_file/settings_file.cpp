@@ -157,18 +157,17 @@ std::string format_settings_file(const DeviceSettings& settings) {
   convert_sources(copy, source_to_file_form);
   std::string out;
   out.reserve(40000);
-  const GroupVisitor writer{[&](int& value) { out += std::to_string(value) + "\r\n"; },
-                            [&](TitleSlot& title) { out += encode_file_title(title) + "\r\n"; },
-                            [&](std::array<char, kPasswordBytes>& password) {
-                              // A password that would not read back as one
-                              // token is written as none.
-                              std::string text(buffer_text(password));
-                              const bool one_token = std::none_of(text.begin(), text.end(), [](char b) {
-                                return file_safe_byte(b) != b;
-                              });
-                              out += (text.empty() || !one_token ? std::string(kNoPassword) : text) +
-                                     "\r\n";
-                            }};
+  const GroupVisitor writer{
+      [&](int& value) { out += std::to_string(value) + "\r\n"; },
+      [&](TitleSlot& title) { out += encode_file_title(title) + "\r\n"; },
+      [&](std::array<char, kPasswordBytes>& password) {
+        // A password that would not read back as one
+        // token is written as none.
+        std::string text(buffer_text(password));
+        const bool one_token =
+            std::none_of(text.begin(), text.end(), [](char b) { return file_safe_byte(b) != b; });
+        out += (text.empty() || !one_token ? std::string(kNoPassword) : text) + "\r\n";
+      }};
   visit_groups(copy, writer);
   return out;
 }

@@ -38,9 +38,8 @@ void on_paint(StatusWindow& w, HWND window) {
   const PaintScope paint(window);
   HDC dc = paint.dc();
   const GdiObject<HFONT> font(CreateFontW(11, 6, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
-                                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                          L"ＭＳ ゴシック"));
+                                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                          DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ ゴシック"));
   const GdiObject<HBRUSH> shown(CreateSolidBrush(kShown));
   const GdiObject<HBRUSH> not_shown(CreateSolidBrush(kNotShown));
   const SelectedObject font_in_use(dc, font.get());
@@ -53,8 +52,8 @@ void on_paint(StatusWindow& w, HWND window) {
     draw(dc, label.left, label.top, status_label_text(grid.switchingPattern[output]));
     for (int input = 0; input < inputs; ++input) {
       const PixelBox cell = status_cell(output, input, inputs);
-      const SelectedObject fill(
-          dc, grid.shownInput[output] == input ? shown.get() : not_shown.get());
+      const SelectedObject fill(dc,
+                                grid.shownInput[output] == input ? shown.get() : not_shown.get());
       Rectangle(dc, cell.left, cell.top, cell.right, cell.bottom);
       if (output == 0) draw(dc, cell.left, 21, decimal_text(input + 1, 2));
     }

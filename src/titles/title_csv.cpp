@@ -59,10 +59,13 @@ std::vector<Record> records_of(std::string_view text) {
   return records;
 }
 
-bool is_empty(const Record& r) { return r.fields.size() == 1 && r.fields[0].empty(); }
+bool is_empty(const Record& r) {
+  return r.fields.size() == 1 && r.fields[0].empty();
+}
 
 int channel_number(const std::string& field, int inputs) {
-  if (field.empty() || field.size() > 2 || field.find_first_not_of("0123456789") != std::string::npos)
+  if (field.empty() || field.size() > 2 ||
+      field.find_first_not_of("0123456789") != std::string::npos)
     return 0;
   const int channel = std::stoi(field);
   return channel >= 1 && channel <= inputs ? channel : 0;

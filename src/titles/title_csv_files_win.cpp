@@ -26,8 +26,8 @@ std::wstring csv_error_text(const TitleCsvError& error, int inputs) {
 }
 
 void report_bad_line(const std::wstring& path, int line, const std::wstring& why) {
-  const std::wstring text = path + L"\n" + std::to_wstring(line) + L" 行目: " + why +
-                            L"\nタイトルは変更していません。";
+  const std::wstring text =
+      path + L"\n" + std::to_wstring(line) + L" 行目: " + why + L"\nタイトルは変更していません。";
   MessageBoxW(nullptr, text.c_str(), L"エラー", MB_OK | MB_TASKMODAL | MB_ICONWARNING);
 }
 
@@ -55,8 +55,7 @@ void export_titles(HWND owner, const DeviceSettings& settings) {
   for (int i = 0; i < settings.inputCount; ++i)
     titles.push_back(narrow(from_shift_jis(title_text(settings.titles[i]))));
   std::string error;
-  if (!write_file_replacing(choice.path, format_title_csv(titles), error))
-    report_unwritable_file();
+  if (!write_file_replacing(choice.path, format_title_csv(titles), error)) report_unwritable_file();
 }
 
 bool import_titles(HWND owner, DeviceSettings& settings) {

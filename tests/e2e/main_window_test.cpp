@@ -3,6 +3,7 @@
 #include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
+#include "settings_files.h"
 
 #include <filesystem>
 #include <fstream>
@@ -163,34 +164,32 @@ TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
   EXPECT_EQ(item_count(dialog, IDC_CHANNEL_LIST), 32);
 }
 
-TEST_F(MainWindow, ReadAllAndStatusRefuseBroadcastOnRs485) {
-  App app(ini_with({"control=1", "com_port=1"}));
-  ASSERT_TRUE(app.main_window());
-  select_slave_address(app, 32);
-  for (int command : {IDM_READ_ALL, IDM_STATUS}) {
-    post_command(app.main_window(), command);
-    const MessageBoxSeen box = next_box(app);
-    EXPECT_EQ(box.caption, L"Error");
-    EXPECT_EQ(box.text, L"スレーブアドレスを「Broadcast」以外に設定してください。");
-    EXPECT_EQ(box.icon, Icon::error);
+// What the menu refuses, and where: Broadcast for the commands that need one
+// unit's answer, on RS-485 only; the converter's settings over TCP/IP.
+TEST_F(MainWindow, GuardsOfTheMenuEntries) {
+  {
+    App rs485(ini_with({"control=1", "com_port=1"}));
+    ASSERT_TRUE(rs485.main_window());
+    select_slave_address(rs485, 32);
+    for (int command : {IDM_READ_ALL, IDM_STATUS}) {
+      post_command(rs485.main_window(), command);
+      const MessageBoxSeen box = next_box(rs485);
+      EXPECT_EQ(box.caption, L"Error");
+      EXPECT_EQ(box.text, L"スレーブアドレスを「Broadcast」以外に設定してください。");
+      EXPECT_EQ(box.icon, Icon::error);
+    }
   }
-}
-
-TEST_F(MainWindow, BroadcastOnRs232cIsNotRefused) {
-  App app;
-  ASSERT_TRUE(app.main_window());
-  select_slave_address(app, 32);
-  post_command(app.main_window(), IDM_READ_ALL);
-  EXPECT_TRUE(no_box_within(app, 800));
-}
-
-TEST_F(MainWindow, ProtocolSettingsNeedTheSerialInterface) {
+  {
+    App rs232c;
+    ASSERT_TRUE(rs232c.main_window());
+    select_slave_address(rs232c, 32);
+    post_command(rs232c.main_window(), IDM_READ_ALL);
+    EXPECT_TRUE(no_box_within(rs232c, 800)) << "RS-232C: the address is not used";
+  }
   App tcp(ini_with({"interface_set=1"}));
   ASSERT_TRUE(tcp.main_window());
   post_command(tcp.main_window(), IDM_PROTOCOL);
-  const MessageBoxSeen box = next_box(tcp);
-  EXPECT_EQ(box.caption, L"Error");
-  EXPECT_EQ(box.text, L"インターフェイスをRS-232C/RS-485にしてください。");
+  EXPECT_EQ(next_box(tcp).text, L"インターフェイスをRS-232C/RS-485にしてください。");
 }
 
 // Alt with the "/" key, with and without Shift ("?" and "/"), typed on the
@@ -261,25 +260,12 @@ TEST_F(MainWindow, CancelledSaveKeepsTheProgramOpenAndTheChanges) {
 TEST_F(MainWindow, SaveOnCloseWritesTheSettingsFile) {
   App app;
   ASSERT_TRUE(app.main_window());
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring file = std::wstring(temp) + L"orv-e2e-close.dat";
-  DeleteFileW(file.c_str());
-  HWND save_as = close_and_save(app);
-  ASSERT_TRUE(save_as);
-  // The file name box of the common dialog.
-  HWND name = GetDlgItem(save_as, 0x480);
-  if (!name) name = GetDlgItem(save_as, 0x47C);
-  ASSERT_TRUE(name);
-  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-  PostMessageW(save_as, WM_COMMAND, IDOK, 0);
+  const std::wstring file = temp_folder(L"orv-e2e-close") + L"\\close.dat";
+  ASSERT_TRUE(close_and_save(app));
+  ASSERT_TRUE(choose_file(app.pid(), L"名前を付けて保存", file));
   EXPECT_TRUE(app.wait_exit(8000));
-  std::ifstream saved(std::filesystem::path(file), std::ios::binary);
-  ASSERT_TRUE(saved.good());
-  int lines = 0;
-  for (std::string line; std::getline(saved, line);) ++lines;
-  EXPECT_EQ(lines, 6615);
-  DeleteFileW(file.c_str());
+  orv::DeviceSettings saved;
+  EXPECT_TRUE(read_settings(file, orv::kModelOrvellan, saved)) << "a whole settings file";
 }
 
 }  // namespace

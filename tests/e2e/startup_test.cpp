@@ -17,14 +17,14 @@ constexpr int kModelMenu = 5;
 constexpr int kSlaveAddressRow = 14;
 
 struct CommunicationMenu {
-  bool interface_entry, serial, client_server, tcp;
+  bool interface_entry, serial, client_server, tcp, traffic_log;
 };
 
 CommunicationMenu communication_menu(const App& app) {
   const auto rows = read_menu(app.pid(), app.main_window(), kCommunicationMenu);
-  EXPECT_EQ(rows.size(), 4u);
-  if (rows.size() != 4) return {};
-  return {rows[0].enabled, rows[1].enabled, rows[2].enabled, rows[3].enabled};
+  EXPECT_EQ(rows.size(), 5u);
+  if (rows.size() != 5) return {};
+  return {rows[0].enabled, rows[1].enabled, rows[2].enabled, rows[3].enabled, rows[4].enabled};
 }
 
 bool slave_address_entry_enabled(const App& app) {
@@ -51,6 +51,7 @@ TEST_F(Startup, WithoutConfigurationFileUsesTheSerialLineAndOrvellan) {
   EXPECT_TRUE(menu.serial);
   EXPECT_FALSE(menu.client_server);
   EXPECT_FALSE(menu.tcp);
+  EXPECT_TRUE(menu.traffic_log);
   EXPECT_FALSE(slave_address_entry_enabled(app));
   EXPECT_EQ(model_marks(app), std::make_pair(true, false));
   // A missing file is not written at start-up.

@@ -121,9 +121,9 @@ TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
     silent = wait_message_box(app.pid(), 6000);
     longest_answer = probe.longest_ms();
   }
-  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          std::chrono::steady_clock::now() - sent)
-                          .count();
+  const auto waited =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent)
+          .count();
   ASSERT_TRUE(silent.has_value());
   answer_box(*silent);
   EXPECT_EQ(silent->text, L"Answer が､きません");
@@ -188,9 +188,10 @@ TEST_F(Tcp, TheServerTakesNinetySixConvertersAndSendsToThePickedOne) {
   const auto started = std::chrono::steady_clock::now();
   ASSERT_TRUE(wait_until([&] { return row_count(dialog, IDC_CLIENT_LIST) == 96; }, 30000))
       << row_count(dialog, IDC_CLIENT_LIST);
-  RecordProperty("accept_96_ms", std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                    std::chrono::steady_clock::now() - started)
-                                                    .count()));
+  RecordProperty("accept_96_ms",
+                 std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - started)
+                                    .count()));
   PROCESS_MEMORY_COUNTERS memory{};
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.pid());
   if (process && GetProcessMemoryInfo(process, &memory, sizeof memory))
@@ -260,7 +261,8 @@ TEST_F(CommunicationDialogs, KeysAreWrittenWhenTheyChangeAndTheMenuFollows) {
   ASSERT_TRUE(app.main_window());
   const std::string before = read_ini();
   for (int command : {IDM_INTERFACE, IDM_SERIAL_SETTINGS}) {
-    HWND dialog = open_dialog(app, command, command == IDM_INTERFACE ? L"インターフェイス" : L"RS-232C");
+    HWND dialog =
+        open_dialog(app, command, command == IDM_INTERFACE ? L"インターフェイス" : L"RS-232C");
     ASSERT_TRUE(dialog);
     click(dialog, IDOK);
     ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
@@ -280,7 +282,7 @@ TEST_F(CommunicationDialogs, KeysAreWrittenWhenTheyChangeAndTheMenuFollows) {
   ASSERT_TRUE(
       wait_until([] { return read_ini().find("interface_set=1") != std::string::npos; }, 3000));
   const std::vector<MenuRow> communication = read_menu(app.pid(), app.main_window(), 3);
-  ASSERT_EQ(communication.size(), 4u);
+  ASSERT_EQ(communication.size(), 5u);
   EXPECT_FALSE(communication[1].enabled) << "RS-232C/RS-485の設定";
   EXPECT_TRUE(communication[2].enabled) << "クライアント/サーバー";
   EXPECT_TRUE(communication[3].enabled) << "TCP/IPの設定";
@@ -357,7 +359,9 @@ TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
 // Milliseconds since midnight of a traffic log row ("12:34:56.789\t→...").
 long long row_time_ms(const std::wstring& row) {
   return ((std::stoll(row.substr(0, 2)) * 60 + std::stoll(row.substr(3, 2))) * 60 +
-          std::stoll(row.substr(6, 2))) * 1000 + std::stoll(row.substr(9, 3));
+          std::stoll(row.substr(6, 2))) *
+             1000 +
+         std::stoll(row.substr(9, 3));
 }
 
 // On demand (scripts/bench_link.sh): one title command over TCP/IP and its

@@ -132,13 +132,15 @@ using FullRun = ProgramTest;
 std::wstring wide_of_shift_jis(std::string_view bytes) {
   const int size = static_cast<int>(bytes.size());
   std::wstring text(bytes.size(), L'\0');
-  text.resize(static_cast<size_t>(MultiByteToWideChar(932, 0, bytes.data(), size, text.data(), size)));
+  text.resize(
+      static_cast<size_t>(MultiByteToWideChar(932, 0, bytes.data(), size, text.data(), size)));
   return text;
 }
 
 std::string utf8_of(const std::wstring& text) {
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(length), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
   return bytes;
@@ -163,7 +165,9 @@ TEST_F(Titles, ACsvFileWithABadLineChangesNothing) {
   ASSERT_TRUE(dialog);
   const std::wstring before = control_text(dialog, IDE_TITLE);
   const std::wstring file = temp_folder(L"orv-e2e-csv-bad") + L"\\bad.csv";
-  ASSERT_TRUE(write_bytes(file, "\xEF\xBB\xBF" "channel,title\r\n1,\xE6\x96\xB0\r\n2,ABC\r\n"));
+  ASSERT_TRUE(write_bytes(file,
+                          "\xEF\xBB\xBF"
+                          "channel,title\r\n1,\xE6\x96\xB0\r\n2,ABC\r\n"));
   click(dialog, IDB_TITLE_IMPORT);
   ASSERT_TRUE(choose_file(app.pid(), L"タイトルの読み込み", file));
   const MessageBoxSeen refused = next_box(app);

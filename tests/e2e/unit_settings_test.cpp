@@ -58,8 +58,8 @@ TEST_F(UnitSettings, TheUnitsClockIsSetFieldByField) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   EXPECT_EQ(selection(dialog, IDC_YEAR_LIST), now.wYear - 2000) << "preset from the clock";
-  const std::pair<int, int> fields[] = {{IDC_YEAR_LIST, 31},  {IDC_MONTH_LIST, 6},
-                                        {IDC_DAY_LIST, 8},    {IDC_HOUR_LIST, 13},
+  const std::pair<int, int> fields[] = {{IDC_YEAR_LIST, 31},   {IDC_MONTH_LIST, 6},
+                                        {IDC_DAY_LIST, 8},     {IDC_HOUR_LIST, 13},
                                         {IDC_MINUTE_LIST, 14}, {IDC_SECOND_LIST, 15}};
   for (const auto& [list, item] : fields) {
     choose(dialog, list, item);
@@ -96,8 +96,8 @@ TEST_F(UnitSettings, TheStatusWindowFollowsTheOutputsAndClosesOnSilence) {
   sim_com1().command("output 00 3 I05");
   sim_com1().command("output 00 7 I12");
   sim_com1().command("output 00 9 S02");
-  EXPECT_TRUE(wait_until(
-      [&] { return cell_is_shown(window, 2, 4) && cell_is_shown(window, 6, 11); }, 2000))
+  EXPECT_TRUE(
+      wait_until([&] { return cell_is_shown(window, 2, 4) && cell_is_shown(window, 6, 11); }, 2000))
       << "outputs 3 and 7 painted within two seconds";
   save_screenshot(window, "status");
   std::set<int> cycled;

@@ -103,8 +103,8 @@ void round_trip(const App& app, const std::wstring& folder, const DeviceSettings
   DeviceSettings back;
   ASSERT_TRUE(read_settings(read_back, sent.model, back));
   const auto differences = settings_differences(sent, back, Compared::what_a_unit_gives_back);
-  EXPECT_TRUE(differences.empty()) << differences.size() << " settings differ, the first "
-                                   << differences.front().name;
+  EXPECT_TRUE(differences.empty())
+      << differences.size() << " settings differ, the first " << differences.front().name;
 }
 
 using FullRun = ProgramTest;

@@ -3,14 +3,12 @@
 #pragma once
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,31 +21,29 @@ namespace sim_process {
 
 using Clock = std::chrono::steady_clock;
 
-inline sockaddr_in loopback(int port) {
+// A connection to a loopback port or, `listening`, a socket listening on it;
+// -1 when that fails.
+inline int loopback_socket(int port, bool listening = false) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_port = htons(static_cast<uint16_t>(port));
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return a;
+  const auto* address = reinterpret_cast<const sockaddr*>(&a);
+  if (listening ? ::bind(fd, address, sizeof a) == 0 && ::listen(fd, 16) == 0
+                : ::connect(fd, address, sizeof a) == 0)
+    return fd;
+  ::close(fd);
+  return -1;
 }
 
 inline int free_port() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a = loopback(0);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  const int fd = loopback_socket(0, true);
+  sockaddr_in a{};
   socklen_t length = sizeof a;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
   ::close(fd);
   return ntohs(a.sin_port);
-}
-
-// A connection to a loopback port, or -1.
-inline int connect_to(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  const sockaddr_in a = loopback(port);
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) return fd;
-  ::close(fd);
-  return -1;
 }
 
 // Reads until `done` says the text is complete, or the deadline passes.
@@ -70,19 +66,12 @@ inline std::string read_line(int fd) {
   return read_until(fd, [](const std::string& t) { return t.find('\n') != std::string::npos; });
 }
 
-inline std::string read_answer(int fd) {
-  return read_until(fd, [](const std::string& t) {
-    return t.rfind("OK", 0) == 0 || t.find("\nOK") != std::string::npos || t.rfind("ERR", 0) == 0;
-  });
-}
-
 class SimProcess : public ::testing::Test {
  protected:
   void start(std::vector<std::string> extra) {
     std::vector<std::string> args{ORV_SIM_PATH, "--pty", pty.string(), "--control",
                                   "127.0.0.1:" + std::to_string(control_port)};
     args.insert(args.end(), extra.begin(), extra.end());
-    started = Clock::now();
     pid = ::fork();
     if (pid == 0) {
       std::vector<char*> argv;
@@ -95,29 +84,22 @@ class SimProcess : public ::testing::Test {
 
   // Waits for the symlink and the control port, as a script would.
   bool wait_ready() {
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (Clock::now() < deadline) {
-      if (std::filesystem::exists(pty) && (control = connect_to(control_port)) >= 0) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    for (const auto end = Clock::now() + std::chrono::seconds(5); Clock::now() < end;
+         std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+      if (std::filesystem::exists(pty) && (control = loopback_socket(control_port)) >= 0)
+        return true;
     return false;
-  }
-
-  int open_port() {
-    const int fd = ::open(pty.c_str(), O_RDWR | O_NOCTTY);
-    termios t{};
-    tcgetattr(fd, &t);
-    cfmakeraw(&t);
-    tcsetattr(fd, TCSANOW, &t);
-    return fd;
   }
 
   std::string control_command(const std::string& line) {
     const std::string text = line + "\n";
     EXPECT_EQ(::write(control, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    return read_answer(control);
+    return read_until(control, [](const std::string& t) {
+      return t.rfind("OK", 0) == 0 || t.find("\nOK") != std::string::npos || t.rfind("ERR", 0) == 0;
+    });
   }
 
+  // Signal 0 only waits for the exit.
   int stop(int signal = SIGTERM) {
     ::kill(pid, signal);
     int status = 0;
@@ -137,7 +119,6 @@ class SimProcess : public ::testing::Test {
   int control_port = free_port();
   int control = -1;
   pid_t pid = -1;
-  Clock::time_point started;
 };
 
 }  // namespace sim_process

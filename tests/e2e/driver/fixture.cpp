@@ -48,8 +48,8 @@ int tcp_server_port() {
 }
 
 void ProgramTest::SetUp() {
-  for (SimControl* sim : {&sim_com1(), &sim_com2(), &sim_com3(), &sim_tcp_converter(),
-                          &sim_tcp_converters()})
+  for (SimControl* sim :
+       {&sim_com1(), &sim_com2(), &sim_com3(), &sim_tcp_converter(), &sim_tcp_converters()})
     sim->reset();
   sim_tcp_converters().command("drop all");  // they connect when a test tells them to
 }

@@ -235,10 +235,4 @@ COLORREF client_pixel(HWND window, int x, int y) {
   return colour;
 }
 
-POINT dialog_units_to_pixels(HWND dialog, int x, int y) {
-  RECT r{0, 0, x, y};
-  MapDialogRect(dialog, &r);
-  return POINT{r.right, r.bottom};
-}
-
 }  // namespace e2e

@@ -81,7 +81,4 @@ class ResponseProbe {
 // Pixels as the screen shows them; x and y in the window's client area.
 COLORREF client_pixel(HWND window, int x, int y);
 
-// Dialog units to client pixels, for the dialog's own font.
-POINT dialog_units_to_pixels(HWND dialog, int x, int y);
-
 }  // namespace e2e
