@@ -3,8 +3,7 @@
 #include <cassert>
 
 #include "app/message_boxes_win.h"
-#include "bulk/read_all_dialog.h"
-#include "bulk/set_all_dialog.h"
+#include "bulk/whole_set_dialogs.h"
 #include "converter/converter_dialog.h"
 #include "dialogs/per_channel_dialog.h"
 #include "dialogs/screen_pattern_dialog.h"
