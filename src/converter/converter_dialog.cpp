@@ -184,11 +184,8 @@ void on_command(ConverterDialog& d, int id, int notification) {
     return;
   }
   if (int* field = list_field(d.settings(), id)) {
-    const int item = selected_item(d.window, id);
-    if (notification == CBN_SELCHANGE && item >= 0 && !d.filling) {
-      *field = item;
-      d.settings().settingsDirty = 1;
-    }
+    if (notification == CBN_SELCHANGE && !d.filling)
+      store_list_choice(d.program, d.window, id, *field);
     return;
   }
   switch (id) {

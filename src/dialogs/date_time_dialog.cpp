@@ -41,13 +41,6 @@ bool send_clock_field(Program& p, HWND dialog, int id) {
   return false;
 }
 
-void store_choice(Program& p, HWND dialog, int list, int& field) {
-  const int item = selected_item(dialog, list);
-  if (item < 0) return;
-  field = item;
-  p.session.settings.settingsDirty = 1;
-}
-
 INT_PTR CALLBACK date_time_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   Program* p = dialog_data<Program>(dialog, message, lparam);
   if (!p) return FALSE;
@@ -62,10 +55,10 @@ INT_PTR CALLBACK date_time_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
       if (send_clock_field(*p, dialog, id)) return TRUE;
       switch (id) {
         case IDC_RANGE_LIST:
-          if (chosen) store_choice(*p, dialog, IDC_RANGE_LIST, s.dateTimeRange);
+          if (chosen) store_list_choice(*p, dialog, IDC_RANGE_LIST, s.dateTimeRange);
           return TRUE;
         case IDC_SIZE_LIST:
-          if (chosen) store_choice(*p, dialog, IDC_SIZE_LIST, s.dateTimeSize);
+          if (chosen) store_list_choice(*p, dialog, IDC_SIZE_LIST, s.dateTimeSize);
           return TRUE;
         case IDC_SLAVE_LIST:
           if (chosen) take_slave_address(*p, dialog);

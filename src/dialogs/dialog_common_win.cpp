@@ -27,6 +27,13 @@ int selected_item(HWND dialog, int list_id) {
   return static_cast<int>(SendDlgItemMessageW(dialog, list_id, CB_GETCURSEL, 0, 0));
 }
 
+void store_list_choice(Program& p, HWND dialog, int list_id, int& field) {
+  const int item = selected_item(dialog, list_id);
+  if (item < 0) return;
+  field = item;
+  p.session.settings.settingsDirty = 1;
+}
+
 void set_control_text(HWND dialog, int control_id, const char* utf8) {
   SetDlgItemTextW(dialog, control_id, widen(utf8).c_str());
 }

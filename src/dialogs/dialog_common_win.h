@@ -18,6 +18,9 @@ void fill_list(HWND dialog, int list_id, const std::vector<std::string>& items, 
 void select_item(HWND dialog, int list_id, int index);
 int selected_item(HWND dialog, int list_id);
 void set_control_text(HWND dialog, int control_id, const char* utf8);
+// The list's chosen item lands in `field` and the set becomes dirty (nothing
+// happens when no item is chosen).
+void store_list_choice(Program& program, HWND dialog, int list_id, int& field);
 
 // "00".."31", "Broadcast", showing the program-wide selection.
 void fill_slave_address_list(Program& program, HWND dialog);

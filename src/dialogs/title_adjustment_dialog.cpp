@@ -15,13 +15,6 @@ std::vector<std::string> offset_items() {
   return items;
 }
 
-void store_offset(Program& p, HWND dialog, int list, int& offset) {
-  const int item = selected_item(dialog, list);
-  if (item < 0) return;
-  offset = item;
-  p.session.settings.settingsDirty = 1;
-}
-
 INT_PTR CALLBACK title_adjustment_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   Program* p = dialog_data<Program>(dialog, message, lparam);
   if (!p) return FALSE;
@@ -39,10 +32,10 @@ INT_PTR CALLBACK title_adjustment_proc(HWND dialog, UINT message, WPARAM wparam,
       const bool chosen = HIWORD(wparam) == CBN_SELCHANGE;
       switch (LOWORD(wparam)) {
         case IDC_OFFSET_TOP:
-          if (chosen) store_offset(*p, dialog, IDC_OFFSET_TOP, s.titleOffsetTop);
+          if (chosen) store_list_choice(*p, dialog, IDC_OFFSET_TOP, s.titleOffsetTop);
           return TRUE;
         case IDC_OFFSET_BOTTOM:
-          if (chosen) store_offset(*p, dialog, IDC_OFFSET_BOTTOM, s.titleOffsetBottom);
+          if (chosen) store_list_choice(*p, dialog, IDC_OFFSET_BOTTOM, s.titleOffsetBottom);
           return TRUE;
         case IDC_SLAVE_LIST:
           if (chosen) take_slave_address(*p, dialog);
