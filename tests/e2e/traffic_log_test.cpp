@@ -14,18 +14,6 @@ namespace {
 
 using TrafficLog = ProgramTest;
 
-std::wstring list_row(HWND window, int row) {
-  HWND list = GetDlgItem(window, IDC_TRAFFIC_LIST);
-  wchar_t text[256] = {};
-  if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0) >= 255) return {};
-  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-int list_rows(HWND window) {
-  return static_cast<int>(SendDlgItemMessageW(window, IDC_TRAFFIC_LIST, LB_GETCOUNT, 0, 0));
-}
-
 TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
   App app(ini_with({"control=1", "com_port=1"}));  // COM2: the bus
   ASSERT_TRUE(app.main_window());
@@ -38,8 +26,10 @@ TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
   choose(titles, IDC_VALUE_LIST, 0);
   click(titles, IDB_SET);
   EXPECT_EQ(next_box(app).text, L"Success");
-  ASSERT_TRUE(wait_until([&] { return list_rows(log) == 2; }, 2000)) << list_rows(log);
-  const std::wstring sent = list_row(log, 0), reply = list_row(log, 1);
+  ASSERT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) == 2; }, 2000))
+      << list_row_count(log, IDC_TRAFFIC_LIST);
+  const std::wstring sent = list_row_text(log, IDC_TRAFFIC_LIST, 0),
+                     reply = list_row_text(log, IDC_TRAFFIC_LIST, 1);
   EXPECT_NE(sent.find(L"\t→\tCOM2\t03\t03CTI01OF\\r\\n"), std::wstring::npos) << sent;
   EXPECT_NE(reply.find(L"\t←\tCOM2\t03\t03GO\\r\\n"), std::wstring::npos) << reply;
   EXPECT_TRUE(IsWindowEnabled(log)) << "usable beside the modal dialog";
@@ -55,7 +45,7 @@ TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
   std::getline(saved, first);
   EXPECT_NE(first.find("\t\xE2\x86\x92\tCOM2\t03\t03CTI01OF\\r\\n\r"), std::string::npos) << first;
   click(log, IDB_TRAFFIC_CLEAR);
-  EXPECT_TRUE(wait_until([&] { return list_rows(log) == 0; }, 2000));
+  EXPECT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) == 0; }, 2000));
 }
 
 }  // namespace

@@ -29,12 +29,6 @@ TEST(BulkSteps, CountsAndEndsByModel) {
   EXPECT_EQ(set_line(199, settings_for(kModelTarquine)), "CTI" + std::string(64, 'N') + "\r\n");
 }
 
-TEST(BulkSteps, PercentGoesFromNoneToOneHundred) {
-  EXPECT_EQ(bulk_percent(1, 175), 0);
-  EXPECT_EQ(bulk_percent(2, 175), 1);
-  EXPECT_EQ(bulk_percent(175, 175), 100);
-}
-
 TEST(SetAllSteps, FirstTwoStepsFollowThePatternInForce) {
   DeviceSettings s = settings_for(kModelOrvellan);
   s.currentScreenPattern = kFreeLayout;
@@ -50,15 +44,9 @@ TEST(SetAllSteps, FirstTwoStepsFollowThePatternInForce) {
   EXPECT_FALSE(set_all_step(2, s).command.sendable());
 }
 
-TEST(SetAllSteps, UnsendableTitleAndPasswordAreReportedByStep) {
+// A title that cannot be sent: the command-line tool's set-all (cli_test.cpp).
+TEST(SetAllSteps, AnUnsendablePasswordIsNotTakenForATitle) {
   DeviceSettings s = settings_for(kModelOrvellan);
-  set_title(s.titles[1],
-            "\x82\xa0"
-            "A");
-  const BulkStep title = set_all_step(136, s);
-  EXPECT_FALSE(title.command.sendable());
-  EXPECT_TRUE(title.title_unsendable);
-  EXPECT_EQ(title.label, "title ch.02");
   set_buffer_text(s.password, "12");
   const BulkStep password = set_all_step(175, s);
   EXPECT_FALSE(password.command.sendable());
@@ -131,15 +119,6 @@ TEST_F(Run, CancelAndRefusedStarts) {
   EXPECT_TRUE(run.cancel(e));
   EXPECT_FALSE(e.awaiting_reply()) << "the reply is no longer awaited";
   EXPECT_EQ(tick(), "wait") << "nothing runs";
-}
-
-TEST(BulkTick, StopsWaitsOrSends) {
-  Exchange e;
-  EXPECT_EQ(next_bulk_tick(e), BulkTick::send);
-  e.begin_bulk_step();
-  e.sent();
-  e.send_failure();
-  EXPECT_EQ(next_bulk_tick(e), BulkTick::finish);
 }
 
 }  // namespace

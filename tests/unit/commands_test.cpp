@@ -50,21 +50,6 @@ TEST(Commands, ValuesOutsideTheirRangeAreRefusedAsCommandErrors) {
   EXPECT_EQ(build_set_month(0).refusal, Command::Refusal::silent);
 }
 
-TEST(Commands, EntriesCarryTheirSourceByInputCount) {
-  EXPECT_EQ(text(build_switch_pattern(kFreeLayout)), "OPFR\r\n");
-  EXPECT_EQ(text(build_free_layout_output(4, 33, 32)), "O05S02\r\n");
-  EXPECT_EQ(text(build_free_layout_output(4, 65, 64)), "O05S02\r\n");
-  EXPECT_EQ(text(build_pattern_output(2, 4, 32, 64)), "OP0305I33\r\n");
-  LayoutRow row{};
-  for (int j = 0; j < kOutputCount; ++j) row[j] = j;
-  row[1] = 32;  // SP01 with 32 inputs
-  const Command free = build_free_layout(row, 32);
-  EXPECT_EQ(free.text.size(), 100u);
-  EXPECT_EQ(free.text.substr(0, 11), "OSI01S01I03");
-  EXPECT_EQ(build_pattern(4, row, 32).text.size(), 102u);
-  EXPECT_EQ(build_switching_pattern(0, DwellRow{}, 64).text.size(), 134u);
-}
-
 // A stored value outside a member's list, as a settings file may hold,
 // goes out by the member's rule.
 TEST(Commands, StoredValuesOutsideTheListFollowEachMembersRule) {
@@ -101,11 +86,7 @@ TEST(Commands, GlyphsAndConverterFieldsByTheirWidths) {
   EXPECT_EQ(small.text.size(), 152u);
   EXPECT_EQ(small.text.substr(0, 8), "GRS00180");
   EXPECT_EQ(small.text.substr(148), "0F\r\n");
-  EXPECT_EQ(build_register_glyph(GlyphSize::medium, 159, bitmap).text.size(), 264u);
-  EXPECT_EQ(build_register_glyph(GlyphSize::large, 69, bitmap).text.size(), 584u);
-  EXPECT_EQ(text(build_read_registered_glyph(GlyphSize::small, 26)), "RFBMSA421\r\n");
   EXPECT_EQ(text(build_converter_gateway_address({10, 0, 0, 254})), "EGA010.000.000.254\r\n");
-  EXPECT_EQ(text(build_converter_port_number("123")), "EPN00123\r\n") << "left-padded";
 }
 
 }  // namespace

@@ -62,19 +62,12 @@ TEST(ApplyModel, SwitchingPatternEntriesKeepTheirNumberAndHighInputsFold) {
             (Source{SourceKind::switching_pattern, 5}));
 }
 
-TEST(SourceCodes, DecodeEncodeNameAndFileFormByInputCount) {
+TEST(SourceCodes, DecodeAndEncodeByInputCount) {
   EXPECT_EQ(decode_source(32, 64), (Source{SourceKind::input, 33}));
   EXPECT_EQ(decode_source(95, 32), (Source{SourceKind::switching_pattern, 64}));
   EXPECT_FALSE(decode_source(96, 32).has_value());
   EXPECT_FALSE(decode_source(-1, 32).has_value());
   EXPECT_FALSE(encode_source({SourceKind::input, 33}, 32).has_value());
-  EXPECT_EQ(source_display_name(33, 32), "SP02");
-  EXPECT_EQ(source_wire_text(11, 64), "I12");
-  // Files hold the code for 64 inputs whatever the model.
-  EXPECT_EQ(source_to_file_form(32, 32), 64);
-  EXPECT_EQ(source_from_file_form(64, 32), 32);
-  EXPECT_EQ(source_from_file_form(40, 32), 8);  // input 41 folds onto input 9
-  EXPECT_EQ(source_from_file_form(40, 64), 40);
 }
 
 }  // namespace

@@ -97,27 +97,6 @@ class Dispatch : public ::testing::Test, public test::SessionWithLinks {
   }
 };
 
-TEST_F(Dispatch, SerialFramingByLineAndAddressAndTcpUnchanged) {
-  session.slaveAddress = 5;
-  send("ROP\r\n");
-  session.config.control = 1;
-  send("ROP\r\n");
-  session.slaveAddress = kBroadcastAddress;
-  send("CTI12ON\r\n");
-  EXPECT_EQ(serial.sent, (std::vector<std::string>{"ROP\r\n", "05ROP\r\n", "FFCTI12ON\r\n"}));
-  EXPECT_FALSE(session.exchange.awaiting_reply()) << "a Broadcast is done at once";
-  EXPECT_EQ(session.exchange.completion(), Completion::single);
-
-  session.config.interface_set = 1;
-  EXPECT_TRUE(send("ROP\r\n").sent);
-  EXPECT_EQ(tcp.sent, (std::vector<std::string>{"ROP\r\n"}));
-  EXPECT_TRUE(session.exchange.awaiting_reply());
-  session.exchange.abandon();
-  session.config.control = 0;
-  send_to_converter(session, build_converter_read(0));
-  EXPECT_EQ(serial.sent.back(), "REIA\r\n") << "the converter is on the serial line";
-}
-
 TEST_F(Dispatch, LinesTooLongForThePortAreRefusedNotCut) {
   session.config.control = 1;
   send(std::string(597, 'A'));
@@ -167,17 +146,6 @@ class TcpEvents : public ::testing::Test, public test::SessionWithLinks {
   }
   void send() { dispatch_command(session.exchange, session.route(), "ROS\r\n"); }
 };
-
-TEST_F(TcpEvents, ARepliedLineGoesDownTheSocketRoadAndNotifiesTheDialog) {
-  send();
-  const LinkEffects effects = event(LinkEvent::Kind::line, true, "GO\r\n");
-  EXPECT_TRUE(effects.reply_arrived);
-  EXPECT_EQ(session.exchange.completion(), Completion::single);
-  EXPECT_EQ(
-      handle_link_event(session, LinkEvent{LinkEvent::Kind::opened, kClientConnection, {}, false})
-          .box.text,
-      kSocketConnected);
-}
 
 TEST_F(TcpEvents, AConnectionLostWhileItsReplyIsAwaitedEndsTheExchange) {
   session.exchange.begin_bulk_step();

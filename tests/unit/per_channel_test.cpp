@@ -17,7 +17,6 @@ class PerChannel : public ::testing::Test, public test::SessionWithLinks {
                                                                                    : output;
     return PerChannelEditor(member, session.settings, selection);
   }
-  std::string sent(M member) { return editor(member).per_channel_command().text; }
   ChannelSelection input, output, video;
 };
 
@@ -29,9 +28,7 @@ TEST_F(PerChannel, StoredValuesOutsideTheListAreRefusedOrSentByTheMembersRule) {
   EXPECT_EQ(editor(M::title_display_output).per_channel_command().refusal,
             Command::Refusal::command_error);
   session.settings.fontSize[0] = 7;
-  EXPECT_EQ(sent(M::font_size), "CTSI01L\r\n");
   EXPECT_EQ(editor(M::font_size).painted_table()[0].value, "SMALL ");
-  EXPECT_EQ(editor(M::font_size).all_channel_command().text.substr(0, 6), "CTSISM");
 }
 
 TEST_F(PerChannel, SameValueCoversTheModelsInputsOnly) {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -14,11 +13,6 @@
 namespace {
 
 using namespace sim_process;
-
-int accept_within(int listener, int timeout_ms) {
-  pollfd p{listener, POLLIN, 0};
-  return ::poll(&p, 1, timeout_ms) > 0 ? ::accept(listener, nullptr, nullptr) : -1;
-}
 
 // Reads whatever still comes until the peer closes, for two seconds at most;
 // true when it did close.
@@ -62,44 +56,6 @@ TEST_F(SimProcess, ServesThePtyAndTcpDropsConnectionsAndStopsCleanly) {
 
   EXPECT_EQ(stop(SIGTERM), 0);
   EXPECT_FALSE(std::filesystem::is_symlink(pty));
-}
-
-TEST_F(SimProcess, ConvertersConnectFromTheirOwnLoopbackAddressesEachWithItsUnit) {
-  const int program_port = free_port();
-  const int program = loopback_socket(program_port, true);
-  start({"--connect", "127.0.0.1:" + std::to_string(program_port), "--converters", "3"});
-  ASSERT_TRUE(wait_ready());
-  std::map<std::string, int> by_source;
-  for (int i = 0; i < 3; ++i) {
-    const int fd = accept_within(program, 3000);
-    ASSERT_GE(fd, 0);
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length);
-    char text[INET_ADDRSTRLEN] = {};
-    by_source[::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text)] = fd;
-  }
-  ASSERT_EQ(by_source.size(), 3u);
-  ASSERT_TRUE(by_source.count("127.0.1.1") && by_source.count("127.0.1.2"));
-  const int c1 = by_source["127.0.1.1"], c2 = by_source["127.0.1.2"];
-  ASSERT_EQ(::write(c1, "CTI01OF\r\n", 9), 9);
-  EXPECT_EQ(read_line(c1), "GO\r\n");
-  EXPECT_EQ(control_command("get c2:00 RCTI").substr(0, 7), "OK CTIN") << "c2 has its own unit";
-
-  EXPECT_EQ(control_command("fault silence all link c1"), "OK silence all link c1, delay 0\n");
-  ASSERT_EQ(::write(c2, "ROP\r\n", 5), 5);
-  EXPECT_EQ(read_line(c2), "OP01\r\n") << "c2 still answers";
-  // Longer than a line the program would accept, and not shaped by the fault.
-  EXPECT_EQ(control_command("send c1 " + std::string(700, 'X') + "\\r\\n"), "OK 702\n");
-  EXPECT_EQ(read_line(c1), std::string(700, 'X') + "\r\n");
-
-  EXPECT_EQ(control_command("drop c2"), "OK dropped 1\n");
-  EXPECT_EQ(control_command("connect c2"), "OK 1\n");
-  const int again = accept_within(program, 3000);
-  EXPECT_GE(again, 0) << "the dropped converter connects again when told to";
-  for (const auto& [source, fd] : by_source) ::close(fd);
-  if (again >= 0) ::close(again);
-  ::close(program);
 }
 
 TEST_F(SimProcess, BadOptionOrBusyControlPortExitsWithAOneLineReason) {

@@ -25,12 +25,6 @@ class SimUnit : public ::testing::Test {
   Unit tarquine{Model::tarquine, clock};
 };
 
-TEST_F(SimUnit, FactoryStateShowsEachInputOnItsOutput) {
-  std::string identity;
-  for (int j = 1; j <= 32; ++j) identity += (j < 10 ? "I0" : "I") + std::to_string(j);
-  EXPECT_EQ(orvellan.handle("ROP01"), "OP01" + identity + "\r\n");
-}
-
 TEST_F(SimUnit, MalformedOutOfRangeOrOutsideTheModelIsRefusedByUnitAndConverter) {
   EXPECT_EQ(tarquine.handle("O05I33"), "GO\r\n");
   // OE01: output 01 is fixed; G...I29: past the title's end; hex is upper case.
@@ -45,31 +39,15 @@ TEST_F(SimUnit, MalformedOutOfRangeOrOutsideTheModelIsRefusedByUnitAndConverter)
   EXPECT_FALSE(converter.handle("ROP").has_value()) << "a unit's command";
 }
 
-TEST_F(SimUnit, TitlesAnswerByFontSizeAndSampleGlyphsAreFixedPerCode) {
-  const std::string title = "CT032422" + times("2121", 27);
-  EXPECT_EQ(orvellan.handle(title), "GO\r\n");
-  orvellan.handle("CTSI03S");
-  EXPECT_EQ(orvellan.handle("RCT03"), title + "\r\n");
-  orvellan.handle("CTSI03L");
-  EXPECT_EQ(orvellan.handle("RCT03"), "CT032422" + times("2121", 13) + "\r\n");
-
+TEST_F(SimUnit, SampleGlyphsAreFixedPerCode) {
   const std::string sample = orvellan.handle("RFBML2341");
   EXPECT_EQ(sample, orvellan.handle("RFBML2341"));
   EXPECT_NE(sample.substr(8), orvellan.handle("RFBML2342").substr(8));
   EXPECT_NE(sample.substr(8), std::string(576, '0') + "\r\n");
 }
 
-// An automatic switching pattern skips an input with a dwell of 0; date
-// fields never roll into another month; the thirty-second correction.
-TEST_F(SimUnit, CalendarAndSwitchingFollowTheClock) {
-  // SP01: input 1 for 2 s, input 2 skipped, input 3 for 1 s, others 0.
-  orvellan.handle("SP01020001" + times("00", 29));
-  orvellan.handle("O01S01");
-  orvellan.handle("OPFR");
-  std::vector<int> seen;
-  for (int t = 0; t < 6; ++t, clock.advance(1000)) seen.push_back(orvellan.shown_input(0));
-  EXPECT_EQ(seen, (std::vector<int>{1, 1, 3, 1, 1, 3}));
-
+// Date fields never roll into another month; the thirty-second correction.
+TEST_F(SimUnit, CalendarFollowsTheClock) {
   // 04-31 is kept until the day is set.
   for (const char* field : {"DSD31", "DSM04", "DSD05", "TSH23", "TSM59", "TSS40"})
     EXPECT_EQ(orvellan.handle(field), "GO\r\n") << field;

@@ -23,10 +23,6 @@ TEST(TitleEditor, EditsPagesOfEightAndSendsOnlyWhatTheUnitTakes) {
   EXPECT_EQ(settings.settingsDirty, 1);
   EXPECT_EQ(editor.title_command()->text, "CT0323412342" + test::repeat("2121", 26) + "\r\n");
   EXPECT_EQ(editor.painted_table()[2].title_shift_jis, editor.title());
-  EXPECT_FALSE(editor.store_title(std::string(57, 'A'))) << "more than a title holds";
-  EXPECT_EQ(editor.title().size(), 4u);
-  editor.store_title("AB");  // kept as typed, but never sent
-  EXPECT_FALSE(editor.title_command().has_value());
   editor.store_title(sjis({0xF0, 0x40}));  // the user-defined area
   EXPECT_FALSE(editor.title_command().has_value());
 }
@@ -100,8 +96,6 @@ TEST(GlyphInsertion, RangesFollowTheFontSize) {
   clamp_insertion(insertion);
   EXPECT_EQ(insertion.registration, 69);
   EXPECT_EQ(insertion.position, 13);
-  insertion = GlyphInsertion{0, 4, 2};
-  EXPECT_EQ(insertion_command(insertion, 11).text, "G005C12I03\r\n");
   EXPECT_EQ(position_items(1).size(), 21u);
 }
 

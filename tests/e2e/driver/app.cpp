@@ -48,9 +48,9 @@ std::string read_ini() {
   return text.str();
 }
 
-std::string ini_with(std::initializer_list<const char*> lines) {
+std::string ini_with(std::initializer_list<std::string> lines) {
   std::string text = "[ORVELLAN_section]\r\n";
-  for (const char* line : lines) text += std::string(line) + "\r\n";
+  for (const std::string& line : lines) text += line + "\r\n";
   return text;
 }
 
@@ -70,12 +70,8 @@ App::App(const std::string& ini) {
   CreateDirectoryW(folder.c_str(), nullptr);
   DeleteFileW(ini_path().c_str());
   if (!ini.empty()) std::ofstream(std::filesystem::path(ini_path()), std::ios::binary) << ini;
-  const auto started = std::chrono::steady_clock::now();
   process_ = start_process();
   main_window_ = wait_window(pid(), L"ORVELLAN", 20000, L"ORVELLAN");
-  startup_ms_ = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    std::chrono::steady_clock::now() - started)
-                    .count();
 }
 
 App::~App() {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace e2e {
@@ -25,8 +26,6 @@ class App {
   // Waits for the process to end; true when it did within the time.
   bool wait_exit(int timeout_ms);
   DWORD exit_code() const;
-  // Milliseconds from start until the main window showed.
-  long long startup_ms() const { return startup_ms_; }
 
   // Starts a further copy (for the single-instance check) without waiting
   // for a window.
@@ -35,10 +34,9 @@ class App {
  private:
   PROCESS_INFORMATION process_{};
   HWND main_window_ = nullptr;
-  long long startup_ms_ = 0;
 };
 
 // Joins "key=value" lines into an ORVELLAN.ini body.
-std::string ini_with(std::initializer_list<const char*> lines);
+std::string ini_with(std::initializer_list<std::string> lines);
 
 }  // namespace e2e

@@ -1,5 +1,6 @@
 #include "fixture.h"
 
+#include "dialogs/per_channel_dialog_res.h"
 #include "resource.h"
 
 #include <cstdlib>
@@ -82,6 +83,14 @@ void ProgramTest::select_slave_address(const App& app, int item) {
   HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
   ASSERT_TRUE(dialog);
   choose(dialog, IDC_SLAVE_LIST, item);
+  ASSERT_TRUE(close_dialog(dialog));
+}
+
+void ProgramTest::change_a_setting(const App& app) {
+  HWND dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
+  ASSERT_TRUE(dialog);
+  choose(dialog, IDC_CHANNEL_LIST, 0);
+  choose(dialog, IDC_VALUE_LIST, 2);
   ASSERT_TRUE(close_dialog(dialog));
 }
 

@@ -42,6 +42,9 @@ class ProgramTest : public ::testing::Test {
   static bool close_dialog(HWND dialog);
   // Chooses the program-wide slave address in "機器のスレーブアドレス".
   static void select_slave_address(const App& app, int item);
+  // Changes the settings as an operator would: the font size of ch.01
+  // becomes SMALL.
+  static void change_a_setting(const App& app);
 };
 
 }  // namespace e2e

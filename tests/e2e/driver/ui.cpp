@@ -153,6 +153,20 @@ std::wstring item_text(HWND dialog, int combo_id, int index) {
   return buffer;
 }
 
+int list_row_count(HWND dialog, int list_id) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, list_id, LB_GETCOUNT, 0, 0));
+}
+
+std::wstring list_row_text(HWND dialog, int list_id, int row) {
+  HWND list = GetDlgItem(dialog, list_id);
+  const auto length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
+  if (length < 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
 bool is_enabled(HWND dialog, int control_id) {
   return IsWindowEnabled(GetDlgItem(dialog, control_id));
 }

@@ -47,6 +47,8 @@ void choose(HWND dialog, int combo_id, int index);  // CB_SETCURSEL + CBN_SELCHA
 int selection(HWND dialog, int combo_id);
 int item_count(HWND dialog, int combo_id);
 std::wstring item_text(HWND dialog, int combo_id, int index);
+int list_row_count(HWND dialog, int list_id);  // a list box
+std::wstring list_row_text(HWND dialog, int list_id, int row);
 bool is_enabled(HWND dialog, int control_id);
 std::wstring control_text(HWND dialog, int control_id);
 void post_command(HWND window, int command_id);
