@@ -27,8 +27,7 @@ Timer1Decision report_condition(Exchange& exchange) {
 Timer1Decision report_success(Exchange& exchange) {
   Timer1Decision decision;
   exchange.success_reported();
-  if (!exchange.close_on_failure())
-    decision.box = MessageBoxRequest{BoxKind::connected, "Success", "接続成功"};
+  if (!exchange.close_on_failure()) decision.box = acknowledged_box();
   return decision;
 }
 
@@ -42,6 +41,9 @@ Timer1Decision count_wait_tick(Exchange& exchange) {
 
 }  // namespace
 
+MessageBoxRequest acknowledged_box() {
+  return MessageBoxRequest{BoxKind::connected, "Success", "接続成功"};
+}
 MessageBoxRequest success_box(std::string_view text) {
   return MessageBoxRequest{BoxKind::success, text, "Success", true};
 }

@@ -30,6 +30,8 @@ struct MessageBoxRequest {
   bool icon_warning = false;
 };
 
+// "Success" under "接続成功": a command, or a whole run of them, was acknowledged.
+MessageBoxRequest acknowledged_box();
 MessageBoxRequest success_box(std::string_view text);
 MessageBoxRequest error_box(std::string_view text);
 MessageBoxRequest warning_box(std::string_view text);

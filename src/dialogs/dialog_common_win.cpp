@@ -59,6 +59,10 @@ void draw_text(HDC dc, int x, int y, const std::string& utf8) {
   TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
 
+void repaint_table(HWND dialog) {
+  InvalidateRect(dialog, nullptr, FALSE);
+}
+
 void paint_table(HDC dc, const PaintedTable& table) {
   Rectangle(dc, kTableLeft, kTableTop, kTableRight, kTableBottom);
   for (const PaintedEntry& entry : table) {

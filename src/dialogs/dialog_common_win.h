@@ -32,6 +32,9 @@ void take_slave_address(Program& program, HWND dialog);
 // in the paint context's default font.
 void paint_table(HDC dc, const PaintedTable& table);
 void draw_text(HDC dc, int x, int y, const std::string& utf8);
+// Paints the dialog again without erasing it first: the table's white
+// rectangle covers whatever was painted before.
+void repaint_table(HWND dialog);
 
 // The dialog becomes the program's current dialog.
 void begin_dialog(Program& program, HWND dialog);

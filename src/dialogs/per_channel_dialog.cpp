@@ -65,26 +65,22 @@ void on_paint(PerChannelDialog& d, HWND dialog) {
   if (d.editor.fixed_mark()) draw_text(paint.dc(), kFixedMarkX, kFixedMarkY, kFixedMark);
 }
 
-void repaint(HWND dialog) {
-  InvalidateRect(dialog, nullptr, FALSE);
-}
-
 void on_list_choice(PerChannelDialog& d, HWND dialog, int list) {
   const int item = selected_item(dialog, list);
   switch (list) {
     case IDC_CHANNEL_LIST:
-      if (d.editor.choose_channel(item)) repaint(dialog);
+      if (d.editor.choose_channel(item)) repaint_table(dialog);
       show_current_value(d, dialog);
       return;
     case IDC_VALUE_LIST:
       if (item < 0) return;
       d.editor.store_value(item);
-      repaint(dialog);
+      repaint_table(dialog);
       return;
     case IDC_SAME_VALUE_LIST:
       if (item < 0) return;
       d.editor.store_same_value(item);
-      repaint(dialog);
+      repaint_table(dialog);
       show_current_value(d, dialog);
       return;
     case IDC_SLAVE_LIST:

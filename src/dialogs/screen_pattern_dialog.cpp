@@ -13,8 +13,6 @@
 namespace orv::win {
 namespace {
 
-const MessageBoxRequest kAllSent{BoxKind::connected, "Success", "接続成功"};
-
 struct ScreenPatternDialog {
   explicit ScreenPatternDialog(Program& p)
       : program(p),
@@ -29,7 +27,7 @@ struct ScreenPatternDialog {
              {IDB_SET_CHANNEL, IDB_SET_PATTERN, IDB_SWITCH_SCREENS, IDB_CLOSE, IDC_PATTERN_LIST,
               IDC_OUTPUT_LIST, IDC_SOURCE_LIST, IDC_SAME_SOURCE_LIST}},
             [](bool completed) {
-              if (completed) show_box(kAllSent);
+              if (completed) show_box(acknowledged_box());
             }) {}
   Program& program;
   ScreenPatternEditor editor;
@@ -62,17 +60,13 @@ void on_init(ScreenPatternDialog& d, HWND dialog) {
   d.run.attach(dialog);
 }
 
-void repaint(HWND dialog) {
-  InvalidateRect(dialog, nullptr, FALSE);
-}
-
 void on_list_choice(ScreenPatternDialog& d, HWND dialog, int list) {
   const int item = selected_item(dialog, list);
   if (item < 0) return;
   switch (list) {
     case IDC_PATTERN_LIST:
       d.editor.choose_layout(item);
-      repaint(dialog);
+      repaint_table(dialog);
       show_entry(d, dialog);
       offer_all_patterns(d, dialog);
       return;
@@ -82,11 +76,11 @@ void on_list_choice(ScreenPatternDialog& d, HWND dialog, int list) {
       return;
     case IDC_SOURCE_LIST:
       d.editor.store_entry(item);
-      repaint(dialog);
+      repaint_table(dialog);
       return;
     case IDC_SAME_SOURCE_LIST:
       d.editor.store_same_entry(item);
-      repaint(dialog);
+      repaint_table(dialog);
       show_entry(d, dialog);
       return;
     case IDC_SLAVE_LIST:

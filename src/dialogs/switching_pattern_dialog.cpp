@@ -13,8 +13,6 @@
 namespace orv::win {
 namespace {
 
-const MessageBoxRequest kAllSent{BoxKind::connected, "Success", "接続成功"};
-
 struct SwitchingPatternDialog {
   explicit SwitchingPatternDialog(Program& p)
       : program(p),
@@ -29,7 +27,7 @@ struct SwitchingPatternDialog {
              {IDB_SET_CHANNEL, IDB_SET_PATTERN, IDB_CLOSE, IDC_PATTERN_LIST, IDC_INPUT_LIST,
               IDC_TIME_LIST, IDC_SAME_TIME_LIST}},
             [](bool completed) {
-              if (completed) show_box(kAllSent);
+              if (completed) show_box(acknowledged_box());
             }) {}
   Program& program;
   SwitchingPatternEditor editor;
@@ -55,30 +53,26 @@ void on_init(SwitchingPatternDialog& d, HWND dialog) {
   d.run.attach(dialog);
 }
 
-void repaint(HWND dialog) {
-  InvalidateRect(dialog, nullptr, FALSE);
-}
-
 void on_list_choice(SwitchingPatternDialog& d, HWND dialog, int list) {
   const int item = selected_item(dialog, list);
   if (item < 0) return;
   switch (list) {
     case IDC_PATTERN_LIST:
       d.editor.choose_pattern(item);
-      repaint(dialog);
+      repaint_table(dialog);
       show_time(d, dialog);
       return;
     case IDC_INPUT_LIST:
-      if (d.editor.choose_input(item)) repaint(dialog);
+      if (d.editor.choose_input(item)) repaint_table(dialog);
       show_time(d, dialog);
       return;
     case IDC_TIME_LIST:
       d.editor.store_time(item);
-      repaint(dialog);
+      repaint_table(dialog);
       return;
     case IDC_SAME_TIME_LIST:
       d.editor.store_same_time(item);
-      repaint(dialog);
+      repaint_table(dialog);
       show_time(d, dialog);
       return;
     case IDC_SLAVE_LIST:

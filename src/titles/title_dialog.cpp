@@ -15,8 +15,6 @@
 namespace orv::win {
 namespace {
 
-const MessageBoxRequest kAllSent{BoxKind::connected, "Success", "接続成功"};
-
 struct TitleDialog {
   explicit TitleDialog(Program& p)
       : program(p),
@@ -31,7 +29,7 @@ struct TitleDialog {
              {IDC_TITLE_CHANNEL_LIST, IDE_TITLE, IDB_SET, IDB_CLOSE, IDB_TITLE_EXPORT,
               IDB_TITLE_IMPORT}},
             [](bool completed) {
-              if (completed) show_box(kAllSent);
+              if (completed) show_box(acknowledged_box());
             }) {}
   Program& program;
   TitleEditor editor;
@@ -69,11 +67,6 @@ void on_paint(TitleDialog& d, HWND dialog) {
   }
 }
 
-// The table's white rectangle covers whatever was painted before.
-void repaint(HWND dialog) {
-  InvalidateRect(dialog, nullptr, FALSE);
-}
-
 // Every change of the edit becomes the channel's title in Shift_JIS, the
 // form the settings file and the unit use. A change that Shift_JIS cannot
 // hold, or that makes the title longer than 56 bytes, is refused: the edit
@@ -90,7 +83,7 @@ void on_title_edited(TitleDialog& d, HWND dialog) {
     SendDlgItemMessageW(dialog, IDE_TITLE, EM_SETSEL, static_cast<WPARAM>(end), end);
     return;
   }
-  repaint(dialog);
+  repaint_table(dialog);
 }
 
 void send_title(TitleDialog& d) {
@@ -115,7 +108,7 @@ void on_command(TitleDialog& d, HWND dialog, int id, int notification) {
   switch (id) {
     case IDC_TITLE_CHANNEL_LIST:
       if (notification != CBN_SELCHANGE) return;
-      if (d.editor.choose_channel(selected_item(dialog, id))) repaint(dialog);
+      if (d.editor.choose_channel(selected_item(dialog, id))) repaint_table(dialog);
       return show_title(d, dialog);
     case IDE_TITLE:
       if (notification == EN_CHANGE) on_title_edited(d, dialog);
@@ -131,7 +124,7 @@ void on_command(TitleDialog& d, HWND dialog, int id, int notification) {
       return export_titles(dialog, d.program.session.settings);
     case IDB_TITLE_IMPORT:
       if (!import_titles(dialog, d.program.session.settings)) return;
-      repaint(dialog);
+      repaint_table(dialog);
       return show_title(d, dialog);
     case IDB_CLOSE:
       return close(d, dialog);
