@@ -13,12 +13,10 @@ Program& program_of(HWND window) {
   return *reinterpret_cast<Program*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-void show_effects(Program& p, const LinkEvent& event, const LinkEffects& effects) {
+void show_effects(Program& p, const LinkEffects& effects) {
   HWND dialog = p.current_dialog;
   if (effects.glyph_updated && dialog) InvalidateRect(dialog, nullptr, TRUE);
   if (effects.status_updated && dialog) SendMessageW(dialog, WM_APP_STATUS_CHANGED, 0, 0);
-  if (effects.reply_arrived && dialog)
-    PostMessageW(dialog, WM_SOCKET_NOTIFY, static_cast<WPARAM>(event.connection), 0);
   show_box(effects.box);
   // The box ran its own message loop: the dialog open now is the one to close.
   if (effects.close_current_dialog && p.current_dialog)
@@ -27,14 +25,21 @@ void show_effects(Program& p, const LinkEvent& event, const LinkEffects& effects
 
 // Hands every waiting link event to the session, on the window thread. The
 // open dialog hears of connections that came or went once for the lot: a
-// rack of converters connecting together is one refresh, not one each.
+// rack of converters connecting together is one refresh, not one each. A
+// box shown for one event runs its own message loop: events that come
+// meanwhile wait for this loop rather than overtake the ones before them.
 void take_link_events(Program& p) {
+  if (p.taking_link_events) return;
+  p.taking_link_events = true;
   bool link_changed = false;
-  for (const LinkEvent& event : p.events.take()) {
-    const LinkEffects effects = handle_link_event(p.session, event);
-    link_changed = link_changed || effects.link_changed;
-    show_effects(p, event, effects);
+  for (auto events = p.events.take(); !events.empty(); events = p.events.take()) {
+    for (const LinkEvent& event : events) {
+      const LinkEffects effects = handle_link_event(p.session, event);
+      link_changed = link_changed || effects.link_changed;
+      show_effects(p, effects);
+    }
   }
+  p.taking_link_events = false;
   if (link_changed && p.current_dialog) SendMessageW(p.current_dialog, WM_APP_LINK_CHANGED, 0, 0);
 }
 

@@ -40,6 +40,7 @@ struct Program {
   // A message-only window, living as long as the program, that takes the
   // links' events on the window thread.
   HWND link_window = nullptr;
+  bool taking_link_events = false;  // a box shown for one of them is up
   // The traffic log window while it is open (modeless, never current_dialog).
   HWND traffic_window = nullptr;
 

@@ -75,7 +75,6 @@ LinkEffects handle_line(Session& session, const LinkEvent& event) {
   effects.glyph_updated = target.glyph_updated;
   effects.status_updated =
       !session.status.changedCells.empty() || !session.status.changedLabels.empty();
-  effects.reply_arrived = !serial;
   return effects;
 }
 
@@ -103,8 +102,11 @@ LinkEffects handle_link_event(Session& session, const LinkEvent& event) {
     case LinkEvent::Kind::failed:
       // The connection is closed already; the box comes after, so nothing
       // is handled twice while it is up.
-      if (reply_lost) effects.close_current_dialog = send_failed(exchange, {}).close_current_dialog;
-      exchange.condition_reported();
+      // Another converter's failure is shown but leaves the exchange alone.
+      if (reply_lost) {
+        effects.close_current_dialog = send_failed(exchange, {}).close_current_dialog;
+        exchange.condition_reported();
+      }
       effects.box = condition_box(kSocketEventError);
       break;
     case LinkEvent::Kind::no_answer:

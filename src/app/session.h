@@ -56,7 +56,6 @@ DispatchResult send_to_converter(Session& session, const Command& command);
 struct LinkEffects {
   bool glyph_updated = false;         // glyphBitmap replaced: repaint the glyph editor
   bool status_updated = false;        // the status grid changed: repaint what changed
-  bool reply_arrived = false;         // a TCP/IP reply: the open dialog is notified
   bool link_changed = false;          // a TCP/IP connection came or went: its dialog refreshes
   MessageBoxRequest box;              // what the operator must be shown
   bool close_current_dialog = false;  // the status window closes on a failure

@@ -34,8 +34,6 @@ inline constexpr UINT WM_APP_DOCUMENT_CHANGED = WM_APP + 2;
 inline constexpr UINT WM_APP_LINK_CHANGED = WM_APP + 3;
 // The status grid changed (to the status window, which repaints what changed).
 inline constexpr UINT WM_APP_STATUS_CHANGED = WM_APP + 4;
-// A reply arrived over TCP/IP (to the open dialog; the reply is handled).
-inline constexpr UINT WM_SOCKET_NOTIFY = WM_USER + 2;
 // The sockets library's connect, accept, read and close events.
 inline constexpr UINT WM_SOCKET_EVENT = WM_USER + 10;
 

@@ -20,6 +20,9 @@ bool BulkRun::start(Exchange& exchange, int steps, StepSource source) {
   step_ = 0;
   steps_ = steps;
   source_ = std::move(source);
+  // A single command that failed to go out earlier was reported then; it
+  // must not end this run before its first step.
+  exchange.send_failure_cleared();
   exchange.begin_bulk_step();
   return true;
 }

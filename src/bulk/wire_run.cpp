@@ -1,6 +1,7 @@
 #include "bulk/wire_run.h"
 
 #include <chrono>
+#include <thread>
 
 #include "link/line_assembler.h"
 #include "link/reply_roads.h"
@@ -78,6 +79,10 @@ WireRunEnd run_on_wire(const WireRunSetup& setup, DeviceSettings& settings, int 
       return sent.failure.empty()
                  ? ended(WireRunEnd::Kind::refused, s, step, "the line is too long to send")
                  : ended(WireRunEnd::Kind::link_failed, s, step, std::string(sent.failure));
+    }
+    if (!exchange.awaiting_reply()) {  // Broadcast: complete once written
+      std::this_thread::sleep_for(std::chrono::milliseconds(setup.broadcast_gap_ms));
+      continue;
     }
     WireRunEnd::Kind failure{};
     std::string reason;

@@ -18,6 +18,9 @@ struct WireRunSetup {
   LinePort& port;
   Route route;  // the port as the serial or the TCP/IP link, with its framing
   int reply_timeout_ms = 3000;
+  // After a command nobody answers (Broadcast), as long as the set-all
+  // dialog's tick: every unit of the bus has that long to take it.
+  int broadcast_gap_ms = 400;
 };
 
 struct WireRunEnd {

@@ -102,8 +102,10 @@ std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, 
   ::cfmakeraw(&line);
   ::cfsetispeed(&line, speed);
   ::cfsetospeed(&line, speed);
+  // No hardware handshake: a line whose CTS is not wired must not hold a
+  // write for ever.
   line.c_cflag |= CLOCAL | CREAD | PARENB;
-  line.c_cflag &= ~(PARODD | CSTOPB);
+  line.c_cflag &= ~(PARODD | CSTOPB | CRTSCTS);
   const bool set = ::tcsetattr(fd, TCSANOW, &line) == 0;
   if (is_pseudo_terminal(device)) {
     note = device + " is a pseudo-terminal: it has no baud rate or parity to set; used as it is";

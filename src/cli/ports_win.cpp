@@ -21,7 +21,14 @@ class ComPort : public LinePort {
   bool ready() const override { return true; }
   std::string name_of(int) const override { return name_; }
 
+  // A write that has not gone out in its time (10 ms a byte covers 1200
+  // baud, and a second more) fails.
   bool send(std::string_view bytes) override {
+    COMMTIMEOUTS timeouts{};
+    GetCommTimeouts(handle_, &timeouts);
+    timeouts.WriteTotalTimeoutMultiplier = 10;
+    timeouts.WriteTotalTimeoutConstant = 1000;
+    SetCommTimeouts(handle_, &timeouts);
     DWORD written = 0;
     return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
@@ -111,6 +118,16 @@ std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, 
   line.StopBits = ONESTOPBIT;
   line.fBinary = TRUE;
   line.fParity = TRUE;
+  // Whatever handshake the last program left on the port is switched off:
+  // a line whose CTS is not wired must not hold a write for ever, and a
+  // parity error must not stop every later read.
+  line.fOutxCtsFlow = FALSE;
+  line.fOutxDsrFlow = FALSE;
+  line.fOutX = FALSE;
+  line.fInX = FALSE;
+  line.fDtrControl = DTR_CONTROL_ENABLE;
+  line.fRtsControl = RTS_CONTROL_ENABLE;
+  line.fAbortOnError = FALSE;
   if (!SetCommState(handle, &line))
     return error =
                last_error(device + ": cannot set 8E1 at " + std::to_string(baud), GetLastError()),

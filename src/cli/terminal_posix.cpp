@@ -1,4 +1,5 @@
 #include <iconv.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include "cli/terminal.h"
@@ -9,7 +10,11 @@ bool is_terminal() {
   return ::isatty(STDERR_FILENO) == 1;
 }
 
-void prepare_terminal() {}
+// A converter that closes the connection makes the next write fail with
+// EPIPE, reported as a link failure, instead of ending the process silently.
+void prepare_terminal() {
+  ::signal(SIGPIPE, SIG_IGN);
+}
 
 std::string terminal_text(std::string_view shift_jis) {
   iconv_t converter = ::iconv_open("UTF-8", "CP932");

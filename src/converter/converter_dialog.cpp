@@ -102,11 +102,16 @@ void on_init(ConverterDialog& d, HWND dialog) {
   show_fields(d);
 }
 
-// The port edit is the converter's port and the TCP/IP link's in one.
+// The port edit is the converter's port and the TCP/IP link's in one. A
+// character outside ASCII (a full-width digit from the input method) is
+// kept as "?": the port is then refused when it is set, and no broken
+// multibyte text reaches the configuration file.
 void on_port_edited(ConverterDialog& d) {
   wchar_t port[8] = {};
   GetDlgItemTextW(d.window, IDE_CONVERTER_PORT, port, 8);
-  const std::string text = narrow(port).substr(0, 5);
+  std::string text;
+  for (const wchar_t* c = port; *c && text.size() < 5; ++c)
+    text += *c < 0x80 ? static_cast<char>(*c) : '?';
   set_buffer_text(d.settings().converterPortNumber, text);
   write_port_number(d.program.session.config, d.program.profile, text);
 }
@@ -174,7 +179,9 @@ void start_read(ConverterDialog& d) {
 void read_address(ConverterDialog& d, int control) {
   Octets* field = address_field(d.settings(), control);
   if (!field || d.filling) return;
-  *field = octets_of(d.window, control);
+  const Octets typed = octets_of(d.window, control);
+  if (typed == *field) return;  // moving between octets changes nothing
+  *field = typed;
   d.settings().settingsDirty = 1;
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 struct PasswordDialog {
   Program& program;
-  bool initialising = false;  // the dialog fills its controls; nothing is edited yet
+  bool filling = false;  // the dialog itself puts text in the edit: nothing is typed
   DeviceSettings& settings() { return program.session.settings; }
 };
 
@@ -23,11 +23,12 @@ void offer_password(PasswordDialog& d, HWND dialog) {
 }
 
 void show_password(PasswordDialog& d, HWND dialog) {
+  d.filling = true;
   SetDlgItemTextW(dialog, IDE_PASSWORD, from_shift_jis(buffer_text(d.settings().password)).c_str());
+  d.filling = false;
 }
 
 void on_init(PasswordDialog& d, HWND dialog) {
-  d.initialising = true;
   begin_dialog(d.program, dialog);
   SetWindowTextW(dialog, L"パスワード  ");
   fill_list(dialog, IDC_PASSWORD_ON_BUTTON, {"OFF", "ON"}, d.settings().passwordOnButton);
@@ -37,14 +38,15 @@ void on_init(PasswordDialog& d, HWND dialog) {
   offer_password(d, dialog);
   enable_slave_address_list_by_link(d.program, dialog);
   show_password(d, dialog);
-  d.initialising = false;
 }
 
 // The password follows every keystroke, valid or not, but never grows past
 // six bytes: a character that would take it there is refused with the
 // warning beep (a longer password could not be written to a settings file
-// and read back).
+// and read back). Putting the stored password back raises a change of its
+// own, which is not the operator's.
 void on_password_edited(PasswordDialog& d, HWND dialog) {
+  if (d.filling) return;
   wchar_t typed[16] = {};
   GetDlgItemTextW(dialog, IDE_PASSWORD, typed, 16);
   const auto bytes = to_shift_jis_exactly(typed);
@@ -52,15 +54,9 @@ void on_password_edited(PasswordDialog& d, HWND dialog) {
     MessageBeep(MB_ICONWARNING);
     return show_password(d, dialog);
   }
+  if (*bytes == buffer_text(d.settings().password)) return;
   set_buffer_text(d.settings().password, *bytes);
   offer_password(d, dialog);
-  if (!d.initialising) d.settings().settingsDirty = 1;
-}
-
-void on_flag_chosen(PasswordDialog& d, HWND dialog, int list, int& flag) {
-  const int item = selected_item(dialog, list);
-  if (item < 0) return;
-  flag = item;
   d.settings().settingsDirty = 1;
 }
 
@@ -79,11 +75,11 @@ INT_PTR CALLBACK password_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
           return TRUE;
         case IDC_PASSWORD_ON_BUTTON:
           if (HIWORD(wparam) == CBN_SELCHANGE)
-            on_flag_chosen(*d, dialog, IDC_PASSWORD_ON_BUTTON, s.passwordOnButton);
+            store_list_choice(d->program, dialog, IDC_PASSWORD_ON_BUTTON, s.passwordOnButton);
           return TRUE;
         case IDC_PASSWORD_ON_MENU:
           if (HIWORD(wparam) == CBN_SELCHANGE)
-            on_flag_chosen(*d, dialog, IDC_PASSWORD_ON_MENU, s.passwordOnMenu);
+            store_list_choice(d->program, dialog, IDC_PASSWORD_ON_MENU, s.passwordOnMenu);
           return TRUE;
         case IDC_SLAVE_LIST:
           if (HIWORD(wparam) == CBN_SELCHANGE) take_slave_address(d->program, dialog);

@@ -25,6 +25,10 @@ int ScreenPatternEditor::entry_item() const {
   return is_valid_source_code(code, settings_.inputCount) ? code : -1;
 }
 
+void ScreenPatternEditor::clamp_on_open() {
+  if (layout() < 0 || layout() >= kLayoutCount) settings_.currentScreenPattern = 0;
+}
+
 void ScreenPatternEditor::choose_layout(int layout) {
   if (layout >= 0 && layout < kLayoutCount) settings_.currentScreenPattern = layout;
 }
@@ -59,8 +63,11 @@ Command ScreenPatternEditor::layout_command() const {
 }
 
 Command ScreenPatternEditor::switch_screens() {
-  if (layout() != kFreeLayout)
-    settings_.screenPatterns[kFreeLayout] = settings_.screenPatterns[layout()];
+  LayoutRow& free = settings_.screenPatterns[kFreeLayout];
+  if (layout() != kFreeLayout && free != settings_.screenPatterns[layout()]) {
+    free = settings_.screenPatterns[layout()];
+    settings_.settingsDirty = 1;
+  }
   return build_switch_pattern(layout());
 }
 

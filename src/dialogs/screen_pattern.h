@@ -27,6 +27,10 @@ class ScreenPatternEditor {
   ScreenPatternEditor(DeviceSettings& settings, ChannelSelection& output)
       : settings_(settings), output_(output) {}
 
+  // A pattern in force outside the list (only a damaged settings file holds
+  // one) becomes OP01 when the dialog opens, so no entry is read or written
+  // outside the table.
+  void clamp_on_open();
   int layout() const { return settings_.currentScreenPattern; }
   int output() const { return output_.current; }
   // The source list's item of the current output, or -1 for a code outside it.
@@ -43,7 +47,9 @@ class ScreenPatternEditor {
 
   Command output_command() const;  // "チャンネル設定"
   Command layout_command() const;  // "パターン設定"
-  // "画面切換え": a stored pattern is first copied into FREE, as the unit does.
+  // "画面切換え": a stored pattern is first copied into FREE, as the unit
+  // does; FREE is saved with the settings, so a copy that changes it is a
+  // change of them.
   Command switch_screens();
 
   // "ch.05 =" and "IN12", "SP03"; "----" for a code no list offers.

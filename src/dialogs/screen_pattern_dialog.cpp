@@ -47,6 +47,7 @@ void on_init(ScreenPatternDialog& d, HWND dialog) {
   const int inputs = p.session.settings.inputCount;
   begin_dialog(p, dialog);
   set_caption_with_path(p, dialog, "画面表示パターン  ");
+  d.editor.clamp_on_open();
   fill_list(dialog, IDC_PATTERN_LIST, layout_names(), d.editor.layout());
   fill_list(dialog, IDC_SOURCE_LIST, source_names(inputs), -1);
   fill_list(dialog, IDC_SAME_SOURCE_LIST, source_names(inputs), 0);

@@ -43,7 +43,7 @@ DispatchResult serial_send(Exchange& exchange, const Route& route, std::string_v
   }
   // Nobody answers a Broadcast: it is complete as soon as it is written.
   if (route.framing.broadcast()) exchange.sent_without_reply();
-  if (route.serial) route.serial->send(line);
+  if (route.serial && !route.serial->send(line)) return send_failed(exchange, kSerialWriteFailed);
   return DispatchResult{true, {}, false};
 }
 

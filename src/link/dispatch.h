@@ -29,6 +29,10 @@ struct DispatchResult {
 inline constexpr std::string_view kSocketNotConnected = "Socket が接続されていません";
 inline constexpr std::string_view kSocketSendFailed = "Socket 送信";
 inline constexpr std::string_view kNoAnswer = "Answer が､きません";
+// The command-line tool's port could not take a line (the program's own
+// serial link does not detect a failed write: the unanswered command ends
+// in the time-out).
+inline constexpr std::string_view kSerialWriteFailed = "the serial line could not be written";
 
 // The link could not take the command, or no reply can come any more: the
 // exchange ends with send_failed, and the status window closes on it.

@@ -143,6 +143,13 @@ void TcpLink::disconnect_all() {
   client_lines_.clear();
 }
 
+bool TcpLink::has_socket() const {
+  if (main_ != INVALID_SOCKET) return true;
+  for (int r = 1; r < kServerRecords; ++r)
+    if (records_[static_cast<size_t>(r)].in_use()) return true;
+  return false;
+}
+
 int TcpLink::connection_of(SOCKET socket) const {
   if (socket == INVALID_SOCKET) return -1;
   if (!server_ && socket == main_) return kClientConnection;
@@ -227,7 +234,10 @@ bool TcpLink::accept_client(const Report& report) {
 void TcpLink::receive(SOCKET socket) {
   char buffer[kReceiveBuffer];
   const int got = recv(socket, buffer, kReceiveBuffer, 0);
-  if (got == 0) return close_connection(socket, LinkEvent::Kind::closed);
+  // The peer closed: its close event follows and closes the connection. Were
+  // it closed here, that late event could close whoever gets the same
+  // socket handle next.
+  if (got == 0) return;
   if (got < 0) {
     if (WSAGetLastError() != WSAEWOULDBLOCK) close_connection(socket, LinkEvent::Kind::failed);
     return;
@@ -254,8 +264,9 @@ void TcpLink::close_connection(SOCKET socket, LinkEvent::Kind why) {
   WSAAsyncSelect(socket, window_, 0, 0);
   close_socket(socket);
   if (socket == main_) {
+    // A server whose listening socket failed keeps its converters: they are
+    // still records, not the client's one connection.
     main_ = INVALID_SOCKET;
-    server_ = false;
   } else if (connection > 0) {
     records_[static_cast<size_t>(connection)] = Record{};
     if (selected_ == connection) selected_ = -1;
@@ -267,8 +278,10 @@ bool TcpLink::send(std::string_view bytes) {
   const int connection = server_ ? selected_ : kClientConnection;
   const SOCKET socket = socket_of(connection);
   if (socket == INVALID_SOCKET) return false;
+  // A command is at most one framed line: it goes out whole or not at all
+  // (a converter that stopped reading is a failed send, not half a command).
   const int sent = ::send(socket, bytes.data(), static_cast<int>(bytes.size()), 0);
-  if (sent == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK) return false;
+  if (sent != static_cast<int>(bytes.size())) return false;
   await_reply(connection);
   return true;
 }

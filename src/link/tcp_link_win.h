@@ -57,7 +57,8 @@ class TcpLink : public Link {
   std::string name_of(int connection) const override;
 
   // What the TCP/IP dialogs show.
-  bool has_socket() const { return main_ != INVALID_SOCKET; }
+  // The client's or the listening socket, or a converter the server took.
+  bool has_socket() const;
   bool connected() const { return connected_; }
   bool serving() const { return server_; }
   struct Client {

@@ -44,9 +44,9 @@ bool write_settings(Program& p, const std::filesystem::path& path) {
 // A file that is not a whole settings file is refused as a whole; the
 // message names the file and the line where it is damaged.
 void report_damaged_settings(const std::filesystem::path& path, const SettingsFileError& error) {
-  const std::wstring why = error.kind == SettingsFileError::Kind::ends_early
-                               ? std::wstring(L"ファイルが途中で終わっています。")
-                               : L"「" + from_shift_jis(error.token) + L"」は数値ではありません。";
+  std::wstring why = L"「" + from_shift_jis(error.token) + L"」は数値ではありません。";
+  if (error.kind == SettingsFileError::Kind::ends_early) why = L"ファイルが途中で終わっています。";
+  if (error.kind == SettingsFileError::Kind::goes_on) why = L"最後の値の後にまだ行があります。";
   report_damaged_file(L"設定ファイルが壊れているため開けませんでした。",
                       path.wstring() + L"\n" + std::to_wstring(error.line) + L" 行目: " + why);
 }

@@ -183,9 +183,16 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
     error.kind = kind;
     error.line = reader.line();
     error.token = std::string(token.substr(0, 20));
-    error.reason = kind == SettingsFileError::Kind::ends_early
-                       ? std::string("the file ends early")
-                       : std::string(1, '"').append(error.token).append("\" is not a number");
+    switch (kind) {
+      case SettingsFileError::Kind::ends_early:
+        error.reason = "the file ends early";
+        break;
+      case SettingsFileError::Kind::goes_on:
+        error.reason = "the file goes on after its last value";
+        break;
+      default:
+        error.reason = std::string(1, '"').append(error.token).append("\" is not a number");
+    }
   };
   auto take = [&](std::string_view& token) {
     if (!ok) return false;
@@ -209,6 +216,8 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
                                                  token == kNoPassword ? "" : token.substr(0, 6));
                              }};
   visit_groups(parsed, readers);
+  if (std::string_view extra; ok && reader.next(extra))
+    fail(SettingsFileError::Kind::goes_on, extra);
   if (!ok) return false;
   convert_sources(parsed, source_from_file_form);
   result = std::move(parsed);
@@ -221,13 +230,16 @@ bool read_whole_file(const std::filesystem::path& path, std::string& text, std::
     error = "cannot open " + path.string() + ": " + std::strerror(errno);
     return false;
   }
+  // A read that fails part way must not pass for the end of the file.
+  std::error_code size_error;
+  const auto size = std::filesystem::file_size(path, size_error);
   std::ostringstream buffer;
   buffer << in.rdbuf();
-  if (in.bad()) {
+  text = buffer.str();
+  if (in.bad() || (!size_error && text.size() != size)) {
     error = "cannot read " + path.string();
     return false;
   }
-  text = buffer.str();
   return true;
 }
 
@@ -242,10 +254,9 @@ bool write_file_replacing(const std::filesystem::path& path, std::string_view te
       return false;
     }
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
+    out.close();  // a full disk may only show when the file is closed
     if (!out) {
       error = "cannot write " + temporary.string();
-      out.close();
       std::error_code ignored;
       std::filesystem::remove(temporary, ignored);
       return false;

@@ -18,7 +18,7 @@ inline constexpr int kSettingsFileLines = 6615;
 std::string format_settings_file(const DeviceSettings& settings);
 
 struct SettingsFileError {
-  enum class Kind { unreadable, ends_early, not_a_number };
+  enum class Kind { unreadable, ends_early, not_a_number, goes_on };
   Kind kind = Kind::unreadable;
   int line = 0;        // 1-based line (token) where the file is damaged
   std::string token;   // not_a_number: the first 20 bytes of the word found
@@ -27,8 +27,9 @@ struct SettingsFileError {
 
 // Reads the 24 groups into a copy of `current` (fields the file does not
 // hold keep their values). Values are taken as read, without range checks;
-// a file that ends early or holds something that is not a number where a
-// number belongs is refused as a whole and `error` says where.
+// a file that ends early, holds something that is not a number where a
+// number belongs, or goes on after its last value (a line too many shifts
+// every value after it) is refused as a whole and `error` says where.
 bool parse_settings_file(std::string_view text, const DeviceSettings& current,
                          DeviceSettings& result, SettingsFileError& error);
 

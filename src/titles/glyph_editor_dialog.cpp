@@ -221,10 +221,12 @@ void on_init(GlyphEditorDialog& d, HWND dialog) {
   set_caption(d);
 }
 
-// Closing discards the drawing without asking.
+// Closing discards the drawing without asking; a glyph still on its way
+// from the unit is no longer wanted.
 void close(GlyphEditorDialog& d) {
   d.editor.clear();
   d.file.clear();
+  d.program.session.awaitedGlyphCode.clear();
   end_dialog(d.program, d.window, IDB_CLOSE);
 }
 

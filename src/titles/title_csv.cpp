@@ -25,6 +25,7 @@ std::string csv_field(std::string_view text) {
 struct Record {
   int line = 0;
   std::vector<std::string> fields;
+  bool unclosed = false;  // the file ended inside a quoted field
 };
 
 std::vector<Record> records_of(std::string_view text) {
@@ -55,6 +56,7 @@ std::vector<Record> records_of(std::string_view text) {
       record.fields.back() += c;
     }
   }
+  record.unclosed = quoted;
   records.push_back(std::move(record));
   return records;
 }
@@ -92,7 +94,8 @@ bool parse_title_csv(std::string_view text, int inputs, std::vector<TitleCsvRow>
     const bool header = first && r.fields.size() == 2 && r.fields[0] == "channel";
     first = false;
     if (header) continue;
-    if (r.fields.size() != 2) return error = {TitleCsvError::Kind::not_a_row, r.line}, false;
+    if (r.fields.size() != 2 || r.unclosed)
+      return error = {TitleCsvError::Kind::not_a_row, r.line}, false;
     const int channel = channel_number(r.fields[0], inputs);
     if (channel == 0) return error = {TitleCsvError::Kind::bad_channel, r.line}, false;
     if (!named.insert(channel).second)

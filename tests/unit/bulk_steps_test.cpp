@@ -119,6 +119,10 @@ TEST_F(Run, CancelAndRefusedStarts) {
   EXPECT_TRUE(run.cancel(e));
   EXPECT_FALSE(e.awaiting_reply()) << "the reply is no longer awaited";
   EXPECT_EQ(tick(), "wait") << "nothing runs";
+
+  e.send_failure();  // a single command that could not go out, reported then
+  ASSERT_TRUE(start(2));
+  EXPECT_EQ(tick(), "send 1");
 }
 
 }  // namespace

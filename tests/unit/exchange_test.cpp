@@ -116,7 +116,7 @@ TEST_F(Dispatch, RefusedCommandsSendNothingAndReportAsTheCatalogueSays) {
   EXPECT_TRUE(serial.sent.empty());
 }
 
-TEST_F(Dispatch, FailedTcpSendsAreReportedAndCloseTheStatusWindow) {
+TEST_F(Dispatch, FailedSendsAreReportedAndCloseTheStatusWindow) {
   session.config.interface_set = 1;
   tcp.connected = false;
   DispatchResult result = send("ROS\r\n");
@@ -136,6 +136,12 @@ TEST_F(Dispatch, FailedTcpSendsAreReportedAndCloseTheStatusWindow) {
   tcp.accepts = true;
   EXPECT_TRUE(send("ROS\r\n").failure.empty());
   EXPECT_FALSE(session.exchange.send_failed()) << "each dispatch starts afresh";
+
+  session.exchange.abandon();
+  session.config.interface_set = 0;
+  serial.accepts = false;  // the command-line tool's port failed
+  EXPECT_EQ(send("ROS\r\n").failure, kSerialWriteFailed);
+  EXPECT_TRUE(session.exchange.send_failed());
 }
 
 class TcpEvents : public ::testing::Test, public test::SessionWithLinks {
@@ -171,6 +177,15 @@ TEST_F(TcpEvents, AConnectionLostWhileItsReplyIsAwaitedEndsTheExchange) {
   EXPECT_TRUE(session.exchange.awaiting_reply());
   EXPECT_EQ(event(LinkEvent::Kind::no_answer).box.text, kNoAnswer);
   EXPECT_EQ(event(LinkEvent::Kind::no_answer).box.kind, BoxKind::none) << "once";
+
+  // Another converter's socket fails during a run: the run goes on.
+  session.exchange.abandon();
+  session.exchange.begin_bulk_step();
+  send();
+  effects = event(LinkEvent::Kind::failed, false);
+  EXPECT_EQ(effects.box.text, kSocketEventError);
+  EXPECT_TRUE(session.exchange.awaiting_reply());
+  EXPECT_EQ(session.exchange.result_code(), ResultCode::none);
 }
 
 }  // namespace

@@ -34,11 +34,24 @@ TEST_F(ScreenPatterns, SwitchingScreensCopiesThePatternIntoFree) {
   editor.choose_layout(6);
   editor.choose_output(0);
   editor.store_entry(40);
+  session.settings.settingsDirty = 0;
   EXPECT_EQ(editor.switch_screens().text, "OP07\r\n");
   EXPECT_EQ(session.settings.screenPatterns[kFreeLayout], session.settings.screenPatterns[6]);
+  EXPECT_EQ(session.settings.settingsDirty, 1) << "FREE is saved with the settings";
   session.settings.screenPatterns[6][1] = 500;  // as a damaged file may hold
   EXPECT_EQ(editor.painted_table()[1].value, "----");
   EXPECT_EQ(editor.layout_command().refusal, Command::Refusal::command_error);
+}
+
+TEST_F(ScreenPatterns, APatternInForceOutsideTheListIsOp01OnOpening) {
+  for (int damaged : {-3, kLayoutCount, 90}) {
+    session.settings.currentScreenPattern = damaged;
+    editor.clamp_on_open();
+    EXPECT_EQ(editor.layout(), 0) << damaged;
+  }
+  session.settings.currentScreenPattern = kFreeLayout;
+  editor.clamp_on_open();
+  EXPECT_EQ(editor.layout(), kFreeLayout);
 }
 
 class SwitchingPatterns : public ::testing::Test, public test::SessionWithLinks {

@@ -146,6 +146,11 @@ TEST(SettingsFile, DamagedFilesAreRefusedWithWhereAndTheSettingsKept) {
   EXPECT_EQ(out.dateTimeRange, 5);
   EXPECT_FALSE(parse_settings_file("", current, out, error));
   EXPECT_EQ(error.line, 1);
+  // A line too many (one value twice) would shift every value after it.
+  EXPECT_FALSE(parse_settings_file(text + "0\r\n", current, out, error));
+  EXPECT_EQ(error.kind, SettingsFileError::Kind::goes_on);
+  EXPECT_EQ(error.line, kSettingsFileLines + 1);
+  EXPECT_TRUE(parse_settings_file(text + "\r\n\r\n", current, out, error)) << "blank lines end it";
 }
 
 class SettingsFileOnDisk : public ::testing::Test {

@@ -85,6 +85,7 @@ TEST(TitleCsv, TitlesComeBackAsTheyWentAndBadLinesAreNamed) {
   EXPECT_EQ(fails_at("1,a\r\n1,b\r\n", 32), std::make_pair(Kind::repeated_channel, 2));
   EXPECT_EQ(fails_at("channel,title\n1,a,b\n", 32), std::make_pair(Kind::not_a_row, 2));
   EXPECT_EQ(fails_at("0,a\n", 32), std::make_pair(Kind::bad_channel, 1));
+  EXPECT_EQ(fails_at("1,a\n3,\"Gate", 32), std::make_pair(Kind::not_a_row, 2)) << "unclosed";
   EXPECT_EQ(fails_at("64,a\n", 64).second, 0);
 }
 
