@@ -55,9 +55,11 @@ TEST_F(UnitSettings, TheUnitsClockIsSetFieldByField) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   EXPECT_EQ(selection(dialog, IDC_YEAR_LIST), now.wYear - 2000) << "preset from the clock";
-  const std::pair<int, int> fields[] = {{IDC_YEAR_LIST, 31},   {IDC_MONTH_LIST, 6},
-                                        {IDC_DAY_LIST, 8},     {IDC_HOUR_LIST, 13},
-                                        {IDC_MINUTE_LIST, 14}, {IDC_SECOND_LIST, 15}};
+  // The seconds first: the unit's clock runs meanwhile, and a minute that
+  // rolls over between two fields would change the one set before.
+  const std::pair<int, int> fields[] = {{IDC_SECOND_LIST, 15}, {IDC_YEAR_LIST, 31},
+                                        {IDC_MONTH_LIST, 6},   {IDC_DAY_LIST, 8},
+                                        {IDC_HOUR_LIST, 13},   {IDC_MINUTE_LIST, 14}};
   for (const auto& [list, item] : fields) {
     choose(dialog, list, item);
     click(dialog, list + 1);
