@@ -54,7 +54,7 @@ constexpr const char* kSetAllHelp =
     "--verify the unit is read back and every setting it gives back differently is\n"
     "listed by name and channel (titles as far as their font size lets the unit\n"
     "answer). --address FF sends to every unit of the bus; nobody answers it, so it\n"
-    "cannot be verified.\n"
+    "cannot be verified, and its commands go 400 ms apart as the dialog sends them.\n"
     "Exit status: 0 set (and verified), 1 the unit failed or differs, 2 bad input.\n";
 
 constexpr const char* kBackupHelp =
