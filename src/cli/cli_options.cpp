@@ -67,16 +67,17 @@ bool takes_value(const std::string& arg) {
 
 }  // namespace
 
-std::optional<std::string> parse_options(int argc, char** argv, Options& options) {
+std::optional<std::string> parse_options(const std::vector<std::string>& args, Options& options) {
+  const int argc = static_cast<int>(args.size());
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+    const std::string& arg = args[static_cast<size_t>(i)];
     if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else if (arg == "--verify") {
       options.verify = true;
     } else if (takes_value(arg)) {
       if (i + 1 >= argc) return arg + " needs a value";
-      if (auto error = take_value(arg, argv[++i], options)) return error;
+      if (auto error = take_value(arg, args[static_cast<size_t>(++i)], options)) return error;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return "unknown option " + arg;
     } else {

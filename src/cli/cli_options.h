@@ -27,7 +27,8 @@ struct Options {
 };
 
 // Fills `options`; the reason when the command line is not understood.
-std::optional<std::string> parse_options(int argc, char** argv, Options& options);
+// `args` as the program got them, its name first, in UTF-8.
+std::optional<std::string> parse_options(const std::vector<std::string>& args, Options& options);
 
 // "00".."31" as 0..31, "FF" as the Broadcast address; nothing otherwise.
 std::optional<int> parse_address(const std::string& text);

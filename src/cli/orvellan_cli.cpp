@@ -95,7 +95,7 @@ int failed_run(const std::string& what, const WireRunEnd& end) {
 bool load(const std::string& file, int model, DeviceSettings& settings, std::string& reason) {
   settings = settings_for_model(model);
   SettingsFileError error;
-  if (load_settings_file(file, settings, error)) return true;
+  if (load_settings_file(path_of(file), settings, error)) return true;
   reason = error.line > 0 ? file + ": line " + std::to_string(error.line) + ": " + error.reason
                           : error.reason;
   return false;
@@ -200,7 +200,7 @@ int read_all(const Options& options) {
   DeviceSettings settings = settings_for_model(options.model);
   const WireRunEnd end = read_unit(*link, settings, "read-all");
   if (!end.completed()) return failed_run("read-all", end);
-  if (!save_settings_file(options.output, settings, error)) return fail(error);
+  if (!save_settings_file(path_of(options.output), settings, error)) return fail(error);
   return 0;
 }
 
@@ -242,7 +242,7 @@ int backup(const Options& options) {
   if (!addresses) return fail("--addresses needs NN-MM from 00 to 31");
   if (options.directory.empty()) return fail("backup needs -d DIR");
   std::error_code made;
-  std::filesystem::create_directories(options.directory, made);
+  std::filesystem::create_directories(path_of(options.directory), made);
   if (made) return fail(options.directory + ": " + made.message());
   std::string error;
   auto link = open_unit_link(options, addresses->front(), error);
@@ -261,10 +261,9 @@ int backup(const Options& options) {
       status = failed_run(unit, end);
       continue;
     }
-    const auto file =
-        std::filesystem::path(options.directory) / ("unit-" + decimal_text(address, 2) + ".dat");
+    const auto file = path_of(options.directory) / ("unit-" + decimal_text(address, 2) + ".dat");
     if (!save_settings_file(file, settings, error)) return fail(error);
-    std::cout << file.string() << '\n';
+    std::cout << path_text(file) << '\n';
   }
   return status;
 }
@@ -285,7 +284,7 @@ const char* help_for(const std::vector<std::string>& w) {
 int main(int argc, char** argv) {
   prepare_terminal();
   Options options;
-  if (const auto error = parse_options(argc, argv, options)) return fail(*error);
+  if (const auto error = parse_options(arguments(argc, argv), options)) return fail(*error);
   const std::vector<std::string>& w = options.words;
   if (options.help) {
     std::cout << help_for(w);

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv::cli {
 
@@ -15,5 +16,9 @@ std::string terminal_text(std::string_view shift_jis);
 
 // Prepares the console for UTF-8 output where it needs it.
 void prepare_terminal();
+
+// The arguments in UTF-8, the program's name first. (On Windows `argv` is
+// in the ANSI code page, which may not hold a Japanese file name.)
+std::vector<std::string> arguments(int argc, char** argv);
 
 }  // namespace orv::cli

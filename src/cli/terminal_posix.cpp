@@ -16,6 +16,10 @@ void prepare_terminal() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
+std::vector<std::string> arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 std::string terminal_text(std::string_view shift_jis) {
   iconv_t converter = ::iconv_open("UTF-8", "CP932");
   if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(shift_jis);

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <io.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
@@ -14,6 +15,29 @@ bool is_terminal() {
 
 void prepare_terminal() {
   SetConsoleOutputCP(CP_UTF8);
+}
+
+namespace {
+
+std::string utf8_of(const wchar_t* wide) {
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 1) return {};
+  std::string out(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, out.data(), bytes, nullptr, nullptr);
+  out.pop_back();  // the terminating NUL
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> arguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> args;
+  for (int i = 0; i < count; ++i) args.push_back(utf8_of(wide[i]));
+  LocalFree(wide);
+  return args;
 }
 
 std::string terminal_text(std::string_view shift_jis) {

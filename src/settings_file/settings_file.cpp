@@ -224,10 +224,19 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
   return true;
 }
 
+std::string path_text(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path path_of(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    error = "cannot open " + path.string() + ": " + std::strerror(errno);
+    error = "cannot open " + path_text(path) + ": " + std::strerror(errno);
     return false;
   }
   // A read that fails part way must not pass for the end of the file.
@@ -237,7 +246,7 @@ bool read_whole_file(const std::filesystem::path& path, std::string& text, std::
   buffer << in.rdbuf();
   text = buffer.str();
   if (in.bad() || (!size_error && text.size() != size)) {
-    error = "cannot read " + path.string();
+    error = "cannot read " + path_text(path);
     return false;
   }
   return true;
@@ -250,13 +259,13 @@ bool write_file_replacing(const std::filesystem::path& path, std::string_view te
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) {
-      error = "cannot create " + temporary.string();
+      error = "cannot create " + path_text(temporary);
       return false;
     }
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();  // a full disk may only show when the file is closed
     if (!out) {
-      error = "cannot write " + temporary.string();
+      error = "cannot write " + path_text(temporary);
       std::error_code ignored;
       std::filesystem::remove(temporary, ignored);
       return false;
@@ -265,7 +274,7 @@ bool write_file_replacing(const std::filesystem::path& path, std::string_view te
   std::error_code code;
   std::filesystem::rename(temporary, path, code);
   if (code) {
-    error = "cannot replace " + path.string() + ": " + code.message();
+    error = "cannot replace " + path_text(path) + ": " + code.message();
     std::error_code ignored;
     std::filesystem::remove(temporary, ignored);
     return false;

@@ -48,6 +48,12 @@ bool load_settings_file(const std::filesystem::path& path, DeviceSettings& setti
 bool save_settings_file(const std::filesystem::path& path, const DeviceSettings& settings,
                         std::string& error);
 
+// A path as UTF-8 for a message. (On Windows, path::string() throws for a
+// name the ANSI code page cannot hold.)
+std::string path_text(const std::filesystem::path& path);
+// A path from UTF-8 text, as the command-line tool takes its arguments.
+std::filesystem::path path_of(const std::string& utf8);
+
 // File helpers shared with the glyph files.
 bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error);
 bool write_file_replacing(const std::filesystem::path& path, std::string_view text,
