@@ -67,15 +67,20 @@ void connect_to_the_converter(const App& app, HWND dialog) {
   EXPECT_FALSE(is_enabled(dialog, IDB_CONNECT));
 }
 
+// The client dialog opened, the converter connected, the dialog closed.
+void connect_through_the_client_dialog(const App& app) {
+  HWND dialog = open_client_dialog(app);
+  ASSERT_TRUE(dialog);
+  connect_to_the_converter(app, dialog);
+  ASSERT_TRUE(ProgramTest::close_dialog(dialog));
+}
+
 using Tcp = ProgramTest;
 
 TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
   App app(client_ini());
   ASSERT_TRUE(app.main_window());
-  HWND dialog = open_client_dialog(app);
-  ASSERT_TRUE(dialog);
-  connect_to_the_converter(app, dialog);
-  ASSERT_TRUE(close_dialog(dialog));
+  connect_through_the_client_dialog(app);
   EXPECT_NE(read_ini().find("client_select_ip_address=1"), std::string::npos)
       << "the selection is written when the dialog closes";
 
@@ -112,7 +117,7 @@ TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
   PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
   EXPECT_EQ(next_box(app, 5000, IDNO).text, L"ファイルが変更されています。保存しますか？");
   EXPECT_EQ(next_box(app).text, L"TCP/IPを切断してください。");
-  dialog = open_client_dialog(app);
+  HWND dialog = open_client_dialog(app);
   ASSERT_TRUE(dialog);
   click(dialog, IDB_DISCONNECT);
   EXPECT_EQ(next_box(app).text, L"Socket 切断 OK");
@@ -318,10 +323,7 @@ long long row_time_ms(const std::wstring& row) {
 TEST_F(Tcp, DISABLED_BenchRoundTripOfOneCommand) {
   App app(client_ini());
   ASSERT_TRUE(app.main_window());
-  HWND dialog = open_client_dialog(app);
-  ASSERT_TRUE(dialog);
-  connect_to_the_converter(app, dialog);
-  ASSERT_TRUE(close_dialog(dialog));
+  connect_through_the_client_dialog(app);
   post_command(app.main_window(), IDM_TRAFFIC_LOG);
   HWND log = wait_window(app.pid(), L"通信ログ");
   ASSERT_TRUE(log);
@@ -350,10 +352,7 @@ TEST_F(Tcp, DISABLED_BenchRoundTripOfOneCommand) {
 TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {
   App app(client_ini());
   ASSERT_TRUE(app.main_window());
-  HWND dialog = open_client_dialog(app);
-  ASSERT_TRUE(dialog);
-  connect_to_the_converter(app, dialog);
-  ASSERT_TRUE(close_dialog(dialog));
+  connect_through_the_client_dialog(app);
 
   HWND read_all = open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
   ASSERT_TRUE(read_all);
@@ -366,7 +365,8 @@ TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {
   EXPECT_TRUE(wait_until([&] { return control_text(read_all, IDB_RUN) == L"読み込み"; }, 3000));
   ASSERT_TRUE(close_dialog(read_all));
 
-  dialog = open_client_dialog(app);
+  HWND dialog = open_client_dialog(app);
+  ASSERT_TRUE(dialog);
   click(dialog, IDB_DISCONNECT);
   next_box(app);
   click(dialog, IDB_CONNECT);
