@@ -45,16 +45,19 @@ MessageBoxRequest acknowledged_box() {
   return MessageBoxRequest{BoxKind::connected, "Success", "接続成功"};
 }
 MessageBoxRequest success_box(std::string_view text) {
-  return MessageBoxRequest{BoxKind::success, text, "Success", true};
+  return MessageBoxRequest{BoxKind::success, std::string(text), "Success", true};
 }
 MessageBoxRequest error_box(std::string_view text) {
-  return MessageBoxRequest{BoxKind::error, text, kErrorCaption, true, true};
+  return MessageBoxRequest{BoxKind::error, std::string(text), kErrorCaption, true, true};
 }
 MessageBoxRequest warning_box(std::string_view text) {
-  return MessageBoxRequest{BoxKind::warning, text, kErrorCaption, true, false, true};
+  return MessageBoxRequest{BoxKind::warning, std::string(text), kErrorCaption, true, false, true};
 }
 MessageBoxRequest condition_box(std::string_view text) {
-  return MessageBoxRequest{BoxKind::condition, text, kErrorCaption, true, true};
+  return MessageBoxRequest{BoxKind::condition, std::string(text), kErrorCaption, true, true};
+}
+MessageBoxRequest tcp_link_box(std::string_view text, bool icon_error) {
+  return MessageBoxRequest{BoxKind::error, std::string(text), "TREVALIX", false, icon_error};
 }
 
 Timer1Decision timer1_tick(Exchange& exchange) {

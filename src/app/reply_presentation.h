@@ -4,6 +4,7 @@
 // the whole program reports with.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "link/exchange.h"
@@ -23,7 +24,7 @@ enum class BoxKind {
 // A message box to show: all are without owner and task-modal.
 struct MessageBoxRequest {
   BoxKind kind = BoxKind::none;
-  std::string_view text;
+  std::string text;
   std::string_view caption;
   bool beep = false;  // the question sound before the box
   bool icon_error = false;
@@ -36,6 +37,8 @@ MessageBoxRequest success_box(std::string_view text);
 MessageBoxRequest error_box(std::string_view text);
 MessageBoxRequest warning_box(std::string_view text);
 MessageBoxRequest condition_box(std::string_view text);
+// A failure of the TCP/IP link itself: caption "TREVALIX", no beep.
+MessageBoxRequest tcp_link_box(std::string_view text, bool icon_error);
 
 struct Timer1Decision {
   bool stop_status_poll = false;      // kill the status window's poll timer before the box

@@ -112,6 +112,12 @@ LinkEffects handle_link_event(Session& session, const LinkEvent& event) {
     case LinkEvent::Kind::no_answer:
       if (exchange.awaiting_reply()) show_failure(effects, send_failed(exchange, kNoAnswer));
       break;
+    case LinkEvent::Kind::failed_call:
+      effects.box = tcp_link_box(event.text, true);
+      break;
+    case LinkEvent::Kind::unknown_socket_event:
+      effects.box = tcp_link_box(event.text, false);
+      break;
   }
   return effects;
 }

@@ -2,7 +2,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/number_text.h"
-#include "titles/title_codec.h"
+#include "protocol/title_codec.h"
 
 namespace orv {
 

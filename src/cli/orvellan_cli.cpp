@@ -15,6 +15,7 @@
 #include "cli/unit_runs.h"
 #include "link/framing.h"
 #include "protocol/number_text.h"
+#include "protocol/title_codec.h"
 #include "settings_file/settings_diff.h"
 #include "settings_file/settings_file.h"
 
@@ -131,7 +132,8 @@ int commands_set_all(const Options& options) {
       std::fflush(stdout);
       const std::string why = step.title_unsendable
                                   ? "a character outside JIS X 0208 levels 1 and 2, or an odd "
-                                    "byte count (ＪＩＳ第１水準,第２水準以外の字が選択されてます)"
+                                    "byte count (" +
+                                        std::string(kUnsendableTitle) + ")"
                                   : "the value cannot be sent (Command Error)";
       return fail("step " + std::to_string(s) + " (" + step.label + ") cannot be sent: " + why);
     }

@@ -25,10 +25,14 @@ struct LinkEvent {
     closed,     // the peer closed a connection
     failed,     // a socket reported an error; the connection is closed
     no_answer,  // no reply came to the last command within the link's bound
+    // A call of the sockets library failed while the link handled an event;
+    // `text` is the message with its error code.
+    failed_call,
+    unknown_socket_event,  // `text` names the event
   };
   Kind kind = Kind::line;
   int connection = kSerialConnection;
-  std::string text;      // line: the line with its LF
+  std::string text;  // line: the line with its LF; failed_call, unknown_socket_event: the message
   bool awaited = false;  // the connection the last command went out on
 };
 

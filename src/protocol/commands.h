@@ -13,7 +13,7 @@
 #include "protocol/command.h"
 #include "protocol/device_settings.h"
 #include "protocol/glyph_size.h"
-#include "titles/title_codec.h"
+#include "protocol/title_codec.h"
 
 namespace orv {
 

@@ -7,7 +7,7 @@
 #include "protocol/channel_arrays.h"
 #include "protocol/glyph_size.h"
 #include "protocol/number_text.h"
-#include "titles/title_codec.h"
+#include "protocol/title_codec.h"
 
 namespace orv {
 namespace {

@@ -1,7 +1,7 @@
 #include "titles/title_editor.h"
 
 #include "protocol/commands.h"
-#include "titles/title_codec.h"
+#include "protocol/title_codec.h"
 
 namespace orv {
 

@@ -1,9 +1,9 @@
 // The main window: its size and buttons, the hints, the model switch, the
 // guards, the About box and the close path.
-#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
 #include "settings_files.h"
+#include "win/dialogs/per_channel_dialog_res.h"
 
 #include <filesystem>
 #include <fstream>

@@ -4,12 +4,12 @@
 #include <chrono>
 #include <set>
 
-#include "dialogs/screen_pattern_dialog_res.h"
-#include "dialogs/switching_pattern_dialog_res.h"
 #include "fixture.h"
 #include "protocol/commands.h"
 #include "resource.h"
 #include "settings_files.h"
+#include "win/dialogs/screen_pattern_dialog_res.h"
+#include "win/dialogs/switching_pattern_dialog_res.h"
 
 namespace e2e {
 namespace {

@@ -1,8 +1,8 @@
 // The per-channel setting dialogs and the slave address dialog, used as an
 // operator uses them, against the simulated units.
-#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
+#include "win/dialogs/per_channel_dialog_res.h"
 
 namespace e2e {
 namespace {

@@ -2,9 +2,9 @@
 // "No Connect", each once, shown by the main window.
 #include <chrono>
 
-#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
+#include "win/dialogs/per_channel_dialog_res.h"
 
 namespace e2e {
 namespace {

@@ -2,10 +2,10 @@
 // serial port's set-up reports.
 #include <cstdlib>
 
-#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
-#include "link/communication_dialogs_res.h"
 #include "resource.h"
+#include "win/dialogs/per_channel_dialog_res.h"
+#include "win/link/communication_dialogs_res.h"
 
 namespace e2e {
 namespace {

@@ -10,13 +10,13 @@
 #include <chrono>
 #include <set>
 
-#include "bulk/bulk_run_dialog_res.h"
-#include "converter/converter_dialog_res.h"
-#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
-#include "link/communication_dialogs_res.h"
-#include "link/traffic_log_window_res.h"
 #include "resource.h"
+#include "win/bulk/whole_set_dialogs_res.h"
+#include "win/converter/converter_dialog_res.h"
+#include "win/dialogs/per_channel_dialog_res.h"
+#include "win/link/communication_dialogs_res.h"
+#include "win/link/traffic_log_window_res.h"
 
 namespace e2e {
 namespace {

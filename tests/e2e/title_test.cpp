@@ -8,14 +8,14 @@
 
 #include "fixture.h"
 #include "protocol/commands.h"
+#include "protocol/title_codec.h"
 #include "resource.h"
 #include "settings_files.h"
 #include "titles/glyph_editor.h"
-#include "titles/glyph_editor_dialog_res.h"
-#include "titles/glyph_insertion_dialog_res.h"
-#include "titles/title_codec.h"
 #include "titles/title_csv.h"
-#include "titles/title_dialog_res.h"
+#include "win/titles/glyph_editor_dialog_res.h"
+#include "win/titles/glyph_insertion_dialog_res.h"
+#include "win/titles/title_dialog_res.h"
 
 namespace e2e {
 namespace {

@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
-#include "link/traffic_log_window_res.h"
 #include "resource.h"
 #include "settings_files.h"
+#include "win/dialogs/per_channel_dialog_res.h"
+#include "win/link/traffic_log_window_res.h"
 
 namespace e2e {
 namespace {

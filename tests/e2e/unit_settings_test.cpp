@@ -3,10 +3,10 @@
 #include <chrono>
 #include <set>
 
-#include "dialogs/unit_settings_dialogs_res.h"
 #include "fixture.h"
 #include "resource.h"
-#include "status/status_window_res.h"
+#include "win/dialogs/unit_settings_dialogs_res.h"
+#include "win/status/status_window_res.h"
 
 namespace e2e {
 namespace {

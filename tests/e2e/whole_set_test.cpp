@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "bulk/bulk_run_dialog_res.h"
-#include "dialogs/per_channel_dialog_res.h"
 #include "fixture.h"
 #include "resource.h"
 #include "settings_file/settings_diff.h"
 #include "settings_files.h"
+#include "win/bulk/whole_set_dialogs_res.h"
+#include "win/dialogs/per_channel_dialog_res.h"
 
 namespace e2e {
 namespace {

@@ -1,58 +1,115 @@
 #!/usr/bin/env python3
 """Checks that dependencies between the program's folders run one way.
 
-Every `#include "dir/..."` in src/ is an edge from the including file's
-layer to the included file's layer; an edge to a higher layer fails. The
-Win32 files (*_win.*, *_window.*, *_dialog.*) are the top layer wherever they
-sit, and no platform-free file includes app/ unless it is in app/ itself.
-The simulator includes nothing of the program.
+Run from the repository root: python3 tests/layers/check_includes.py
+(--root DIR checks another copy of the tree). Every `#include "dir/..."`
+under src/ is an edge from the including file's folder to the included
+one's. The core's folders form layers, lowest first; a file may include its
+own folder and the layers below it. Under win/, every folder may use base/
+and the core, main/ may also use the other folders' openers, and no other
+feature folder uses another. A file that includes a Windows header, directly
+or through another header, is a Win32 file: it belongs under win/, except
+for the command-line tool's platform sources in cli/, which no file
+includes. The simulator includes nothing of the program.
 """
+import argparse
 import pathlib
 import re
 import sys
 
-# Lowest first. A file may include files of its own layer and below.
 LAYERS = [
-    ("formats and protocol", {"protocol", "titles", "settings_file"}),
-    ("status grid and link", {"status", "link"}),
-    ("bulk runs", {"bulk"}),
-    ("session", {"app"}),
-    ("windows, dialogs and tools", {"dialogs", "converter", "cli"}),
+    ["protocol"],
+    ["unit_settings", "titles", "status", "settings_file"],
+    ["link"],
+    ["bulk"],
+    ["app"],
+    ["cli", "win"],
 ]
-TOP = len(LAYERS) - 1
-WIN32 = re.compile(r"_(win|window|dialogs?)(_res)?\.(h|cpp|rc)$")
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/([^"]+)"', re.M)
+WINDOWS_HEADERS = {"windows.h", "windowsx.h", "winsock2.h", "ws2tcpip.h", "commctrl.h",
+                   "commdlg.h", "shlobj.h", "shellapi.h"}
+# The program's resource identifiers, beside the top resource script.
+RESOURCE_HEADER = "resource.h"
+QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+ANGLED = re.compile(r'^\s*#\s*include\s+<([^>]+)>', re.M)
 
 
-def layer_of(folder, name):
-    if WIN32.search(name):
-        return TOP
-    for rank, (_, folders) in enumerate(LAYERS):
+def rank_of(folder):
+    for rank, folders in enumerate(LAYERS):
         if folder in folders:
             return rank
     return None
 
 
-def check_program(src):
+def folder_of(relative):
+    """'win/titles' for win/titles/title_dialog.cpp, 'protocol' for protocol/commands.h."""
+    parts = pathlib.PurePosixPath(relative).parts
+    return "/".join(parts[:2]) if parts[0] == "win" and len(parts) > 2 else parts[0]
+
+
+class Tree:
+    def __init__(self, src):
+        self.src = src
+        self.files = {}
+        for path in sorted(src.rglob("*")):
+            if path.suffix in (".h", ".cpp", ".rc"):
+                self.files[path.relative_to(src).as_posix()] = path.read_text(encoding="utf-8")
+        self.includes = {name: QUOTED.findall(text) for name, text in self.files.items()}
+        self.win32 = {name for name, text in self.files.items()
+                      if WINDOWS_HEADERS & set(ANGLED.findall(text))}
+        # Through headers: a file that includes a Win32 header is one too.
+        changed = True
+        while changed:
+            changed = False
+            for name, targets in self.includes.items():
+                if name not in self.win32 and any(t in self.win32 for t in targets):
+                    self.win32.add(name)
+                    changed = True
+
+    def included_anywhere(self, name):
+        return any(name in targets for targets in self.includes.values())
+
+
+def edge_fault(source, target):
+    """Why `source` may not include `target` (both relative to src/), or None."""
+    own, theirs = folder_of(source), folder_of(target)
+    if own == theirs:
+        return None
+    own_top, their_top = own.split("/")[0], theirs.split("/")[0]
+    if own_top == "win" and their_top == "win":
+        if theirs == "win/base":
+            return None
+        if own == "win/main" and not target.endswith("_res.h"):
+            return None  # the dialog table opens every feature's dialogs
+        return f"{own}/ may not use {theirs}/ (feature folders use only win/base/)"
+    own_rank, their_rank = rank_of(own_top), rank_of(their_top)
+    if own_rank is None:
+        return f"folder {own}/ has no layer"
+    if their_rank is None:
+        return f"folder {theirs}/ has no layer"
+    if their_rank < own_rank:
+        return None
+    return f"{own}/ (layer {own_rank}) may not use {theirs}/ (layer {their_rank})"
+
+
+def check_program(tree):
     faults = []
-    for path in sorted(src.rglob("*")):
-        if path.suffix not in (".h", ".cpp", ".rc"):
-            continue
-        folder = path.relative_to(src).parts[0]
-        own = layer_of(folder, path.name)
-        if own is None:
-            faults.append(f"{path.relative_to(src)}: folder {folder}/ has no layer")
-            continue
-        core = not WIN32.search(path.name)
-        for target_folder, target in INCLUDE.findall(path.read_text(encoding="utf-8")):
-            theirs = layer_of(target_folder, target)
-            edge = f"{path.relative_to(src)} -> {target_folder}/{target}"
-            if theirs is None:
-                faults.append(f"{edge}: folder {target_folder}/ has no layer")
-            elif theirs > own:
-                faults.append(f"{edge}: {LAYERS[own][0]} may not use {LAYERS[theirs][0]}")
-            elif core and target_folder == "app" and folder != "app":
-                faults.append(f"{edge}: only the session's own files and Win32 files use app/")
+    for name, targets in tree.includes.items():
+        top = folder_of(name).split("/")[0]
+        for target in targets:
+            if target == RESOURCE_HEADER:
+                if top != "win":
+                    faults.append(f"{name} -> {target}: only win/ uses the resource identifiers")
+                continue
+            if target not in tree.files:
+                continue  # a header of the same folder named without its folder, or a system one
+            fault = edge_fault(name, target)
+            if fault:
+                faults.append(f"{name} -> {target}: {fault}")
+        if name in tree.win32 and top != "win":
+            platform_source = top == "cli" and name.endswith(".cpp") and \
+                not tree.included_anywhere(name)
+            if not platform_source:
+                faults.append(f"{name}: includes a Windows header but is not under win/")
     return faults
 
 
@@ -60,18 +117,21 @@ def check_simulator(sim):
     faults = []
     for path in sorted(sim.rglob("*")):
         if path.suffix in (".h", ".cpp"):
-            for folder, target in INCLUDE.findall(path.read_text(encoding="utf-8")):
-                faults.append(f"sim/{path.name} -> {folder}/{target}: the simulator shares no code")
+            for target in QUOTED.findall(path.read_text(encoding="utf-8")):
+                if "/" in target:
+                    faults.append(f"sim/{path.name} -> {target}: the simulator shares no code")
     return faults
 
 
 def main():
-    src, sim = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--root", type=pathlib.Path, default=pathlib.Path("."))
+    root = parser.parse_args().root
     print("layers, lowest first:")
-    for rank, (name, folders) in enumerate(LAYERS):
-        print(f"  {rank} {name}: {', '.join(sorted(folders))}/")
-    print("  Win32 files (*_win, *_window, *_dialog) belong to the top layer")
-    faults = check_program(src) + check_simulator(sim)
+    for rank, folders in enumerate(LAYERS):
+        print(f"  {rank} {', '.join(f + '/' for f in folders)}")
+    print("  inside win/: base/ below every feature folder; main/ also opens the features")
+    faults = check_program(Tree(root / "src")) + check_simulator(root / "sim")
     for fault in faults:
         print("FAIL", fault)
     return 1 if faults else 0

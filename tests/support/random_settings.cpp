@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "titles/title_codec.h"
+#include "protocol/title_codec.h"
 
 namespace orv::test {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "dialogs/date_time.h"
-#include "dialogs/screen_pattern.h"
-#include "dialogs/switching_pattern.h"
 #include "test_support.h"
+#include "unit_settings/date_time.h"
+#include "unit_settings/screen_pattern.h"
+#include "unit_settings/switching_pattern.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "dialogs/per_channel.h"
+#include "unit_settings/per_channel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "titles/title_codec.h"
+#include "protocol/title_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "fixture.h"
 
-#include "dialogs/per_channel_dialog_res.h"
 #include "resource.h"
+#include "win/dialogs/per_channel_dialog_res.h"
 
 #include <cstdlib>
 #include <map>

@@ -1,0 +1,113 @@
+#include "win/base/bulk_run_binding.h"
+
+#include <commctrl.h>
+
+#include "resource.h"
+#include "win/base/dialog_common.h"
+#include "win/base/message_boxes.h"
+#include "win/base/text.h"
+
+namespace orv::win {
+
+BulkRunBinding::BulkRunBinding(Program& program, BulkRunView view, std::function<void(bool)> on_end)
+    : program_(program), view_(std::move(view)), on_end_(std::move(on_end)), timer_(view_.timer) {}
+
+void BulkRunBinding::attach(HWND dialog) {
+  dialog_ = dialog;
+  if (view_.percent_edit) SendDlgItemMessageW(dialog, view_.percent_edit, EM_SETREADONLY, TRUE, 0);
+}
+
+void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
+  if (run_.running()) return view_.cancellable ? cancel() : void();
+  if (!run_.start(program_.session.exchange, steps, std::move(source))) return;
+  lock(true);
+  if (view_.percent_edit) SetDlgItemTextW(dialog_, view_.percent_edit, L"0");
+  if (view_.progress_bar) {
+    HWND bar = GetDlgItem(dialog_, view_.progress_bar);
+    SendMessageW(bar, PBM_SETRANGE32, 0, steps);
+    SendMessageW(bar, PBM_SETSTEP, 1, 0);
+    SendMessageW(bar, PBM_SETPOS, 0, 0);
+  }
+  timer_.start(dialog_);
+  on_timer(timer_.id());  // the first step goes out at once, the next one a tick later
+}
+
+bool BulkRunBinding::on_timer(UINT_PTR timer_id) {
+  if (timer_id != timer_.id()) return false;
+  Exchange& exchange = program_.session.exchange;
+  const BulkRun::Tick tick = run_.tick(exchange);
+  switch (tick.kind) {
+    case BulkRun::Tick::Kind::wait:
+      break;
+    case BulkRun::Tick::Kind::send:
+      send(tick.step);
+      show_progress();
+      break;
+    case BulkRun::Tick::Kind::ended:
+      timer_.stop();
+      on_end_(tick.completed);
+      lock(false);
+      break;
+  }
+  return true;
+}
+
+// A title that cannot be sent is reported before its "Command Error": the
+// run's timer rests while the warning is up, so the run ends once, after it.
+void BulkRunBinding::send(const BulkStep& step) {
+  if (step.title_unsendable) {
+    timer_.stop();
+    warn_unsendable_title();
+    program_.session.exchange.refused();
+    timer_.start(dialog_);
+    return;
+  }
+  if (view_.to_converter)
+    send_to_converter(program_, step.command);
+  else
+    send_to_unit(program_, step.command);
+}
+
+void BulkRunBinding::cancel() {
+  Exchange& exchange = program_.session.exchange;
+  if (exchange.bulk_phase() == BulkPhase::last) return;  // the run ends by itself
+  exchange.set_suppress_errors(true);
+  timer_.stop();
+  run_.cancel(exchange);
+  show_box(MessageBoxRequest{BoxKind::error, "中止しました", "キャンセル", false, true});
+  exchange.set_suppress_errors(false);
+  lock(false);
+}
+
+void BulkRunBinding::abandon() {
+  timer_.stop();
+  run_.abandon(program_.session.exchange);
+}
+
+void BulkRunBinding::show_progress() {
+  if (view_.percent_edit)
+    SetDlgItemTextW(dialog_, view_.percent_edit, std::to_wstring(run_.percent()).c_str());
+  if (view_.progress_bar) SendDlgItemMessageW(dialog_, view_.progress_bar, PBM_STEPIT, 0, 0);
+}
+
+void BulkRunBinding::lock(bool locked) {
+  for (int control : view_.locked) EnableWindow(GetDlgItem(dialog_, control), !locked);
+  if (view_.lock_slave_list) {
+    if (locked)
+      EnableWindow(GetDlgItem(dialog_, IDC_SLAVE_LIST), FALSE);
+    else
+      enable_slave_address_list_by_link(program_, dialog_);
+  }
+  EnableMenuItem(GetSystemMenu(dialog_, FALSE), SC_CLOSE,
+                 MF_BYCOMMAND | (locked ? MF_GRAYED : MF_ENABLED));
+  if (view_.cancellable)
+    SetDlgItemTextW(dialog_, view_.button,
+                    locked ? L"キャンセル" : widen(view_.idle_label).c_str());
+  else
+    EnableWindow(GetDlgItem(dialog_, view_.button), !locked);
+  if (locked) return;
+  if (view_.percent_edit && !view_.keep_percent) SetDlgItemTextW(dialog_, view_.percent_edit, L"");
+  if (view_.progress_bar) SendDlgItemMessageW(dialog_, view_.progress_bar, PBM_SETPOS, 0, 0);
+}
+
+}  // namespace orv::win

@@ -1,0 +1,63 @@
+// Ties a BulkRun to its dialog: the button that starts the run and becomes
+// "キャンセル" while it runs, the percent edit, the progress bar, the
+// controls locked meanwhile (with the window menu's Close item), the run's
+// timer, and the sending of each step. A dialog gives its controls, its
+// timer and, when the run ends, what follows.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "bulk/bulk_run.h"
+#include "win/base/program.h"
+#include "win/base/scoped.h"
+
+namespace orv::win {
+
+struct BulkRunView {
+  TimerSetting timer;
+  int button = 0;               // starts the run, and cancels it while it runs
+  const char* idle_label = "";  // the button's text when no run is active
+  int percent_edit = 0;         // 0: the dialog shows no percentage
+  int progress_bar = 0;         // 0: the dialog has no progress bar
+  bool keep_percent = false;    // the percentage stays shown after the run
+  std::vector<int> locked;      // controls disabled while the run is active
+  bool lock_slave_list = true;  // the slave address list too (re-enabled by the link)
+  bool to_converter = false;    // the steps go to the LAN converter over the serial line
+  bool cancellable = true;      // false: the button is greyed while the run is active
+};
+
+class BulkRunBinding {
+ public:
+  // `on_end(completed)` runs once the run has ended, before the controls are
+  // restored; a completed run's dialog may end itself there.
+  BulkRunBinding(Program& program, BulkRunView view, std::function<void(bool completed)> on_end);
+
+  void attach(HWND dialog);  // from WM_INITDIALOG
+  bool running() const { return run_.running(); }
+
+  // The button: starts a run of `steps` steps from `source`, or cancels the
+  // run under way. A start is dropped while a reply is awaited.
+  void press(int steps, BulkRun::StepSource source);
+  // WM_TIMER; false when the timer is not the run's.
+  bool on_timer(UINT_PTR timer_id);
+  // The dialog closes.
+  void abandon();
+
+ private:
+  void send(const BulkStep& step);
+  void cancel();
+  void lock(bool locked);
+  void show_progress();
+
+  Program& program_;
+  BulkRunView view_;
+  std::function<void(bool)> on_end_;
+  HWND dialog_ = nullptr;
+  WindowTimer timer_;
+  BulkRun run_;
+};
+
+}  // namespace orv::win

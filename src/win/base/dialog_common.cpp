@@ -1,0 +1,84 @@
+#include "win/base/dialog_common.h"
+
+#include "link/framing.h"
+#include "resource.h"
+#include "win/base/text.h"
+
+namespace orv::win {
+
+void set_caption_with_path(Program& p, HWND dialog, const char* title) {
+  const std::wstring caption = widen(title) + p.session.settings.settingsFilePath.wstring();
+  SetWindowTextW(dialog, caption.c_str());
+}
+
+void fill_list(HWND dialog, int list_id, const std::vector<std::string>& items, int selected) {
+  HWND list = GetDlgItem(dialog, list_id);
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items)
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
+  select_item(dialog, list_id, selected);
+}
+
+void select_item(HWND dialog, int list_id, int index) {
+  SendDlgItemMessageW(dialog, list_id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int selected_item(HWND dialog, int list_id) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, list_id, CB_GETCURSEL, 0, 0));
+}
+
+void store_list_choice(Program& p, HWND dialog, int list_id, int& field) {
+  const int item = selected_item(dialog, list_id);
+  if (item < 0) return;
+  field = item;
+  p.session.settings.settingsDirty = 1;
+}
+
+void set_control_text(HWND dialog, int control_id, const char* utf8) {
+  SetDlgItemTextW(dialog, control_id, widen(utf8).c_str());
+}
+
+void fill_slave_address_list(Program& p, HWND dialog) {
+  std::vector<std::string> items;
+  for (int address = 0; address < kSlaveAddressItems; ++address)
+    items.push_back(slave_address_name(address));
+  fill_list(dialog, IDC_SLAVE_LIST, items, p.session.slaveAddress);
+}
+
+void enable_slave_address_list_by_link(Program& p, HWND dialog) {
+  EnableWindow(GetDlgItem(dialog, IDC_SLAVE_LIST), p.session.config.addressed_serial());
+}
+
+void take_slave_address(Program& p, HWND dialog) {
+  const int selected = selected_item(dialog, IDC_SLAVE_LIST);
+  if (selected >= 0 && selected < kSlaveAddressItems) p.session.slaveAddress = selected;
+}
+
+void draw_text(HDC dc, int x, int y, const std::string& utf8) {
+  const std::wstring text = widen(utf8);
+  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+void repaint_table(HWND dialog) {
+  InvalidateRect(dialog, nullptr, FALSE);
+}
+
+void paint_table(HDC dc, const PaintedTable& table) {
+  Rectangle(dc, kTableLeft, kTableTop, kTableRight, kTableBottom);
+  for (const PaintedEntry& entry : table) {
+    draw_text(dc, entry.label_x, entry.y, entry.label);
+    draw_text(dc, entry.value_x, entry.y, entry.value);
+  }
+}
+
+void begin_dialog(Program& p, HWND dialog) {
+  p.current_dialog = dialog;
+}
+
+void end_dialog(Program& p, HWND dialog, INT_PTR result) {
+  p.session.exchange.abandon();
+  p.current_dialog = nullptr;
+  EndDialog(dialog, result);
+}
+
+}  // namespace orv::win

@@ -1,0 +1,63 @@
+#include "win/base/file_dialog.h"
+
+#include <commdlg.h>
+
+#include "win/base/message_boxes.h"
+
+namespace orv::win {
+namespace {
+
+constexpr wchar_t kInitialFolder[] = L"C:\\WORK\\VC6\\ORVELLAN";
+constexpr UINT kErrorStyle = MB_OK | MB_TASKMODAL | MB_ICONERROR;
+constexpr UINT kWarningStyle = MB_OK | MB_TASKMODAL | MB_ICONWARNING;
+
+}  // namespace
+
+FileChoice ask_for_file(HWND owner, const wchar_t* title, const wchar_t* extension,
+                        const std::wstring& current, bool for_saving) {
+  // "*.dat" shown as "*.dat": the pattern is its own description.
+  const std::wstring pattern = std::wstring(L"*.") + extension;
+  const std::wstring filter = pattern + L'\0' + pattern + L'\0';
+  wchar_t file[MAX_PATH] = {};
+  wchar_t file_title[100] = {};
+  current.copy(file, MAX_PATH - 1);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrFileTitle = file_title;
+  dialog.nMaxFileTitle = 100;
+  dialog.lpstrInitialDir = kInitialFolder;
+  dialog.lpstrDefExt = extension;
+  dialog.lpstrTitle = title;
+  dialog.Flags = OFN_HIDEREADONLY | (for_saving ? OFN_OVERWRITEPROMPT : 0);
+  const BOOL chosen = for_saving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  if (chosen) return FileChoice{file, false};
+  return FileChoice{{}, CommDlgExtendedError() != 0};
+}
+
+void report_file_dialog_failure() {
+  show_message(Box{L"エラーが発生しました。アプリケーションを終了します。", L"エラー", MB_OK});
+}
+
+void report_chooser_failure() {
+  show_message(Box{L"ファイルを選ぶダイアログを開けませんでした。", L"エラー", kErrorStyle});
+}
+
+void report_missing_file() {
+  show_message(
+      Box{L"指定したファイルが見つかりませんでした。\nもう一度ファイル名を入力してください。",
+          L"エラー", kWarningStyle});
+}
+
+void report_unwritable_file() {
+  show_message(Box{L"ファイルを開くことができませんでした。", L"エラー", kErrorStyle});
+}
+
+void report_damaged_file(const std::wstring& what, const std::wstring& path) {
+  show_message(Box{what + L"\n" + path, L"エラー", kWarningStyle});
+}
+
+}  // namespace orv::win

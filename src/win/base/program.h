@@ -1,0 +1,81 @@
+// Everything the running program holds: the session of the core and the
+// platform objects around it. Created once by wWinMain and handed to every
+// window and dialog (never a global).
+#pragma once
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include <array>
+#include <string>
+
+#include "app/session.h"
+#include "link/link_events.h"
+#include "protocol/command.h"
+#include "win/base/profile_store.h"
+#include "win/base/serial_link.h"
+#include "win/base/tcp_link.h"
+
+namespace orv::win {
+
+inline constexpr int kPanelButtons = 13;
+
+struct Program {
+  Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  HINSTANCE instance = nullptr;
+  HWND main_window = nullptr;
+  HWND status_bar = nullptr;
+  std::array<HWND, kPanelButtons> buttons{};
+  HACCEL accelerators = nullptr;
+  std::wstring window_class;
+  std::wstring window_title;
+  std::wstring status_text;  // what the status bar shows now
+
+  // The modal dialog open now: it is closed when the status window fails,
+  // and repainted when a glyph arrives. Null while none is open.
+  HWND current_dialog = nullptr;
+  // A message-only window, living as long as the program, that takes the
+  // links' events on the window thread.
+  HWND link_window = nullptr;
+  bool taking_link_events = false;  // a box shown for one of them is up
+  // The traffic log window while it is open (modeless, never current_dialog).
+  HWND traffic_window = nullptr;
+
+  Session session;
+  WinProfileStore profile;
+  LinkEventQueue events;
+  SerialLink serial;
+  TcpLink tcp;
+};
+
+// The boxes of the TCP/IP link's own failures: caption "TREVALIX", the
+// error icon, no beep.
+void report_tcp_failure(const std::string& text);
+
+// Creates the link event window; false when it cannot be created.
+bool create_link_window(Program& program);
+
+// The interface or the serial line changed: the main window follows.
+void line_changed(Program& program);
+
+// (Re)opens the configured COM port with its reader; each failure is
+// reported in the error box.
+void open_serial_port(Program& program);
+
+// Sends a command to the selected unit (or, for the LAN converter's
+// commands, over the serial line) and shows what a failed send must show.
+void send_to_unit(Program& program, const Command& command);
+void send_to_converter(Program& program, const Command& command);
+
+// A command that needs the reply of one unit cannot go to Broadcast on
+// RS-485: shows why and returns true when the selection is Broadcast there.
+bool refuse_broadcast(Program& program);
+
+// A dialog's "設定": dropped while a reply is awaited, otherwise one single
+// command.
+void send_single_command(Program& program, const Command& command);
+
+}  // namespace orv::win

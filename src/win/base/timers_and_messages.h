@@ -1,0 +1,43 @@
+// Every timer and private window message of the program, in one place.
+#pragma once
+
+#include <windows.h>
+
+#include "win/base/scoped.h"
+
+namespace orv::win {
+
+// Timers: the main window's reply wait and hover hints, and the timers of
+// the dialogs that step through a run of commands or poll the unit.
+inline constexpr TimerSetting kReplyTimer{1, 190};
+inline constexpr TimerSetting kReadAllTimer{2, 300};
+inline constexpr TimerSetting kSetAllTimer{3, 400};
+inline constexpr TimerSetting kScreenPatternRunTimer{4, 400};
+inline constexpr TimerSetting kSwitchingPatternRunTimer{6, 400};
+inline constexpr TimerSetting kTitleRunTimer{7, 400};
+inline constexpr TimerSetting kHintTimer{8, 50};
+inline constexpr TimerSetting kStatusPollTimer{10, 500};
+inline constexpr TimerSetting kConverterReadTimer{12, 200};
+// The bound on a TCP/IP reply: shorter than timer 1's fifteen ticks
+// (2.85 s), so that a silent converter is reported as such ("Answer が､き
+// ません") before the reply presentation would call it "No Connect"; long
+// enough for the longest reply (586 bytes) through a converter at 9600 baud.
+inline constexpr TimerSetting kTcpReplyTimer{13, 2000};
+// The traffic log window takes the lines recorded since it last looked.
+inline constexpr TimerSetting kTrafficRefreshTimer{14, 200};
+
+// Link events are waiting in the queue (to the link event window).
+inline constexpr UINT WM_APP_LINK_EVENTS = WM_APP + 1;
+// The settings file in use changed (to the main window): new caption.
+inline constexpr UINT WM_APP_DOCUMENT_CHANGED = WM_APP + 2;
+// A TCP/IP connection came or went (to the open dialog, which refreshes).
+inline constexpr UINT WM_APP_LINK_CHANGED = WM_APP + 3;
+// The status grid changed (to the status window, which repaints what changed).
+inline constexpr UINT WM_APP_STATUS_CHANGED = WM_APP + 4;
+// The interface or the serial line changed (to the main window, whose
+// communication entries follow).
+inline constexpr UINT WM_APP_LINE_CHANGED = WM_APP + 5;
+// The sockets library's connect, accept, read and close events.
+inline constexpr UINT WM_SOCKET_EVENT = WM_USER + 10;
+
+}  // namespace orv::win

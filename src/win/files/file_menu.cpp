@@ -1,0 +1,96 @@
+#include "win/files/file_menu.h"
+
+#include <string>
+
+#include "settings_file/settings_file.h"
+#include "win/base/file_dialog.h"
+#include "win/base/message_boxes.h"
+#include "win/base/text.h"
+#include "win/base/timers_and_messages.h"
+
+namespace orv::win {
+namespace {
+
+void document_changed(Program& p) {
+  SendMessageW(p.main_window, WM_APP_DOCUMENT_CHANGED, 0, 0);
+}
+
+// The file dialog for `title`, starting from the file in use; the chosen
+// path, or empty when the operator gives up. When the dialog itself fails,
+// the program ends, as the message says, through its close path, which must
+// not ask to save again.
+std::wstring choose_file(Program& p, const wchar_t* title, bool for_saving) {
+  const FileChoice choice = ask_for_file(p.main_window, title, L"dat",
+                                         p.session.settings.settingsFilePath.wstring(), for_saving);
+  if (choice.dialog_failed) {
+    report_file_dialog_failure();
+    p.session.settings.settingsDirty = 0;
+    PostMessageW(p.main_window, WM_CLOSE, 0, 0);
+  }
+  return choice.path;
+}
+
+bool write_settings(Program& p, const std::filesystem::path& path) {
+  std::string error;
+  if (!save_settings_file(path, p.session.settings, error)) {
+    report_unwritable_file();
+    return false;
+  }
+  p.session.settings.settingsFilePath = path;
+  p.session.settings.settingsDirty = 0;
+  document_changed(p);
+  return true;
+}
+
+// A file that is not a whole settings file is refused as a whole; the
+// message names the file and the line where it is damaged.
+void report_damaged_settings(const std::filesystem::path& path, const SettingsFileError& error) {
+  std::wstring why = L"「" + from_shift_jis(error.token) + L"」は数値ではありません。";
+  if (error.kind == SettingsFileError::Kind::ends_early) why = L"ファイルが途中で終わっています。";
+  if (error.kind == SettingsFileError::Kind::goes_on) why = L"最後の値の後にまだ行があります。";
+  report_damaged_file(L"設定ファイルが壊れているため開けませんでした。",
+                      path.wstring() + L"\n" + std::to_wstring(error.line) + L" 行目: " + why);
+}
+
+}  // namespace
+
+bool ask_to_save(Program& p) {
+  if (p.session.settings.settingsDirty == 0) return true;
+  return ask_to_save_changes(p.main_window) != IDYES || file_save(p);
+}
+
+void file_new(Program& p) {
+  if (!ask_to_save(p)) return;
+  DeviceSettings& settings = p.session.settings;
+  settings.settingsFilePath.clear();
+  reset_to_defaults(settings);
+  settings.settingsDirty = 0;
+  document_changed(p);
+}
+
+// The dialog comes back until a file opens or the operator gives up; a
+// damaged file changes nothing, not even the file in use.
+void file_open(Program& p) {
+  if (!ask_to_save(p)) return;
+  for (;;) {
+    const std::wstring path = choose_file(p, L"ファイルを開く", false);
+    if (path.empty()) return;
+    SettingsFileError error;
+    if (load_settings_file(path, p.session.settings, error)) return document_changed(p);
+    if (error.kind != SettingsFileError::Kind::unreadable)
+      return report_damaged_settings(path, error);
+    report_missing_file();
+  }
+}
+
+bool file_save(Program& p) {
+  if (p.session.settings.settingsFilePath.empty()) return file_save_as(p);
+  return write_settings(p, p.session.settings.settingsFilePath);
+}
+
+bool file_save_as(Program& p) {
+  const std::wstring path = choose_file(p, L"名前を付けて保存", true);
+  return !path.empty() && write_settings(p, path);
+}
+
+}  // namespace orv::win

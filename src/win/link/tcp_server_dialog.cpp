@@ -1,0 +1,123 @@
+// "TCP/IPの設定（Server）": listening for converters, the list of those
+// connected, and the one commands go to. Like the client dialog it shows the
+// link's state, which outlives it.
+#include <string>
+
+#include "resource.h"
+#include "win/base/dialog_common.h"
+#include "win/base/text.h"
+#include "win/base/timers_and_messages.h"
+#include "win/link/communication_dialogs.h"
+#include "win/link/communication_dialogs_res.h"
+
+namespace orv::win {
+namespace {
+
+struct TcpServerDialog {
+  Program& program;
+  HWND window = nullptr;
+  bool filling = false;
+  std::vector<TcpLink::Client> rows;  // what the client list shows, row by row
+};
+
+// The list shows the converters connected now, so a picked row is the
+// converter it names; "Transmission Place" is blank when none is picked.
+void refresh(TcpServerDialog& d) {
+  const TcpLink& tcp = d.program.tcp;
+  d.rows = tcp.clients();
+  HWND list = GetDlgItem(d.window, IDC_CLIENT_LIST);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);  // one repaint for the whole list
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (const TcpLink::Client& client : d.rows)
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(client.address).c_str()));
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+  SetDlgItemTextW(d.window, IDE_TRANSMISSION_PLACE, widen(tcp.selected_address()).c_str());
+  const bool listening = tcp.has_socket() || !d.rows.empty();
+  EnableWindow(GetDlgItem(d.window, IDB_CONNECT), !listening);
+  EnableWindow(GetDlgItem(d.window, IDE_PORT_NUMBER), !listening);
+  EnableWindow(GetDlgItem(d.window, IDB_DISCONNECT), listening);
+}
+
+void on_init(TcpServerDialog& d, HWND dialog) {
+  d.window = dialog;
+  begin_dialog(d.program, dialog);
+  set_caption_with_path(d.program, dialog, "TCP/IPの設定（Server）  ");
+  SendDlgItemMessageW(dialog, IDE_PORT_NUMBER, EM_LIMITTEXT, 5, 0);
+  d.filling = true;
+  SetDlgItemTextW(dialog, IDE_PORT_NUMBER,
+                  widen(buffer_text(d.program.session.config.port_number)).c_str());
+  d.filling = false;
+  refresh(d);
+}
+
+void listen(TcpServerDialog& d) {
+  const Configuration& c = d.program.session.config;
+  d.program.tcp.listen_on(buffer_text(c.port_number), c.server_address, report_tcp_failure);
+  refresh(d);
+}
+
+void stop(TcpServerDialog& d) {
+  d.program.tcp.disconnect_all();
+  refresh(d);
+}
+
+void pick(TcpServerDialog& d) {
+  const int row =
+      static_cast<int>(SendDlgItemMessageW(d.window, IDC_CLIENT_LIST, LB_GETCURSEL, 0, 0));
+  const bool listed = row >= 0 && row < static_cast<int>(d.rows.size());
+  d.program.tcp.pick(listed ? d.rows[static_cast<size_t>(row)].record : -1);
+  refresh(d);
+}
+
+INT_PTR CALLBACK tcp_server_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* d = dialog_data<TcpServerDialog>(dialog, message, lparam);
+  if (!d) return FALSE;
+  switch (message) {
+    case WM_INITDIALOG:
+      on_init(*d, dialog);
+      return TRUE;
+    case WM_APP_LINK_CHANGED:
+      refresh(*d);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wparam)) {
+        case IDE_PORT_NUMBER:
+          if (HIWORD(wparam) == EN_CHANGE && !d->filling) {
+            wchar_t port[8] = {};
+            GetDlgItemTextW(dialog, IDE_PORT_NUMBER, port, 8);
+            write_port_number(d->program.session.config, d->program.profile, narrow(port));
+          }
+          break;
+        case IDC_CLIENT_LIST:
+          if (HIWORD(wparam) == LBN_DBLCLK) pick(*d);
+          break;
+        case IDB_CONNECT:
+          listen(*d);
+          break;
+        case IDB_DISCONNECT:
+          stop(*d);
+          break;
+        case IDB_CLOSE:
+          end_dialog(d->program, dialog, IDB_CLOSE);
+          break;
+      }
+      return TRUE;
+    case WM_CLOSE:
+      end_dialog(d->program, dialog, IDCANCEL);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void open_tcp_dialog(Program& program) {
+  if (program.session.config.client_server == 0) return open_tcp_client_dialog(program);
+  TcpServerDialog dialog{program, nullptr, false, {}};
+  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_TCP_SERVER), program.main_window,
+                  tcp_server_proc, reinterpret_cast<LPARAM>(&dialog));
+}
+
+}  // namespace orv::win

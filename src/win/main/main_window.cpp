@@ -1,0 +1,279 @@
+#include "win/main/main_window.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "resource.h"
+#include "win/base/message_boxes.h"
+#include "win/base/scoped.h"
+#include "win/base/timers_and_messages.h"
+#include "win/files/file_menu.h"
+#include "win/main/dialog_table.h"
+
+namespace orv::win {
+namespace {
+
+constexpr int kButtonWidth = 60;
+constexpr int kButtonHeight = 55;
+constexpr wchar_t kReady[] = L"ﾚﾃﾞｨ";
+
+struct PanelButton {
+  const wchar_t* label;
+  COLORREF colour;
+  const wchar_t* hint;
+  int command;  // the menu command the button stands for
+};
+
+// Buttons 10..22, left to right.
+constexpr PanelButton kPanel[kPanelButtons] = {
+    {L"O.P", RGB(0, 0, 0), L"画面表示パターンの設定", IDM_SCREEN_PATTERN},
+    {L"S.P", RGB(255, 0, 0), L"自動切換えパターンの設定", IDM_SWITCHING_PATTERN},
+    {L"C.S", RGB(255, 0, 255), L"日付・時刻の設定", IDM_DATE_TIME},
+    {L"C.I", RGB(0, 255, 255), L"日付・時刻表示の設定（入力側）", IDM_DATE_TIME_DISPLAY_INPUT},
+    {L"C.O", RGB(0, 0, 255), L"日付・時刻の設定（出力側）", IDM_DATE_TIME_DISPLAY_OUTPUT},
+    {L"T.S", RGB(102, 51, 0), L"タイトルの設定", IDM_TITLE},
+    {L"T.I", RGB(255, 255, 102), L"タイトル表示の設定（入力側）", IDM_TITLE_DISPLAY_INPUT},
+    {L"T.O", RGB(153, 153, 255), L"タイトル表示の設定（出力側）", IDM_TITLE_DISPLAY_OUTPUT},
+    {L"T.P", RGB(102, 255, 51), L"タイトル位置の設定", IDM_TITLE_POSITION},
+    {L"F.S", RGB(102, 102, 102), L"フォントサイズの設定", IDM_FONT_SIZE},
+    {L"T.A", RGB(204, 204, 204), L"タイトル位置調整", IDM_TITLE_ADJUSTMENT},
+    {L"P.S", RGB(0, 102, 0), L"パスワードの設定", IDM_PASSWORD},
+    {L"O.E", RGB(102, 0, 153), L"映像出力の設定", IDM_VIDEO_OUTPUT},
+};
+
+Program& program_of(HWND window) {
+  return *reinterpret_cast<Program*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void create_children(Program& p, HWND window) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                                     ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  p.status_bar =
+      CreateWindowExW(0, STATUSCLASSNAMEW, kReady, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
+                      reinterpret_cast<HMENU>(IDC_STATUS_BAR), p.instance, nullptr);
+  p.status_text = kReady;
+  for (int k = 0; k < kPanelButtons; ++k) {
+    p.buttons[k] =
+        CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, kButtonWidth * k,
+                        0, kButtonWidth, kButtonHeight, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDB_FIRST_PANEL_BUTTON + k)),
+                        p.instance, nullptr);
+  }
+}
+
+// A colour strip near the top, the label below it, and a raised edge (sunken
+// while pressed).
+void paint_panel_button(const DRAWITEMSTRUCT& item) {
+  const int index = static_cast<int>(item.CtlID) - IDB_FIRST_PANEL_BUTTON;
+  if (index < 0 || index >= kPanelButtons) return;
+  const PanelButton& button = kPanel[index];
+  HDC dc = item.hDC;
+  RECT r = item.rcItem;
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+
+  const GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, button.colour));
+  const GdiObject<HBRUSH> brush(CreateSolidBrush(button.colour));
+  const SelectedObject pen_in_use(dc, pen.get());
+  const SelectedObject brush_in_use(dc, brush.get());
+  Rectangle(dc, r.left + 5, r.top + 5, r.right - 5, r.bottom - 40);
+
+  const SelectedObject font_in_use(dc, GetStockObject(ANSI_VAR_FONT));
+  RECT text = {r.left + 5, r.top + 33, r.right - 5, r.bottom - 5};
+  DrawTextW(dc, button.label, -1, &text, DT_CENTER | DT_SINGLELINE);
+  DrawEdge(dc, &r, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+}
+
+void show_status(Program& p, const std::wstring& text) {
+  if (text == p.status_text) return;
+  p.status_text = text;
+  SendMessageW(p.status_bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Timer 8: the hint of the button under the pointer, only while the main
+// window is the active one.
+void update_hover_hint(Program& p) {
+  if (GetActiveWindow() != p.main_window) return;
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  for (int k = 0; k < kPanelButtons; ++k) {
+    RECT r{};
+    GetWindowRect(p.buttons[k], &r);
+    const bool inside = pointer.x >= r.left && pointer.x <= r.right && pointer.y >= r.top &&
+                        pointer.y <= r.bottom;  // edges included
+    if (inside) return show_status(p, kPanel[k].hint);
+  }
+  show_status(p, kReady);
+}
+
+// Timer 1: the outcome of the outstanding command, through the core's decision.
+void present_reply_outcome(Program& p) {
+  const Timer1Decision decision = timer1_tick(p.session.exchange);
+  if (decision.stop_status_poll && p.current_dialog)
+    KillTimer(p.current_dialog, kStatusPollTimer.id);
+  show_box(decision.box);
+  // The box ran its own message loop: the dialog open now is the one to close.
+  if (decision.close_current_dialog && p.current_dialog)
+    SendMessageW(p.current_dialog, WM_CLOSE, 0, 0);
+}
+
+void switch_model(Program& p, int model) {
+  if (p.session.settings.model == model) return;
+  apply_model(p.session.settings, model);
+  p.session.config.select_model = model;
+  write_select_model(p.profile, model);
+  apply_model_menu_mark(p);
+}
+
+void set_main_caption(Program& p) {
+  const std::wstring caption = L"ORVELLAN   " + p.session.settings.settingsFilePath.wstring();
+  SetWindowTextW(p.main_window, caption.c_str());
+}
+
+// The close path: the save question, then the refusal while TCP/IP is
+// connected. When the operator asks to save and the save does not happen,
+// the program stays open with the settings still marked changed.
+void close_program(Program& p) {
+  if (!ask_to_save(p)) return;
+  p.session.settings.settingsDirty = 0;  // a refused close does not ask again
+  if (p.session.tcp_link && p.session.tcp_link->ready()) {
+    show_box(error_box("TCP/IPを切断してください。"));
+    return;
+  }
+  KillTimer(p.main_window, kReplyTimer.id);
+  PostQuitMessage(0);
+}
+
+// The commands the main window carries out itself; false for the others,
+// which open dialogs.
+bool run_own_command(Program& p, int command) {
+  switch (command) {
+    case IDM_EXIT:
+      close_program(p);
+      return true;
+    case IDM_FILE_NEW:
+      file_new(p);
+      return true;
+    case IDM_FILE_OPEN:
+      file_open(p);
+      return true;
+    case IDM_FILE_SAVE:
+      file_save(p);
+      return true;
+    case IDM_FILE_SAVE_AS:
+      file_save_as(p);
+      return true;
+    case IDM_MODEL_ORVELLAN:
+      switch_model(p, kModelOrvellan);
+      return true;
+    case IDM_MODEL_TARQUINE:
+      switch_model(p, kModelTarquine);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void run_command(Program& p, int command) {
+  if (!run_own_command(p, command)) open_dialog_for_command(p, command);
+}
+
+LRESULT on_create(HWND window, const CREATESTRUCTW& create) {
+  auto* p = static_cast<Program*>(create.lpCreateParams);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(p));
+  p->main_window = window;
+  SetTimer(window, kHintTimer.id, kHintTimer.period_ms, nullptr);
+  create_children(*p, window);
+  return 0;
+}
+
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CREATE) return on_create(window, *reinterpret_cast<CREATESTRUCTW*>(lparam));
+  if (GetWindowLongPtrW(window, GWLP_USERDATA) == 0)
+    return DefWindowProcW(window, message, wparam, lparam);
+  Program& p = program_of(window);
+  switch (message) {
+    case WM_PAINT: {
+      const PaintScope paint(window);  // the buttons paint themselves
+      return 0;
+    }
+    case WM_DRAWITEM:
+      paint_panel_button(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
+    case WM_TIMER:
+      if (wparam == kReplyTimer.id) present_reply_outcome(p);
+      if (wparam == kHintTimer.id) update_hover_hint(p);
+      return 0;
+    case WM_APP_DOCUMENT_CHANGED:
+      set_main_caption(p);
+      return 0;
+    case WM_APP_LINE_CHANGED:
+      apply_interface_menu_state(p);
+      return 0;
+    case WM_COMMAND: {
+      const int id = LOWORD(wparam);
+      if (id >= IDB_FIRST_PANEL_BUTTON && id <= IDB_LAST_PANEL_BUTTON) {
+        if (HIWORD(wparam) == BN_CLICKED)
+          run_command(p, kPanel[id - IDB_FIRST_PANEL_BUTTON].command);
+      } else if (lparam == 0)  // menu and accelerator commands; not the status bar's notifications
+        run_command(p, id);
+      return 0;
+    }
+    case WM_CLOSE:
+      close_program(p);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+}  // namespace
+
+bool register_main_window_class(Program& p) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = main_window_proc;
+  wc.hInstance = p.instance;
+  wc.hIcon = LoadIconW(p.instance, MAKEINTRESOURCEW(IDI_ORVELLAN));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(p.instance, MAKEINTRESOURCEW(IDI_ORVELLAN), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
+  wc.lpszClassName = p.window_class.c_str();
+  return RegisterClassExW(&wc) != 0;
+}
+
+HWND create_main_window(Program& p) {
+  return CreateWindowExW(0, p.window_class.c_str(), p.window_title.c_str(),
+                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
+                         785, 130, nullptr, nullptr, p.instance, &p);
+}
+
+void start_reply_timer(Program& p) {
+  SetTimer(p.main_window, kReplyTimer.id, kReplyTimer.period_ms, nullptr);
+}
+
+void apply_interface_menu_state(Program& p) {
+  HMENU menu = GetMenu(p.main_window);
+  const bool serial = p.session.config.serial_interface();
+  auto enable = [menu](int id, bool on) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  };
+  enable(IDM_SERIAL_SETTINGS, serial);
+  enable(IDM_CLIENT_SERVER, !serial);
+  enable(IDM_TCP_SETTINGS, !serial);
+  enable(IDM_SLAVE_ADDRESS, p.session.config.addressed_serial());
+}
+
+void apply_model_menu_mark(Program& p) {
+  const int selected =
+      p.session.settings.model == kModelOrvellan ? IDM_MODEL_ORVELLAN : IDM_MODEL_TARQUINE;
+  CheckMenuRadioItem(GetMenu(p.main_window), IDM_MODEL_ORVELLAN, IDM_MODEL_TARQUINE, selected,
+                     MF_BYCOMMAND);
+}
+
+}  // namespace orv::win
