@@ -15,9 +15,9 @@
 #define IDR_MAIN_MENU 110
 #define IDR_ACCELERATORS 111
 
-// The About box (each setting dialog keeps its template and control
-// identifiers beside its source: dialogs/per_channel_dialog.rc and
-// dialogs/per_channel_dialog_res.h, and so on).
+// The About box (each dialog keeps its template and control identifiers
+// beside its source: win/dialogs/per_channel_dialog.rc and
+// win/dialogs/per_channel_dialog_res.h, and so on).
 #define IDD_ABOUTBOX 120
 #define IDC_ABOUT_VERSION 1001
 

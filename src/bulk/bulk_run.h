@@ -2,7 +2,7 @@
 // all, set all, all screen and switching patterns, all titles, the
 // converter read): one command per tick, never before the previous reply,
 // with its progress, its cancel and the end of the run. A dialog gives its
-// step source; the Win32 binding (bulk_run_win.h) ties the run to the
+// step source; the Win32 binding (win/base/bulk_run_binding.h) ties the run to the
 // dialog's button, percent edit and progress bar.
 #pragma once
 

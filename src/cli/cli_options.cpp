@@ -29,40 +29,51 @@ std::optional<std::string> parse_line(const std::string& line, Options& options)
   return std::nullopt;
 }
 
-// An option with a value: the value, or the reason it is missing or wrong.
-std::optional<std::string> take_value(const std::string& name, const std::string& value,
-                                      Options& o) {
-  if (name == "--model") return parse_model(value, o);
-  if (name == "--line") return parse_line(value, o);
-  if (name == "--baud") {
-    const auto baud = number_in(value, 300, 115200);
-    if (!baud) return "--baud needs a rate from 300 to 115200";
-    o.baud = *baud;
-    return std::nullopt;
-  }
-  if (name == "--timeout") {
-    const auto ms = number_in(value, 100, 60000);
-    if (!ms) return "--timeout needs milliseconds from 100 to 60000";
-    o.timeout_ms = *ms;
-    return std::nullopt;
-  }
-  std::string* target = name == "--port"        ? &o.port
-                        : name == "--tcp"       ? &o.tcp
-                        : name == "--address"   ? &o.address
-                        : name == "--addresses" ? &o.addresses
-                        : name == "-o"          ? &o.output
-                        : name == "-d"          ? &o.directory
-                                                : nullptr;
-  if (!target) return "unknown option " + name;
-  *target = value;
+using Reason = std::optional<std::string>;
+
+Reason number_option(const std::string& value, int low, int high, int& field, const char* why) {
+  const auto number = number_in(value, low, high);
+  if (!number) return why;
+  field = *number;
   return std::nullopt;
 }
 
-bool takes_value(const std::string& arg) {
-  for (const char* name : {"--model", "--line", "--baud", "--timeout", "--port", "--tcp",
-                           "--address", "--addresses", "-o", "-d"})
-    if (arg == name) return true;
-  return false;
+Reason text_option(const std::string& value, std::string& field) {
+  field = value;
+  return std::nullopt;
+}
+
+// Every option that takes a value, and where the value goes (or the reason
+// it is wrong).
+struct ValueOption {
+  std::string_view name;
+  Reason (*take)(const std::string& value, Options& o);
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--model", [](const std::string& v, Options& o) { return parse_model(v, o); }},
+    {"--line", [](const std::string& v, Options& o) { return parse_line(v, o); }},
+    {"--baud",
+     [](const std::string& v, Options& o) {
+       return number_option(v, 300, 115200, o.baud, "--baud needs a rate from 300 to 115200");
+     }},
+    {"--timeout",
+     [](const std::string& v, Options& o) {
+       return number_option(v, 100, 60000, o.timeout_ms,
+                            "--timeout needs milliseconds from 100 to 60000");
+     }},
+    {"--port", [](const std::string& v, Options& o) { return text_option(v, o.port); }},
+    {"--tcp", [](const std::string& v, Options& o) { return text_option(v, o.tcp); }},
+    {"--address", [](const std::string& v, Options& o) { return text_option(v, o.address); }},
+    {"--addresses", [](const std::string& v, Options& o) { return text_option(v, o.addresses); }},
+    {"-o", [](const std::string& v, Options& o) { return text_option(v, o.output); }},
+    {"-d", [](const std::string& v, Options& o) { return text_option(v, o.directory); }},
+};
+
+const ValueOption* value_option(const std::string& arg) {
+  for (const ValueOption& option : kValueOptions)
+    if (arg == option.name) return &option;
+  return nullptr;
 }
 
 }  // namespace
@@ -75,9 +86,9 @@ std::optional<std::string> parse_options(const std::vector<std::string>& args, O
       options.help = true;
     } else if (arg == "--verify") {
       options.verify = true;
-    } else if (takes_value(arg)) {
+    } else if (const ValueOption* option = value_option(arg)) {
       if (i + 1 >= argc) return arg + " needs a value";
-      if (auto error = take_value(arg, args[static_cast<size_t>(++i)], options)) return error;
+      if (auto error = option->take(args[static_cast<size_t>(++i)], options)) return error;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return "unknown option " + arg;
     } else {

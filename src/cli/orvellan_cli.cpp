@@ -24,19 +24,6 @@ namespace {
 using namespace orv;
 using namespace orv::cli;
 
-constexpr const char* kUsage =
-    "usage: orvellan-cli read-all (--port DEV | --tcp HOST:PORT) -o FILE.dat [UNIT OPTIONS]\n"
-    "       orvellan-cli set-all FILE.dat (--port DEV | --tcp HOST:PORT) [--verify] [UNIT "
-    "OPTIONS]\n"
-    "       orvellan-cli backup --port DEV --line rs485 --addresses NN-MM -d DIR [UNIT OPTIONS]\n"
-    "       orvellan-cli diff A.dat B.dat [--model orvellan|tarquine]\n"
-    "       orvellan-cli check FILE.dat [--model orvellan|tarquine]\n"
-    "       orvellan-cli commands set-all FILE.dat [--model orvellan|tarquine]\n"
-    "       orvellan-cli commands read-all [--model orvellan|tarquine]\n"
-    "       orvellan-cli COMMAND --help\n"
-    "unit options: --line rs232c|rs485  --address NN|FF  --model orvellan|tarquine\n"
-    "              --baud N (9600)  --timeout MS per command (3000)\n";
-
 constexpr const char* kReadAllHelp =
     "usage: orvellan-cli read-all (--port DEV | --tcp HOST:PORT) -o FILE.dat\n"
     "           [--line rs232c|rs485] [--address NN] [--model orvellan|tarquine]\n"
@@ -270,15 +257,51 @@ int backup(const Options& options) {
   return status;
 }
 
-const char* help_for(const std::vector<std::string>& w) {
-  const std::string first = w.empty() ? "" : w[0];
-  if (first == "commands") return kCommandsHelp;
-  if (first == "read-all") return kReadAllHelp;
-  if (first == "set-all") return kSetAllHelp;
-  if (first == "backup") return kBackupHelp;
-  if (first == "diff") return kDiffHelp;
-  if (first == "check") return kCheckHelp;
-  return kUsage;
+// Every command once: the words that name it, its line in the usage, its
+// help, and what runs it.
+struct CliCommand {
+  std::string_view words;  // "commands set-all"
+  const char* synopsis;    // after "orvellan-cli "
+  const char* help;
+  int (*run)(const Options& options);
+};
+
+constexpr CliCommand kCommands[] = {
+    {"read-all", "read-all (--port DEV | --tcp HOST:PORT) -o FILE.dat [UNIT OPTIONS]", kReadAllHelp,
+     read_all},
+    {"set-all", "set-all FILE.dat (--port DEV | --tcp HOST:PORT) [--verify] [UNIT OPTIONS]",
+     kSetAllHelp, set_all},
+    {"backup", "backup --port DEV --line rs485 --addresses NN-MM -d DIR [UNIT OPTIONS]",
+     kBackupHelp, backup},
+    {"diff", "diff A.dat B.dat [--model orvellan|tarquine]", kDiffHelp, diff},
+    {"check", "check FILE.dat [--model orvellan|tarquine]", kCheckHelp, check},
+    {"commands set-all", "commands set-all FILE.dat [--model orvellan|tarquine]", kCommandsHelp,
+     commands_set_all},
+    {"commands read-all", "commands read-all [--model orvellan|tarquine]", kCommandsHelp,
+     commands_read_all},
+};
+
+std::string usage() {
+  std::string text;
+  for (const CliCommand& command : kCommands)
+    text += (text.empty() ? "usage: " : "       ") + std::string("orvellan-cli ") +
+            command.synopsis + "\n";
+  return text +
+         "       orvellan-cli COMMAND --help\n"
+         "unit options: --line rs232c|rs485  --address NN|FF  --model orvellan|tarquine\n"
+         "              --baud N (9600)  --timeout MS per command (3000)\n";
+}
+
+// The command whose words begin the command line (with `whole`, all of them).
+const CliCommand* find_command(const std::vector<std::string>& w, bool whole) {
+  for (const CliCommand& command : kCommands) {
+    std::string_view words = command.words;
+    const size_t space = words.find(' ');
+    const bool two = space != std::string_view::npos;
+    if (w.empty() || w[0] != words.substr(0, space)) continue;
+    if (!whole || !two || (w.size() > 1 && w[1] == words.substr(space + 1))) return &command;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -287,20 +310,12 @@ int main(int argc, char** argv) {
   prepare_terminal();
   Options options;
   if (const auto error = parse_options(arguments(argc, argv), options)) return fail(*error);
-  const std::vector<std::string>& w = options.words;
   if (options.help) {
-    std::cout << help_for(w);
+    const CliCommand* command = find_command(options.words, false);
+    std::cout << (command ? std::string(command->help) : usage());
     return 0;
   }
-  const std::string first = w.empty() ? "" : w[0];
-  const std::string second = w.size() > 1 ? w[1] : "";
-  if (first == "commands" && second == "set-all") return commands_set_all(options);
-  if (first == "commands" && second == "read-all") return commands_read_all(options);
-  if (first == "check") return check(options);
-  if (first == "diff") return diff(options);
-  if (first == "read-all") return read_all(options);
-  if (first == "set-all") return set_all(options);
-  if (first == "backup") return backup(options);
-  std::cerr << kUsage;
+  if (const CliCommand* command = find_command(options.words, true)) return command->run(options);
+  std::cerr << usage();
   return 2;
 }

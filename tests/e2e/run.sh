@@ -21,6 +21,7 @@
 #                    settings, minutes each); no test may depend on another
 #   ORV_SIM_BAUD=N   the simulators answer as fast as N baud would carry
 #                    (for the benchmarks; default: at once)
+#   ORV_E2E_DRIVER=e2e_bench   runs the benchmarks' driver instead of the tests
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 twice=false
@@ -35,7 +36,8 @@ started=$SECONDS
 cmake --preset native >/dev/null
 cmake --build --preset native --target orvellan-sim orvellan_pty_shim
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target orvellan e2e_tests
+driver=${ORV_E2E_DRIVER:-e2e_tests}
+cmake --build --preset win64 --target orvellan "$driver"
 
 rm -rf "$work"
 mkdir -p "$work/screenshots"
@@ -111,7 +113,7 @@ run_driver() {  # run_driver XML ARGS...
   local xml=$1
   shift
   LD_PRELOAD=$root/build/native/liborvellan_pty_shim.so timeout 1800 \
-    wine "$root/build/win64/tests/e2e/e2e_tests.exe" --gtest_output="xml:Z:$work/$xml" "$@" ||
+    wine "$(find "$root/build/win64" -name "$driver.exe" | head -n 1)" --gtest_output="xml:Z:$work/$xml" "$@" ||
     status=$?
 }
 if $twice; then

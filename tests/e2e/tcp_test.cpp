@@ -21,58 +21,13 @@
 namespace e2e {
 namespace {
 
-std::string client_ini() {
-  return ini_with({"interface_set=1", "port_number=" + std::to_string(tcp_converter_port())});
-}
-
 std::string server_ini() {
   return ini_with({"interface_set=1", "client_server=1",
                    "port_number=" + std::to_string(tcp_server_port()), "server_address=127.0.0.1"});
 }
 
-void set_address(HWND dialog, int control, int a, int b, int c, int d) {
-  SendMessageW(GetDlgItem(dialog, control), IPM_SETADDRESS, 0,
-               static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)));
-}
-
-void double_click_row(HWND dialog, int list, int row) {
-  HWND box = GetDlgItem(dialog, list);
-  SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(box));
-}
-
-HWND open_client_dialog(const App& app) {
-  return ProgramTest::open_dialog(app, IDM_TCP_SETTINGS, L"TCP/IPの設定（Client）");
-}
-
 HWND open_server_dialog(const App& app) {
   return ProgramTest::open_dialog(app, IDM_TCP_SETTINGS, L"TCP/IPの設定（Server）");
-}
-
-// Adds 127.0.0.2, 127.0.0.1 and 127.0.0.3 and connects to the second.
-void connect_to_the_converter(const App& app, HWND dialog) {
-  int rows = 0;
-  for (int host : {2, 1, 3}) {
-    set_address(dialog, IDC_HOST_ADDRESS, 127, 0, 0, host);
-    click(dialog, IDB_ADD_HOST);  // posted: wait for it before the next address
-    ++rows;
-    ASSERT_TRUE(wait_until([&] { return list_row_count(dialog, IDC_HOST_LIST) == rows; }, 3000));
-  }
-  double_click_row(dialog, IDC_HOST_LIST, 1);
-  click(dialog, IDB_CONNECT);
-  const MessageBoxSeen connected = ProgramTest::next_box(app);
-  EXPECT_EQ(connected.text, L"Socket 接続 OK");
-  EXPECT_EQ(connected.caption, L"Success");
-  EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_DISCONNECT); }, 3000));
-  EXPECT_FALSE(is_enabled(dialog, IDB_CONNECT));
-}
-
-// The client dialog opened, the converter connected, the dialog closed.
-void connect_through_the_client_dialog(const App& app) {
-  HWND dialog = open_client_dialog(app);
-  ASSERT_TRUE(dialog);
-  connect_to_the_converter(app, dialog);
-  ASSERT_TRUE(ProgramTest::close_dialog(dialog));
 }
 
 using Tcp = ProgramTest;
@@ -308,45 +263,6 @@ TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
   click(dialog, IDB_CONVERTER_READ);
   EXPECT_EQ(next_box(app, 10000).text, L"No Connect");
   EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CONVERTER_READ); }, 3000));
-}
-
-// Milliseconds since midnight of a traffic log row ("12:34:56.789\t→...").
-long long row_time_ms(const std::wstring& row) {
-  return ((std::stoll(row.substr(0, 2)) * 60 + std::stoll(row.substr(3, 2))) * 60 +
-          std::stoll(row.substr(6, 2))) *
-             1000 +
-         std::stoll(row.substr(9, 3));
-}
-
-// On demand (scripts/bench_link.sh): one title command over TCP/IP and its
-// reply, two hundred times, as the traffic log times them.
-TEST_F(Tcp, DISABLED_BenchRoundTripOfOneCommand) {
-  App app(client_ini());
-  ASSERT_TRUE(app.main_window());
-  connect_through_the_client_dialog(app);
-  post_command(app.main_window(), IDM_TRAFFIC_LOG);
-  HWND log = wait_window(app.pid(), L"通信ログ");
-  ASSERT_TRUE(log);
-  HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
-  ASSERT_TRUE(titles);
-  for (int n = 0; n < 200; ++n) {
-    click(titles, IDB_SET);
-    ASSERT_EQ(next_box(app).text, L"Success");
-  }
-  ASSERT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) >= 400; }, 3000));
-  std::vector<long long> round_trips;
-  long long sent_at = -1;
-  for (int row = 0; row < list_row_count(log, IDC_TRAFFIC_LIST); ++row) {
-    const std::wstring text = list_row_text(log, IDC_TRAFFIC_LIST, row);
-    if (text.find(L"\t→\t") != std::wstring::npos) sent_at = row_time_ms(text);
-    if (text.find(L"\t←\t") != std::wstring::npos && sent_at >= 0)
-      round_trips.push_back(row_time_ms(text) - sent_at);
-  }
-  ASSERT_EQ(round_trips.size(), 200u);
-  std::sort(round_trips.begin(), round_trips.end());
-  RecordProperty("round_trip_median_ms", std::to_string(round_trips[100]));
-  RecordProperty("round_trip_p99_ms", std::to_string(round_trips[197]));
-  RecordProperty("round_trip_max_ms", std::to_string(round_trips[199]));
 }
 
 TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {

@@ -118,44 +118,5 @@ TEST_F(UnitSettings, TheStatusWindowFollowsTheOutputsAndClosesOnSilence) {
   EXPECT_TRUE(wait_until([&] { return !IsWindow(window); }, 3000)) << "the window closes";
 }
 
-// On demand (scripts/bench_link.sh): the poll period over a minute, the CPU
-// the program takes with the status window open, and with the main window only.
-long long cpu_ms(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  FILETIME created{}, exited{}, kernel{}, user{};
-  const bool read = process && GetProcessTimes(process, &created, &exited, &kernel, &user);
-  if (process) CloseHandle(process);
-  if (!read) return -1;
-  const auto ticks = [](FILETIME t) {
-    return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-  };
-  return (ticks(kernel) + ticks(user)) / 10000;
-}
-
-// CPU time over `seconds` of wall time, in per mille of one core.
-long long cpu_per_mille_over(DWORD pid, int seconds) {
-  const long long before = cpu_ms(pid);
-  Sleep(static_cast<DWORD>(seconds) * 1000);
-  return (cpu_ms(pid) - before) * 1000 / (seconds * 1000LL);
-}
-
-TEST_F(UnitSettings, DISABLED_BenchStatusPollsAndIdleCpu) {
-  App app;
-  ASSERT_TRUE(app.main_window());
-  HWND window = open_dialog(app, IDM_STATUS, L"入出力の状態");
-  ASSERT_TRUE(window);
-  Sleep(2000);
-  const size_t polls_before = sim_com1().received().size();
-  const long long open_cpu = cpu_per_mille_over(app.pid(), 60);
-  const size_t polls = sim_com1().received().size() - polls_before;
-  ASSERT_GT(polls, 0u);
-  RecordProperty("status_polls_60s", std::to_string(polls));
-  RecordProperty("status_poll_interval_ms", std::to_string(60000 / polls));
-  RecordProperty("status_open_cpu_per_mille", std::to_string(open_cpu));
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(wait_until([&] { return !IsWindow(window); }, 3000));
-  RecordProperty("idle_cpu_per_mille", std::to_string(cpu_per_mille_over(app.pid(), 30)));
-}
-
 }  // namespace
 }  // namespace e2e

@@ -19,8 +19,6 @@ using orv::Compared;
 using orv::DeviceSettings;
 using orv::settings_differences;
 
-constexpr int kFullRunMs = 150000;
-
 std::wstring caption_of(const App& app) {
   return text_of(app.main_window());
 }
@@ -35,35 +33,6 @@ void save_file_as(const App& app, const std::wstring& path) {
   post_command(app.main_window(), IDM_FILE_SAVE_AS);
   ASSERT_TRUE(choose_file(app.pid(), L"名前を付けて保存", path));
   ASSERT_TRUE(wait_until([&] { return caption_of(app) == L"ORVELLAN   " + path; }, 5000));
-}
-
-// Starts the dialog's run and waits for its closing box; the main window's
-// longest answer meanwhile goes into the test's properties.
-MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property) {
-  const auto started = std::chrono::steady_clock::now();
-  std::optional<MessageBoxSeen> box;
-  long long longest_answer = 0;
-  {
-    ResponseProbe probe(app.main_window());
-    click(dialog, IDB_RUN);
-    EXPECT_TRUE(wait_until([&] { return control_text(dialog, IDB_RUN) == L"キャンセル"; }, 3000));
-    EXPECT_FALSE(is_enabled(dialog, IDB_CLOSE));
-    box = wait_message_box(app.pid(), kFullRunMs);
-    longest_answer = probe.longest_ms();
-  }
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - started)
-                      .count();
-  ::testing::Test::RecordProperty(std::string(property) + "_ms", std::to_string(ms));
-  ::testing::Test::RecordProperty(std::string(property) + "_longest_answer_ms",
-                                  std::to_string(longest_answer));
-  EXPECT_LT(longest_answer, 500) << "the main window answers during the run";
-  if (!box) {
-    ADD_FAILURE() << "the run did not end within " << kFullRunMs << " ms";
-    return {};
-  }
-  answer_box(*box);
-  return *box;
 }
 
 // Sends `sent` with set-all, reads it back with read-all after File > New,
@@ -158,23 +127,6 @@ TEST_F(FullRun, CutRunsEndWhereTheUnitFailsAndASecondRunCompletes) {
 
   EXPECT_EQ(run_to_the_end(app, dialog, "read_all_orvellan").text, L"読み込みが完了しました");
   EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
-}
-
-// On demand (scripts/bench_bulk.sh): a read-all without the traffic log,
-// then one with the log open beside it listing every line.
-TEST_F(FullRun, DISABLED_BenchReadAllWithAndWithoutTheTrafficLog) {
-  App app;
-  ASSERT_TRUE(app.main_window());
-  for (const std::string run : {"read_all_log_closed", "read_all_log_open"}) {
-    if (run == "read_all_log_open") {
-      post_command(app.main_window(), IDM_TRAFFIC_LOG);
-      ASSERT_TRUE(wait_window(app.pid(), L"通信ログ"));
-    }
-    HWND read_all = ProgramTest::open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み  ");
-    ASSERT_TRUE(read_all);
-    EXPECT_EQ(run_to_the_end(app, read_all, run.c_str()).text, L"読み込みが完了しました");
-    EXPECT_TRUE(wait_until([&] { return !IsWindow(read_all); }, 3000));
-  }
 }
 
 using FileMenu = ProgramTest;

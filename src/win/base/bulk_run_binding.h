@@ -16,8 +16,9 @@
 
 namespace orv::win {
 
+// What a run shows and locks; a dialog names the fields it sets.
 struct BulkRunView {
-  TimerSetting timer;
+  TimerSetting timer{};
   int button = 0;               // starts the run, and cancels it while it runs
   const char* idle_label = "";  // the button's text when no run is active
   int percent_edit = 0;         // 0: the dialog shows no percentage

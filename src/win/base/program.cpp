@@ -103,6 +103,20 @@ bool create_link_window(Program& p) {
   return p.link_window != nullptr;
 }
 
+int run_message_loop(Program& p) {
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The modeless traffic log takes its own keys (Tab, Escape).
+    if (p.traffic_window && IsDialogMessageW(p.traffic_window, &message)) continue;
+    // Accelerators belong to the main window, whichever child has the focus.
+    if (!TranslateAcceleratorW(p.main_window, p.accelerators, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return static_cast<int>(message.wParam);
+}
+
 void line_changed(Program& p) {
   SendMessageW(p.main_window, WM_APP_LINE_CHANGED, 0, 0);
 }

@@ -58,6 +58,9 @@ void report_tcp_failure(const std::string& text);
 // Creates the link event window; false when it cannot be created.
 bool create_link_window(Program& program);
 
+// Runs until the quit message; returns its code.
+int run_message_loop(Program& program);
+
 // The interface or the serial line changed: the main window follows.
 void line_changed(Program& program);
 

@@ -33,7 +33,13 @@ struct WholeSetDialog {
       : program(p),
         kind(k),
         inputs(p.session.settings.inputCount),
-        run(p, {k.timer, IDB_RUN, k.idle_label, IDE_PERCENT, IDC_PROGRESS, false, {IDB_CLOSE}},
+        run(p,
+            {.timer = k.timer,
+             .button = IDB_RUN,
+             .idle_label = k.idle_label,
+             .percent_edit = IDE_PERCENT,
+             .progress_bar = IDC_PROGRESS,
+             .locked = {IDB_CLOSE}},
             [this](bool completed) { finish(completed); }) {}
 
   // A read leaves the settings different from the file in use.
@@ -80,6 +86,19 @@ void close(WholeSetDialog& d, HWND dialog) {
   end_dialog(d.program, dialog, IDB_CLOSE);
 }
 
+// Enter and Escape do nothing.
+void on_command(WholeSetDialog& d, HWND dialog, int id, int notification) {
+  switch (id) {
+    case IDB_RUN:
+      return d.start_or_cancel();
+    case IDC_SLAVE_LIST:
+      if (notification == CBN_SELCHANGE) take_slave_address(d.program, dialog);
+      return;
+    case IDB_CLOSE:
+      return close(d, dialog);
+  }
+}
+
 INT_PTR CALLBACK whole_set_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* d = dialog_data<WholeSetDialog>(dialog, message, lparam);
   if (!d) return FALSE;
@@ -93,18 +112,8 @@ INT_PTR CALLBACK whole_set_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
       close(*d, dialog);
       return TRUE;
     case WM_COMMAND:
-      switch (LOWORD(wparam)) {
-        case IDB_RUN:
-          d->start_or_cancel();
-          break;
-        case IDC_SLAVE_LIST:
-          if (HIWORD(wparam) == CBN_SELCHANGE) take_slave_address(d->program, dialog);
-          break;
-        case IDB_CLOSE:
-          close(*d, dialog);
-          break;
-      }
-      return TRUE;  // Enter and Escape do nothing
+      on_command(*d, dialog, LOWORD(wparam), HIWORD(wparam));
+      return TRUE;
     default:
       return FALSE;
   }

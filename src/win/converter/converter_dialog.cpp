@@ -33,8 +33,14 @@ struct ConverterDialog {
   explicit ConverterDialog(Program& p)
       : program(p),
         run(p,
-            {kConverterReadTimer, IDB_CONVERTER_READ, "読み込み", 0, IDC_PROGRESS, false,
-             locked_while_reading(), false, true, false},
+            {.timer = kConverterReadTimer,
+             .button = IDB_CONVERTER_READ,
+             .idle_label = "読み込み",
+             .progress_bar = IDC_PROGRESS,
+             .locked = locked_while_reading(),
+             .lock_slave_list = false,
+             .to_converter = true,
+             .cancellable = false},
             [this](bool completed) { finish(completed); }) {}
   void finish(bool completed);
 

@@ -41,43 +41,42 @@ bool send_clock_field(Program& p, HWND dialog, int id) {
   return false;
 }
 
+// Enter and Escape do nothing.
+void on_command(Program& p, HWND dialog, int id, int notification) {
+  DeviceSettings& s = p.session.settings;
+  const bool chosen = notification == CBN_SELCHANGE;
+  if (send_clock_field(p, dialog, id)) return;
+  switch (id) {
+    case IDC_RANGE_LIST:
+      if (chosen) store_list_choice(p, dialog, IDC_RANGE_LIST, s.dateTimeRange);
+      return;
+    case IDC_SIZE_LIST:
+      if (chosen) store_list_choice(p, dialog, IDC_SIZE_LIST, s.dateTimeSize);
+      return;
+    case IDC_SLAVE_LIST:
+      if (chosen) take_slave_address(p, dialog);
+      return;
+    case IDB_SET_RANGE:
+      return send_single_command(p, build_date_time_range(s.dateTimeRange));
+    case IDB_SET_SIZE:
+      return send_single_command(p, build_date_time_size(s.dateTimeSize));
+    case IDB_THIRTY_SECONDS:
+      return send_single_command(p, build_thirty_second_correction());
+    case IDB_CLOSE:
+      return end_dialog(p, dialog, IDB_CLOSE);
+  }
+}
+
 INT_PTR CALLBACK date_time_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   Program* p = dialog_data<Program>(dialog, message, lparam);
   if (!p) return FALSE;
-  DeviceSettings& s = p->session.settings;
   switch (message) {
     case WM_INITDIALOG:
       on_init(*p, dialog);
       return TRUE;
-    case WM_COMMAND: {
-      const int id = LOWORD(wparam);
-      const bool chosen = HIWORD(wparam) == CBN_SELCHANGE;
-      if (send_clock_field(*p, dialog, id)) return TRUE;
-      switch (id) {
-        case IDC_RANGE_LIST:
-          if (chosen) store_list_choice(*p, dialog, IDC_RANGE_LIST, s.dateTimeRange);
-          return TRUE;
-        case IDC_SIZE_LIST:
-          if (chosen) store_list_choice(*p, dialog, IDC_SIZE_LIST, s.dateTimeSize);
-          return TRUE;
-        case IDC_SLAVE_LIST:
-          if (chosen) take_slave_address(*p, dialog);
-          return TRUE;
-        case IDB_SET_RANGE:
-          send_single_command(*p, build_date_time_range(s.dateTimeRange));
-          return TRUE;
-        case IDB_SET_SIZE:
-          send_single_command(*p, build_date_time_size(s.dateTimeSize));
-          return TRUE;
-        case IDB_THIRTY_SECONDS:
-          send_single_command(*p, build_thirty_second_correction());
-          return TRUE;
-        case IDB_CLOSE:
-          end_dialog(*p, dialog, IDB_CLOSE);
-          return TRUE;
-      }
-      return TRUE;  // Enter and Escape do nothing
-    }
+    case WM_COMMAND:
+      on_command(*p, dialog, LOWORD(wparam), HIWORD(wparam));
+      return TRUE;
     case WM_CLOSE:
       end_dialog(*p, dialog, IDCANCEL);
       return TRUE;

@@ -60,45 +60,44 @@ void on_password_edited(PasswordDialog& d, HWND dialog) {
   d.settings().settingsDirty = 1;
 }
 
+void on_command(PasswordDialog& d, HWND dialog, int id, int notification) {
+  DeviceSettings& s = d.settings();
+  const bool chosen = notification == CBN_SELCHANGE;
+  switch (id) {
+    case IDE_PASSWORD:
+      if (notification == EN_CHANGE) on_password_edited(d, dialog);
+      return;
+    case IDC_PASSWORD_ON_BUTTON:
+      if (chosen) store_list_choice(d.program, dialog, id, s.passwordOnButton);
+      return;
+    case IDC_PASSWORD_ON_MENU:
+      if (chosen) store_list_choice(d.program, dialog, id, s.passwordOnMenu);
+      return;
+    case IDC_SLAVE_LIST:
+      if (chosen) take_slave_address(d.program, dialog);
+      return;
+    case IDB_SET_PASSWORD:
+      return send_single_command(d.program, build_password(buffer_text(s.password)));
+    case IDB_SET_PASSWORD_ON_BUTTON:
+      return send_single_command(d.program, build_password_on_button(s.passwordOnButton));
+    case IDB_SET_PASSWORD_ON_MENU:
+      return send_single_command(d.program, build_password_on_menu(s.passwordOnMenu));
+    case IDB_CLOSE:
+    case IDOK:      // Enter
+    case IDCANCEL:  // Escape
+      return end_dialog(d.program, dialog, id);
+  }
+}
+
 INT_PTR CALLBACK password_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* d = dialog_data<PasswordDialog>(dialog, message, lparam);
   if (!d) return FALSE;
-  DeviceSettings& s = d->settings();
   switch (message) {
     case WM_INITDIALOG:
       on_init(*d, dialog);
       return TRUE;
     case WM_COMMAND:
-      switch (LOWORD(wparam)) {
-        case IDE_PASSWORD:
-          if (HIWORD(wparam) == EN_CHANGE) on_password_edited(*d, dialog);
-          return TRUE;
-        case IDC_PASSWORD_ON_BUTTON:
-          if (HIWORD(wparam) == CBN_SELCHANGE)
-            store_list_choice(d->program, dialog, IDC_PASSWORD_ON_BUTTON, s.passwordOnButton);
-          return TRUE;
-        case IDC_PASSWORD_ON_MENU:
-          if (HIWORD(wparam) == CBN_SELCHANGE)
-            store_list_choice(d->program, dialog, IDC_PASSWORD_ON_MENU, s.passwordOnMenu);
-          return TRUE;
-        case IDC_SLAVE_LIST:
-          if (HIWORD(wparam) == CBN_SELCHANGE) take_slave_address(d->program, dialog);
-          return TRUE;
-        case IDB_SET_PASSWORD:
-          send_single_command(d->program, build_password(buffer_text(s.password)));
-          return TRUE;
-        case IDB_SET_PASSWORD_ON_BUTTON:
-          send_single_command(d->program, build_password_on_button(s.passwordOnButton));
-          return TRUE;
-        case IDB_SET_PASSWORD_ON_MENU:
-          send_single_command(d->program, build_password_on_menu(s.passwordOnMenu));
-          return TRUE;
-        case IDB_CLOSE:
-        case IDOK:      // Enter
-        case IDCANCEL:  // Escape
-          end_dialog(d->program, dialog, LOWORD(wparam));
-          return TRUE;
-      }
+      on_command(*d, dialog, LOWORD(wparam), HIWORD(wparam));
       return TRUE;
     case WM_CLOSE:
       end_dialog(d->program, dialog, IDCANCEL);

@@ -15,45 +15,50 @@ std::vector<std::string> offset_items() {
   return items;
 }
 
+void on_init(Program& p, HWND dialog) {
+  const DeviceSettings& s = p.session.settings;
+  begin_dialog(p, dialog);
+  set_caption_with_path(p, dialog, "タイトル位置微調整  ");
+  fill_list(dialog, IDC_OFFSET_TOP, offset_items(), s.titleOffsetTop);
+  fill_list(dialog, IDC_OFFSET_BOTTOM, offset_items(), s.titleOffsetBottom);
+  fill_slave_address_list(p, dialog);
+  enable_slave_address_list_by_link(p, dialog);
+}
+
+void on_command(Program& p, HWND dialog, int id, int notification) {
+  DeviceSettings& s = p.session.settings;
+  const bool chosen = notification == CBN_SELCHANGE;
+  switch (id) {
+    case IDC_OFFSET_TOP:
+      if (chosen) store_list_choice(p, dialog, id, s.titleOffsetTop);
+      return;
+    case IDC_OFFSET_BOTTOM:
+      if (chosen) store_list_choice(p, dialog, id, s.titleOffsetBottom);
+      return;
+    case IDC_SLAVE_LIST:
+      if (chosen) take_slave_address(p, dialog);
+      return;
+    case IDB_SET_OFFSET_TOP:
+      return send_single_command(p, build_title_offset_top(s.titleOffsetTop));
+    case IDB_SET_OFFSET_BOTTOM:
+      return send_single_command(p, build_title_offset_bottom(s.titleOffsetBottom));
+    case IDB_CLOSE:
+    case IDOK:      // Enter
+    case IDCANCEL:  // Escape
+      return end_dialog(p, dialog, id);
+  }
+}
+
 INT_PTR CALLBACK title_adjustment_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   Program* p = dialog_data<Program>(dialog, message, lparam);
   if (!p) return FALSE;
-  DeviceSettings& s = p->session.settings;
   switch (message) {
     case WM_INITDIALOG:
-      begin_dialog(*p, dialog);
-      set_caption_with_path(*p, dialog, "タイトル位置微調整  ");
-      fill_list(dialog, IDC_OFFSET_TOP, offset_items(), s.titleOffsetTop);
-      fill_list(dialog, IDC_OFFSET_BOTTOM, offset_items(), s.titleOffsetBottom);
-      fill_slave_address_list(*p, dialog);
-      enable_slave_address_list_by_link(*p, dialog);
+      on_init(*p, dialog);
       return TRUE;
-    case WM_COMMAND: {
-      const bool chosen = HIWORD(wparam) == CBN_SELCHANGE;
-      switch (LOWORD(wparam)) {
-        case IDC_OFFSET_TOP:
-          if (chosen) store_list_choice(*p, dialog, IDC_OFFSET_TOP, s.titleOffsetTop);
-          return TRUE;
-        case IDC_OFFSET_BOTTOM:
-          if (chosen) store_list_choice(*p, dialog, IDC_OFFSET_BOTTOM, s.titleOffsetBottom);
-          return TRUE;
-        case IDC_SLAVE_LIST:
-          if (chosen) take_slave_address(*p, dialog);
-          return TRUE;
-        case IDB_SET_OFFSET_TOP:
-          send_single_command(*p, build_title_offset_top(s.titleOffsetTop));
-          return TRUE;
-        case IDB_SET_OFFSET_BOTTOM:
-          send_single_command(*p, build_title_offset_bottom(s.titleOffsetBottom));
-          return TRUE;
-        case IDB_CLOSE:
-        case IDOK:      // Enter
-        case IDCANCEL:  // Escape
-          end_dialog(*p, dialog, LOWORD(wparam));
-          return TRUE;
-      }
+    case WM_COMMAND:
+      on_command(*p, dialog, LOWORD(wparam), HIWORD(wparam));
       return TRUE;
-    }
     case WM_CLOSE:
       end_dialog(*p, dialog, IDCANCEL);
       return TRUE;

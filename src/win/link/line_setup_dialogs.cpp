@@ -64,28 +64,37 @@ void take_role(Program& p, const std::vector<int>& chosen) {
   write_digit(p.profile, "client_server", c.client_server);
 }
 
+void on_init(LineSetup& d, HWND dialog) {
+  begin_dialog(d.program, dialog);
+  set_caption_with_path(d.program, dialog, d.title);
+  for (size_t i = 0; i < d.lists.size(); ++i)
+    fill_list(dialog, d.lists[i], d.items[i], d.values[i]);
+}
+
+void take_choice(LineSetup& d, HWND dialog) {
+  std::vector<int> chosen;
+  for (size_t i = 0; i < d.lists.size(); ++i) {
+    const int item = selected_item(dialog, d.lists[i]);
+    chosen.push_back(item >= 0 ? item : d.values[i]);
+  }
+  d.take(d.program, chosen);
+  end_dialog(d.program, dialog, IDOK);
+}
+
+void on_command(LineSetup& d, HWND dialog, int id) {
+  if (id == IDOK) return take_choice(d, dialog);
+  if (id == IDCANCEL) end_dialog(d.program, dialog, IDCANCEL);  // Escape: as the close box
+}
+
 INT_PTR CALLBACK line_setup_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* d = dialog_data<LineSetup>(dialog, message, lparam);
   if (!d) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
-      begin_dialog(d->program, dialog);
-      set_caption_with_path(d->program, dialog, d->title);
-      for (size_t i = 0; i < d->lists.size(); ++i)
-        fill_list(dialog, d->lists[i], d->items[i], d->values[i]);
+      on_init(*d, dialog);
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wparam) == IDOK) {
-        std::vector<int> chosen;
-        for (size_t i = 0; i < d->lists.size(); ++i) {
-          const int item = selected_item(dialog, d->lists[i]);
-          chosen.push_back(item >= 0 ? item : d->values[i]);
-        }
-        d->take(d->program, chosen);
-        end_dialog(d->program, dialog, IDOK);
-      } else if (LOWORD(wparam) == IDCANCEL) {
-        end_dialog(d->program, dialog, IDCANCEL);  // Escape: as the close box
-      }
+      on_command(*d, dialog, LOWORD(wparam));
       return TRUE;
     case WM_CLOSE:
       end_dialog(d->program, dialog, IDCANCEL);

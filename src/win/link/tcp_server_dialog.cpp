@@ -70,6 +70,30 @@ void pick(TcpServerDialog& d) {
   refresh(d);
 }
 
+void on_port_edited(TcpServerDialog& d) {
+  if (d.filling) return;
+  wchar_t port[8] = {};
+  GetDlgItemTextW(d.window, IDE_PORT_NUMBER, port, 8);
+  write_port_number(d.program.session.config, d.program.profile, narrow(port));
+}
+
+void on_command(TcpServerDialog& d, int id, int notification) {
+  switch (id) {
+    case IDE_PORT_NUMBER:
+      if (notification == EN_CHANGE) on_port_edited(d);
+      return;
+    case IDC_CLIENT_LIST:
+      if (notification == LBN_DBLCLK) pick(d);
+      return;
+    case IDB_CONNECT:
+      return listen(d);
+    case IDB_DISCONNECT:
+      return stop(d);
+    case IDB_CLOSE:
+      return end_dialog(d.program, d.window, IDB_CLOSE);
+  }
+}
+
 INT_PTR CALLBACK tcp_server_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* d = dialog_data<TcpServerDialog>(dialog, message, lparam);
   if (!d) return FALSE;
@@ -81,27 +105,7 @@ INT_PTR CALLBACK tcp_server_proc(HWND dialog, UINT message, WPARAM wparam, LPARA
       refresh(*d);
       return TRUE;
     case WM_COMMAND:
-      switch (LOWORD(wparam)) {
-        case IDE_PORT_NUMBER:
-          if (HIWORD(wparam) == EN_CHANGE && !d->filling) {
-            wchar_t port[8] = {};
-            GetDlgItemTextW(dialog, IDE_PORT_NUMBER, port, 8);
-            write_port_number(d->program.session.config, d->program.profile, narrow(port));
-          }
-          break;
-        case IDC_CLIENT_LIST:
-          if (HIWORD(wparam) == LBN_DBLCLK) pick(*d);
-          break;
-        case IDB_CONNECT:
-          listen(*d);
-          break;
-        case IDB_DISCONNECT:
-          stop(*d);
-          break;
-        case IDB_CLOSE:
-          end_dialog(d->program, dialog, IDB_CLOSE);
-          break;
-      }
+      on_command(*d, LOWORD(wparam), HIWORD(wparam));
       return TRUE;
     case WM_CLOSE:
       end_dialog(d->program, dialog, IDCANCEL);

@@ -6,6 +6,7 @@
 
 #include "resource.h"
 #include "settings_file/settings_file.h"
+#include "win/base/dialog_common.h"
 #include "win/base/file_dialog.h"
 #include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
@@ -97,15 +98,38 @@ void on_init(TrafficLogWindow& w, HWND window) {
   SetTimer(window, kTrafficRefreshTimer.id, kTrafficRefreshTimer.period_ms, nullptr);
 }
 
-INT_PTR CALLBACK traffic_log_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* w = reinterpret_cast<TrafficLogWindow*>(GetWindowLongPtrW(window, DWLP_USER));
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(window, DWLP_USER, lparam);
-    on_init(*reinterpret_cast<TrafficLogWindow*>(lparam), window);
-    return TRUE;
+// False for a command the window leaves to the dialog manager.
+bool on_command(TrafficLogWindow& w, HWND window, int id) {
+  switch (id) {
+    case IDB_TRAFFIC_SAVE:
+      save(w, window);
+      return true;
+    case IDB_TRAFFIC_CLEAR:
+      clear(w, window);
+      return true;
+    case IDB_CLOSE:
+    case IDCANCEL:
+      DestroyWindow(window);
+      return true;
   }
+  return false;
+}
+
+// The window owns its state: it goes with the window.
+void on_destroy(TrafficLogWindow* w, HWND window) {
+  KillTimer(window, kTrafficRefreshTimer.id);
+  w->program.traffic_window = nullptr;
+  delete w;
+  SetWindowLongPtrW(window, DWLP_USER, 0);
+}
+
+INT_PTR CALLBACK traffic_log_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* w = dialog_data<TrafficLogWindow>(window, message, lparam);
   if (!w) return FALSE;
   switch (message) {
+    case WM_INITDIALOG:
+      on_init(*w, window);
+      return TRUE;
     case WM_TIMER:
       if (wparam == kTrafficRefreshTimer.id) take_new_lines(*w, window);
       return TRUE;
@@ -113,27 +137,12 @@ INT_PTR CALLBACK traffic_log_proc(HWND window, UINT message, WPARAM wparam, LPAR
       lay_out(window, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
       return TRUE;
     case WM_COMMAND:
-      switch (LOWORD(wparam)) {
-        case IDB_TRAFFIC_SAVE:
-          save(*w, window);
-          return TRUE;
-        case IDB_TRAFFIC_CLEAR:
-          clear(*w, window);
-          return TRUE;
-        case IDB_CLOSE:
-        case IDCANCEL:
-          DestroyWindow(window);
-          return TRUE;
-      }
-      return FALSE;
+      return on_command(*w, window, LOWORD(wparam)) ? TRUE : FALSE;
     case WM_CLOSE:
       DestroyWindow(window);
       return TRUE;
     case WM_DESTROY:
-      KillTimer(window, kTrafficRefreshTimer.id);
-      w->program.traffic_window = nullptr;
-      delete w;
-      SetWindowLongPtrW(window, DWLP_USER, 0);
+      on_destroy(w, window);
       return TRUE;
     default:
       return FALSE;

@@ -37,20 +37,6 @@ bool initialise_instance(Program& p, int show) {
   return true;
 }
 
-int run_message_loop(Program& p) {
-  MSG message{};
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // The modeless traffic log takes its own keys (Tab, Escape).
-    if (p.traffic_window && IsDialogMessageW(p.traffic_window, &message)) continue;
-    // Accelerators belong to the main window, whichever child has the focus.
-    if (!TranslateAcceleratorW(p.main_window, p.accelerators, &message)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  return static_cast<int>(message.wParam);
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {

@@ -179,6 +179,26 @@ void run_command(Program& p, int command) {
   if (!run_own_command(p, command)) open_dialog_for_command(p, command);
 }
 
+// A panel button stands for its menu command; menu and accelerator commands
+// come without a control, unlike the status bar's notifications.
+void on_command(Program& p, int id, int notification, LPARAM control) {
+  if (id >= IDB_FIRST_PANEL_BUTTON && id <= IDB_LAST_PANEL_BUTTON) {
+    if (notification == BN_CLICKED) run_command(p, kPanel[id - IDB_FIRST_PANEL_BUTTON].command);
+  } else if (control == 0) {
+    run_command(p, id);
+  }
+}
+
+void on_timer(Program& p, UINT_PTR timer) {
+  if (timer == kReplyTimer.id) present_reply_outcome(p);
+  if (timer == kHintTimer.id) update_hover_hint(p);
+}
+
+// The buttons paint themselves.
+void on_paint(HWND window) {
+  const PaintScope paint(window);
+}
+
 LRESULT on_create(HWND window, const CREATESTRUCTW& create) {
   auto* p = static_cast<Program*>(create.lpCreateParams);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(p));
@@ -194,16 +214,14 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     return DefWindowProcW(window, message, wparam, lparam);
   Program& p = program_of(window);
   switch (message) {
-    case WM_PAINT: {
-      const PaintScope paint(window);  // the buttons paint themselves
+    case WM_PAINT:
+      on_paint(window);
       return 0;
-    }
     case WM_DRAWITEM:
       paint_panel_button(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam));
       return TRUE;
     case WM_TIMER:
-      if (wparam == kReplyTimer.id) present_reply_outcome(p);
-      if (wparam == kHintTimer.id) update_hover_hint(p);
+      on_timer(p, wparam);
       return 0;
     case WM_APP_DOCUMENT_CHANGED:
       set_main_caption(p);
@@ -211,15 +229,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_APP_LINE_CHANGED:
       apply_interface_menu_state(p);
       return 0;
-    case WM_COMMAND: {
-      const int id = LOWORD(wparam);
-      if (id >= IDB_FIRST_PANEL_BUTTON && id <= IDB_LAST_PANEL_BUTTON) {
-        if (HIWORD(wparam) == BN_CLICKED)
-          run_command(p, kPanel[id - IDB_FIRST_PANEL_BUTTON].command);
-      } else if (lparam == 0)  // menu and accelerator commands; not the status bar's notifications
-        run_command(p, id);
+    case WM_COMMAND:
+      on_command(p, LOWORD(wparam), HIWORD(wparam), lparam);
       return 0;
-    }
     case WM_CLOSE:
       close_program(p);
       return 0;

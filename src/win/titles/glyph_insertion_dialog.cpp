@@ -67,6 +67,25 @@ void on_list_choice(Program& p, HWND dialog, int list) {
   }
 }
 
+void on_command(Program& p, HWND dialog, int id, int notification) {
+  switch (id) {
+    case IDC_INSERT_CHANNEL_LIST:
+    case IDC_INSERT_FONT_SIZE_LIST:
+    case IDC_INSERT_REGISTRATION_LIST:
+    case IDC_INSERT_POSITION_LIST:
+    case IDC_SLAVE_LIST:
+      if (notification == CBN_SELCHANGE) on_list_choice(p, dialog, id);
+      return;
+    case IDB_SET:
+      return send_single_command(
+          p, insertion_command(p.session.glyphInsertion, p.session.inputChannel.current));
+    case IDB_CLOSE:
+    case IDOK:      // Enter
+    case IDCANCEL:  // Escape
+      return end_dialog(p, dialog, id);
+  }
+}
+
 INT_PTR CALLBACK glyph_insertion_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   Program* p = dialog_data<Program>(dialog, message, lparam);
   if (!p) return FALSE;
@@ -74,28 +93,9 @@ INT_PTR CALLBACK glyph_insertion_proc(HWND dialog, UINT message, WPARAM wparam, 
     case WM_INITDIALOG:
       on_init(*p, dialog);
       return TRUE;
-    case WM_COMMAND: {
-      const int id = LOWORD(wparam);
-      switch (id) {
-        case IDC_INSERT_CHANNEL_LIST:
-        case IDC_INSERT_FONT_SIZE_LIST:
-        case IDC_INSERT_REGISTRATION_LIST:
-        case IDC_INSERT_POSITION_LIST:
-        case IDC_SLAVE_LIST:
-          if (HIWORD(wparam) == CBN_SELCHANGE) on_list_choice(*p, dialog, id);
-          return TRUE;
-        case IDB_SET:
-          send_single_command(
-              *p, insertion_command(p->session.glyphInsertion, p->session.inputChannel.current));
-          return TRUE;
-        case IDB_CLOSE:
-        case IDOK:      // Enter
-        case IDCANCEL:  // Escape
-          end_dialog(*p, dialog, id);
-          return TRUE;
-      }
+    case WM_COMMAND:
+      on_command(*p, dialog, LOWORD(wparam), HIWORD(wparam));
       return TRUE;
-    }
     case WM_CLOSE:
       end_dialog(*p, dialog, IDCANCEL);
       return TRUE;

@@ -20,14 +20,13 @@ struct TitleDialog {
       : program(p),
         editor(p.session.settings, p.session.inputChannel),
         run(p,
-            {kTitleRunTimer,
-             IDB_SET_ALL,
-             "全設定",
-             IDE_PERCENT,
-             0,
-             true,
-             {IDC_TITLE_CHANNEL_LIST, IDE_TITLE, IDB_SET, IDB_CLOSE, IDB_TITLE_EXPORT,
-              IDB_TITLE_IMPORT}},
+            {.timer = kTitleRunTimer,
+             .button = IDB_SET_ALL,
+             .idle_label = "全設定",
+             .percent_edit = IDE_PERCENT,
+             .keep_percent = true,
+             .locked = {IDC_TITLE_CHANNEL_LIST, IDE_TITLE, IDB_SET, IDB_CLOSE, IDB_TITLE_EXPORT,
+                        IDB_TITLE_IMPORT}},
             [](bool completed) {
               if (completed) show_box(acknowledged_box());
             }) {}

@@ -47,4 +47,21 @@ class ProgramTest : public ::testing::Test {
   static void change_a_setting(const App& app);
 };
 
+// A whole run of a unit's settings takes minutes at most.
+inline constexpr int kFullRunMs = 150000;
+
+// Starts a read-all or set-all dialog's run and waits for its closing box;
+// its time and the main window's longest answer meanwhile go into the
+// test's properties as PROPERTY_ms and PROPERTY_longest_answer_ms.
+MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property);
+
+// The program as TCP/IP client of the simulated converter.
+std::string client_ini();
+HWND open_client_dialog(const App& app);
+// Adds 127.0.0.2, 127.0.0.1 and 127.0.0.3 to the open client dialog and
+// connects to the second.
+void connect_to_the_converter(const App& app, HWND dialog);
+// The client dialog opened, the converter connected, the dialog closed.
+void connect_through_the_client_dialog(const App& app);
+
 }  // namespace e2e

@@ -167,6 +167,17 @@ std::wstring list_row_text(HWND dialog, int list_id, int row) {
   return text;
 }
 
+void set_address(HWND dialog, int control, int a, int b, int c, int d) {
+  SendMessageW(GetDlgItem(dialog, control), IPM_SETADDRESS, 0,
+               static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)));
+}
+
+void double_click_row(HWND dialog, int list, int row) {
+  HWND box = GetDlgItem(dialog, list);
+  SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(box));
+}
+
 bool is_enabled(HWND dialog, int control_id) {
   return IsWindowEnabled(GetDlgItem(dialog, control_id));
 }

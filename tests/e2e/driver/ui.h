@@ -50,6 +50,8 @@ std::wstring item_text(HWND dialog, int combo_id, int index);
 int list_row_count(HWND dialog, int list_id);  // a list box
 std::wstring list_row_text(HWND dialog, int list_id, int row);
 bool is_enabled(HWND dialog, int control_id);
+void set_address(HWND dialog, int control, int a, int b, int c, int d);  // an IP address control
+void double_click_row(HWND dialog, int list, int row);                   // a list box
 std::wstring control_text(HWND dialog, int control_id);
 void post_command(HWND window, int command_id);
 void press_key(HWND window, UINT virtual_key);  // posted key down and up

@@ -1,0 +1,116 @@
+// Benchmarks of the program under Wine against the simulators, run on
+// demand by scripts/bench_link.sh and scripts/bench_bulk.sh (never in CI):
+// each records its figures as test properties, which the scripts print.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fixture.h"
+#include "resource.h"
+#include "win/dialogs/per_channel_dialog_res.h"
+#include "win/link/traffic_log_window_res.h"
+
+namespace e2e {
+namespace {
+
+using Bench = ProgramTest;
+
+// Milliseconds since midnight of a traffic log row ("12:34:56.789\t→...").
+long long row_time_ms(const std::wstring& row) {
+  return ((std::stoll(row.substr(0, 2)) * 60 + std::stoll(row.substr(3, 2))) * 60 +
+          std::stoll(row.substr(6, 2))) *
+             1000 +
+         std::stoll(row.substr(9, 3));
+}
+
+// One title command over TCP/IP and its
+// reply, two hundred times, as the traffic log times them.
+TEST_F(Bench, RoundTripOfOneCommandOverTcp) {
+  App app(client_ini());
+  ASSERT_TRUE(app.main_window());
+  connect_through_the_client_dialog(app);
+  post_command(app.main_window(), IDM_TRAFFIC_LOG);
+  HWND log = wait_window(app.pid(), L"通信ログ");
+  ASSERT_TRUE(log);
+  HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  ASSERT_TRUE(titles);
+  for (int n = 0; n < 200; ++n) {
+    click(titles, IDB_SET);
+    ASSERT_EQ(next_box(app).text, L"Success");
+  }
+  ASSERT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) >= 400; }, 3000));
+  std::vector<long long> round_trips;
+  long long sent_at = -1;
+  for (int row = 0; row < list_row_count(log, IDC_TRAFFIC_LIST); ++row) {
+    const std::wstring text = list_row_text(log, IDC_TRAFFIC_LIST, row);
+    if (text.find(L"\t→\t") != std::wstring::npos) sent_at = row_time_ms(text);
+    if (text.find(L"\t←\t") != std::wstring::npos && sent_at >= 0)
+      round_trips.push_back(row_time_ms(text) - sent_at);
+  }
+  ASSERT_EQ(round_trips.size(), 200u);
+  std::sort(round_trips.begin(), round_trips.end());
+  RecordProperty("round_trip_median_ms", std::to_string(round_trips[100]));
+  RecordProperty("round_trip_p99_ms", std::to_string(round_trips[197]));
+  RecordProperty("round_trip_max_ms", std::to_string(round_trips[199]));
+}
+
+// A read-all without the traffic log,
+// then one with the log open beside it listing every line.
+TEST_F(Bench, ReadAllWithAndWithoutTheTrafficLog) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  for (const std::string run : {"read_all_log_closed", "read_all_log_open"}) {
+    if (run == "read_all_log_open") {
+      post_command(app.main_window(), IDM_TRAFFIC_LOG);
+      ASSERT_TRUE(wait_window(app.pid(), L"通信ログ"));
+    }
+    HWND read_all = ProgramTest::open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み  ");
+    ASSERT_TRUE(read_all);
+    EXPECT_EQ(run_to_the_end(app, read_all, run.c_str()).text, L"読み込みが完了しました");
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(read_all); }, 3000));
+  }
+}
+
+long long cpu_ms(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  FILETIME created{}, exited{}, kernel{}, user{};
+  const bool read = process && GetProcessTimes(process, &created, &exited, &kernel, &user);
+  if (process) CloseHandle(process);
+  if (!read) return -1;
+  const auto ticks = [](FILETIME t) {
+    return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+// CPU time over `seconds` of wall time, in per mille of one core.
+long long cpu_per_mille_over(DWORD pid, int seconds) {
+  const long long before = cpu_ms(pid);
+  Sleep(static_cast<DWORD>(seconds) * 1000);
+  return (cpu_ms(pid) - before) * 1000 / (seconds * 1000LL);
+}
+
+// The poll period over a minute, the CPU the program takes with the status
+// window open, and with the main window only.
+TEST_F(Bench, StatusPollsAndIdleCpu) {
+  App app;
+  ASSERT_TRUE(app.main_window());
+  HWND window = open_dialog(app, IDM_STATUS, L"入出力の状態");
+  ASSERT_TRUE(window);
+  Sleep(2000);
+  const size_t polls_before = sim_com1().received().size();
+  const long long open_cpu = cpu_per_mille_over(app.pid(), 60);
+  const size_t polls = sim_com1().received().size() - polls_before;
+  ASSERT_GT(polls, 0u);
+  RecordProperty("status_polls_60s", std::to_string(polls));
+  RecordProperty("status_poll_interval_ms", std::to_string(60000 / polls));
+  RecordProperty("status_open_cpu_per_mille", std::to_string(open_cpu));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(window); }, 3000));
+  RecordProperty("idle_cpu_per_mille", std::to_string(cpu_per_mille_over(app.pid(), 30)));
+}
+
+}  // namespace
+}  // namespace e2e
