@@ -8,12 +8,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export ORV_SIM_BAUD=9600
-tests/e2e/run.sh \
-  --gtest_filter='FullRun.SetAllThenRead*:FullRun.SetAllToOneUnit*:FullRun.AllScreen*:FullRun.AllSixtyFour*' \
+scripts/e2e.sh \
+  --gtest_filter='FullRun.SetAllThenRead*:FullRun.AllScreen*:FullRun.AllSixtyFour*' \
   >build/bench-bulk.log 2>&1 ||
   { tail -n 30 build/bench-bulk.log; exit 1; }
 cp build/e2e/e2e.xml build/bench-bulk-tests.xml
-ORV_E2E_DRIVER=e2e_bench tests/e2e/run.sh --gtest_filter='Bench.ReadAllWith*' \
+ORV_E2E_DRIVER=e2e_bench scripts/e2e.sh --gtest_filter='Bench.ReadAllWith*' \
   >>build/bench-bulk.log 2>&1 ||
   { tail -n 30 build/bench-bulk.log; exit 1; }
 python3 - build/bench-bulk-tests.xml build/e2e/e2e.xml <<'PY'
@@ -22,8 +22,6 @@ xml = "".join(open(f, encoding="utf-8").read() for f in sys.argv[1:])
 floors = {  # test: (model, {run: steps x timer period})
     "SetAllThenReadAllBringsEverySettingBackFromATarquine":
         ("TARQUINE", {"set_all": 208 * 400, "read_all": 207 * 300}),
-    "SetAllToOneUnitOfABusChangesOnlyThatUnit":
-        ("ORVELLAN", {"set_all": 176 * 400, "read_all": 175 * 300}),
     "AllScreenPatternsAndAllSwitchingPatterns":
         ("ORVELLAN", {"screen_patterns": 64 * 400, "switching_patterns": 64 * 400}),
     "AllSixtyFourTitlesOfATarquineFromACsvFileAndBack":

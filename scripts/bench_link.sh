@@ -8,10 +8,10 @@
 #   scripts/bench_link.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tests/e2e/run.sh --gtest_filter='Tcp.TheServerTakes*' >build/bench-link.log 2>&1 ||
+scripts/e2e.sh --gtest_filter='Tcp.TheServerTakes*' >build/bench-link.log 2>&1 ||
   { tail -n 30 build/bench-link.log; exit 1; }
 cp build/e2e/e2e.xml build/bench-link-tests.xml
-ORV_E2E_DRIVER=e2e_bench tests/e2e/run.sh --gtest_filter='Bench.RoundTrip*:Bench.StatusPolls*' \
+ORV_E2E_DRIVER=e2e_bench scripts/e2e.sh --gtest_filter='Bench.RoundTrip*:Bench.StatusPolls*' \
   >>build/bench-link.log 2>&1 ||
   { tail -n 30 build/bench-link.log; exit 1; }
 python3 - build/bench-link-tests.xml build/e2e/e2e.xml <<'PY'

@@ -35,9 +35,7 @@ if [ "$what" != native ]; then
   cmake --build --preset win64
   cmake --preset win32 >/dev/null
   cmake --build --preset win32 --target all package
-  if [ -x tests/e2e/run.sh ]; then
-    stage "end-to-end tests under Wine"
-    tests/e2e/run.sh --twice
-  fi
+  stage "end-to-end tests under Wine"
+  scripts/e2e.sh --twice
 fi
 stage "all tests passed"

@@ -1,4 +1,4 @@
-# Shared by scripts/run.sh and tests/e2e/run.sh: a virtual display, a Wine
+# Shared by scripts/run.sh and scripts/e2e.sh: a virtual display, a Wine
 # prefix with Japanese fonts, and COM ports mapped to the simulator's ptys.
 # Source it; every function reports and returns non-zero on failure.
 

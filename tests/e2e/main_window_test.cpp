@@ -1,13 +1,15 @@
-// The main window: its size and buttons, the hints, the model switch, the
-// guards, the About box and the close path.
+// Start-up and the main window: configuration, menu states, the
+// single-instance guard, the serial port's set-up reports, the size and
+// buttons, the hints, the model switch, the guards, the About box and the
+// close path.
+#include <cstdlib>
+#include <set>
+
 #include "fixture.h"
 #include "resource.h"
-#include "settings_files.h"
+#include "win/bulk/whole_set_dialogs_res.h"
 #include "win/dialogs/per_channel_dialog_res.h"
-
-#include <filesystem>
-#include <fstream>
-#include <set>
+#include "win/link/communication_dialogs_res.h"
 
 namespace e2e {
 namespace {
@@ -26,7 +28,6 @@ using MainWindow = ProgramTest;
 
 TEST_F(MainWindow, SizeStyleAndTheThirteenButtons) {
   App app;
-  ASSERT_TRUE(app.main_window());
   RECT r{};
   GetWindowRect(app.main_window(), &r);
   EXPECT_EQ(r.right - r.left, 785);
@@ -66,7 +67,6 @@ TEST_F(MainWindow, SizeStyleAndTheThirteenButtons) {
 
 TEST_F(MainWindow, ButtonLooksSunkenWhilePressed) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND button = GetDlgItem(app.main_window(), IDB_FIRST_PANEL_BUTTON + 4);
   auto corner_brightness = [&] {
     const COLORREF c = client_pixel(app.main_window(), 60 * 4 + 1, 1);
@@ -83,7 +83,6 @@ TEST_F(MainWindow, ButtonLooksSunkenWhilePressed) {
 
 TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
   App app;
-  ASSERT_TRUE(app.main_window());
   SetForegroundWindow(app.main_window());
   ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == app.main_window(); }, 3000));
   RECT b{};
@@ -102,8 +101,7 @@ TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
   EXPECT_TRUE(wait_until([&] { return status_text(app) == L"ﾚﾃﾞｨ"; }, 2000));
 
   // While a dialog is active the status bar does not change.
-  HWND dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
-  ASSERT_TRUE(dialog);
+  open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
   point_at((b.left + b.right) / 2, (b.top + b.bottom) / 2);
   Sleep(400);
   EXPECT_EQ(status_text(app), L"ﾚﾃﾞｨ");
@@ -111,16 +109,12 @@ TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
 
 TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
   App app;
-  ASSERT_TRUE(app.main_window());
   post_command(app.main_window(), IDM_MODEL_TARQUINE);
   ASSERT_TRUE(
       wait_until([] { return read_ini().find("select_model=1") != std::string::npos; }, 3000));
   // The entry already selected writes nothing.
-  {
-    std::string ini = read_ini();
-    ini.replace(ini.find("select_model=1"), 14, "select_model=9");
-    std::ofstream(std::filesystem::path(ini_path()), std::ios::binary) << ini;
-  }
+  std::string ini = read_ini();
+  write_bytes(ini_path(), ini.replace(ini.find("select_model=1"), 14, "select_model=9"));
   post_command(app.main_window(), IDM_MODEL_TARQUINE);
   Sleep(500);
   EXPECT_NE(read_ini().find("select_model=9"), std::string::npos);
@@ -130,27 +124,32 @@ TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
 }
 
 // What the menu refuses, and where: Broadcast for the commands that need one
-// unit's answer, on RS-485 only; the converter's settings over TCP/IP.
+// unit's answer, on RS-485 only (chosen before or in read all's own list);
+// the converter's settings over TCP/IP.
 TEST_F(MainWindow, GuardsOfTheMenuEntries) {
   {
     App rs485(ini_with({"control=1", "com_port=1"}));
-    ASSERT_TRUE(rs485.main_window());
     select_slave_address(rs485, 32);
     post_command(rs485.main_window(), IDM_READ_ALL);
     const MessageBoxSeen box = next_box(rs485);
     EXPECT_EQ(box.caption, L"Error");
     EXPECT_EQ(box.text, L"スレーブアドレスを「Broadcast」以外に設定してください。");
     EXPECT_EQ(box.icon, Icon::error);
+    select_slave_address(rs485, 0);
+    HWND dialog = open_dialog(rs485, IDM_READ_ALL, L"設定項目の読み込み");
+    choose(dialog, IDC_SLAVE_LIST, 32);
+    click(dialog, IDB_RUN);
+    EXPECT_EQ(next_box(rs485).text, box.text);
+    EXPECT_EQ(control_text(dialog, IDB_RUN), L"読み込み");
+    EXPECT_TRUE(sim("COM2").received().empty());
   }
   {
     App rs232c;
-    ASSERT_TRUE(rs232c.main_window());
     select_slave_address(rs232c, 32);
     post_command(rs232c.main_window(), IDM_READ_ALL);
     EXPECT_TRUE(no_box_within(rs232c, 800)) << "RS-232C: the address is not used";
   }
   App tcp(ini_with({"interface_set=1"}));
-  ASSERT_TRUE(tcp.main_window());
   post_command(tcp.main_window(), IDM_PROTOCOL);
   EXPECT_EQ(next_box(tcp).text, L"インターフェイスをRS-232C/RS-485にしてください。");
 }
@@ -171,7 +170,6 @@ void type_alt_question_mark(HWND window) {
 
 TEST_F(MainWindow, AboutBoxByAltQuestionMark) {
   App app;
-  ASSERT_TRUE(app.main_window());
   type_alt_question_mark(app.main_window());
   HWND about = wait_window(app.pid(), L"ﾊﾞｰｼﾞｮﾝ情報", 3000, L"#32770");
   ASSERT_TRUE(about);
@@ -185,13 +183,12 @@ TEST_F(MainWindow, AboutBoxByAltQuestionMark) {
 // and the changes; "Yes" and a file name write the settings and end it.
 TEST_F(MainWindow, CloseWithChangesAsksToSave) {
   App app;
-  ASSERT_TRUE(app.main_window());
   change_a_setting(app);
   post_command(app.main_window(), IDM_EXIT);
   const MessageBoxSeen box = next_box(app, 5000, IDYES);
   EXPECT_EQ(box.caption, L"保存確認");
   EXPECT_EQ(box.text, L"ファイルが変更されています。保存しますか？");
-  ASSERT_TRUE(cancel_file_dialog(app.pid(), L"名前を付けて保存"));
+  ASSERT_TRUE(choose_file(app.pid(), L"名前を付けて保存", L""));
   EXPECT_FALSE(app.wait_exit(800));
 
   const std::wstring file = temp_folder(L"orv-e2e-close") + L"\\close.dat";
@@ -202,6 +199,87 @@ TEST_F(MainWindow, CloseWithChangesAsksToSave) {
   orv::DeviceSettings saved;
   ASSERT_TRUE(read_settings(file, orv::kModelOrvellan, saved)) << "a whole settings file";
   EXPECT_EQ(saved.fontSize[0], 2);
+}
+
+// Top-level menus, left to right.
+constexpr int kSettingsMenu = 1;
+constexpr int kCommunicationMenu = 3;
+constexpr int kModelMenu = 5;
+// Rows of the settings menu (separators aside): "機器のスレーブアドレス".
+constexpr int kSlaveAddressRow = 14;
+
+// Whether each row of a top-level menu is enabled, or marked.
+std::vector<bool> rows_of(const App& app, int menu, bool MenuRow::*state) {
+  std::vector<bool> states;
+  for (const MenuRow& row : read_menu(app.pid(), app.main_window(), menu))
+    states.push_back(row.*state);
+  return states;
+}
+
+bool slave_address_entry_enabled(const App& app) {
+  return rows_of(app, kSettingsMenu, &MenuRow::enabled).at(kSlaveAddressRow);
+}
+
+using Startup = ProgramTest;
+
+TEST_F(Startup, WithoutConfigurationFileUsesTheSerialLineAndOrvellan) {
+  App app;
+  EXPECT_TRUE(no_box_within(app, 500)) << "COM1 opens without a report";
+  // Interface, serial line, client/server, TCP/IP, traffic log.
+  EXPECT_EQ(rows_of(app, kCommunicationMenu, &MenuRow::enabled),
+            (std::vector<bool>{true, true, false, false, true}));
+  EXPECT_FALSE(slave_address_entry_enabled(app));
+  EXPECT_EQ(rows_of(app, kModelMenu, &MenuRow::marked), (std::vector<bool>{true, false}));
+  // A missing file is not written at start-up.
+  EXPECT_EQ(GetFileAttributesW(ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Startup, TcpInterfaceOpensNoPortAndTheModelComesFromTheConfiguration) {
+  App app(ini_with({"interface_set=1", "control=1", "com_port=5", "select_model=1"}));
+  EXPECT_TRUE(no_box_within(app, 800)) << "no serial port is opened, so none fails";
+  EXPECT_FALSE(slave_address_entry_enabled(app)) << "RS-485 is not in use over TCP/IP";
+  EXPECT_EQ(rows_of(app, kModelMenu, &MenuRow::marked), (std::vector<bool>{false, true}));
+}
+
+TEST_F(Startup, SecondCopyIsRefusedWithoutAWindow) {
+  App first;
+  PROCESS_INFORMATION second = App::start_process();
+  const auto box = wait_message_box(second.dwProcessId, 10000);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->caption, L"２重起動防止");
+  EXPECT_EQ(box->text, L"２重に起動はできません");
+  EXPECT_EQ(wait_window(second.dwProcessId, L"ORVELLAN", 200, L"ORVELLAN"), nullptr);
+  answer_box(*box);
+  EXPECT_EQ(WaitForSingleObject(second.hProcess, 5000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(second.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  CloseHandle(second.hThread);
+  CloseHandle(second.hProcess);
+  EXPECT_TRUE(IsWindow(first.main_window()));
+}
+
+TEST_F(Startup, PortWithoutDeviceReportsEachStepAndKeepsRunning) {
+  const char* free_com = std::getenv("ORV_FREE_COM");
+  if (!free_com || !*free_com) GTEST_SKIP() << "Wine gave every COM port from 4 to 6 to a device";
+  App app(ini_with({"com_port=" + std::to_string(std::atoi(free_com) - 1)}));
+  for (const wchar_t* text : {L"Miss! File Open", L"Miss! Mask Set", L"Miss! Buffer Set",
+                              L"Miss! Time Out Set", L"Miss! Set Comm State"}) {
+    const MessageBoxSeen box = next_box(app);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, L"Error");
+    EXPECT_EQ(box.icon, Icon::error) << box.text.size();
+  }
+  EXPECT_TRUE(no_box_within(app, 500));
+  EXPECT_TRUE(IsWindow(app.main_window()));
+  EXPECT_FALSE(app.wait_exit(0));
+  // A port chosen afterwards delivers replies.
+  HWND serial = open_dialog(app, IDM_SERIAL_SETTINGS, L"RS-232C");
+  choose(serial, IDC_COM_PORT_LIST, 0);  // COM1: a unit
+  click(serial, IDOK);
+  ASSERT_TRUE(wait_until([] { return read_ini().find("com_port=0") != std::string::npos; }, 3000));
+  HWND dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
+  expect_success(app, dialog, IDB_SET);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // What the operator sees after a command: success, the unit's condition, or
-// "No Connect", each once, shown by the main window.
+// "No Connect", each once, shown by the main window; and what the traffic
+// log window lists of it.
 #include <chrono>
+#include <filesystem>
 
 #include "fixture.h"
 #include "resource.h"
 #include "win/dialogs/per_channel_dialog_res.h"
+#include "win/link/traffic_log_window_res.h"
 
 namespace e2e {
 namespace {
@@ -18,7 +21,6 @@ class TitleDisplayOpen : public ProgramTest {
     app = std::make_unique<App>(ini_);
     ASSERT_TRUE(app->main_window());
     dialog = open_dialog(*app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
-    ASSERT_TRUE(dialog);
   }
   std::unique_ptr<App> app;
   HWND dialog = nullptr;
@@ -39,7 +41,7 @@ TEST_F(ReplyOutcome, EachReplyIsShownOnce) {
   EXPECT_EQ(box.icon, Icon::none);
   EXPECT_TRUE(no_box_within(*app, 1500));
 
-  sim_com1().command("fault condition LOCK");
+  sim("COM1").command("fault condition LOCK");
   click(dialog, IDB_SET);
   box = next_box(*app);
   EXPECT_EQ(box.text, L"Lock Display");
@@ -47,25 +49,23 @@ TEST_F(ReplyOutcome, EachReplyIsShownOnce) {
   EXPECT_EQ(box.icon, Icon::error);
   EXPECT_TRUE(no_box_within(*app, 1000));
 
-  sim_com1().command("fault garble");
+  sim("COM1").command("fault garble");
   click(dialog, IDB_SET);
   EXPECT_EQ(next_box(*app).text, L"Command Error");
 
-  sim_com1().command("fault split 3 200");
+  sim("COM1").command("fault split 3 200");
   click(dialog, IDB_SET_ALL);
   EXPECT_EQ(next_box(*app).text, L"Success");
   EXPECT_TRUE(no_box_within(*app, 1000));
 }
 
 TEST_F(ReplyOutcome, SilentUnitGivesNoConnectAfterFifteenTicksOnce) {
-  sim_com1().command("fault silence 1");
+  sim("COM1").command("fault silence 1");
   const auto sent = std::chrono::steady_clock::now();
   click(dialog, IDB_SET);
   const auto box = wait_message_box(app->pid(), 8000);
   ASSERT_TRUE(box.has_value());
-  const auto waited =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent)
-          .count();
+  const auto waited = ms_since(sent);
   answer_box(*box);
   EXPECT_EQ(box->text, L"No Connect");
   EXPECT_EQ(box->caption, L"接続失敗");
@@ -82,29 +82,49 @@ class Rs485 : public TitleDisplayOpen {
   Rs485() : TitleDisplayOpen(ini_with({"control=1", "com_port=1"})) {}  // COM2: the bus
 };
 
-TEST_F(Rs485, AddressedCommandReachesOnlyItsUnit) {
-  ASSERT_TRUE(is_enabled(dialog, IDC_SLAVE_LIST));
-  choose(dialog, IDC_SLAVE_LIST, 5);
-  choose(dialog, IDC_CHANNEL_LIST, 11);
-  choose(dialog, IDC_VALUE_LIST, 0);
-  click(dialog, IDB_SET);
-  EXPECT_EQ(next_box(*app).text, L"Success") << "the reply carries the unit's address";
-  EXPECT_EQ(sim_com2().received(), std::vector<std::string>{"05CTI12OF\\r\\n"});
-  EXPECT_EQ(sim_com2().value("get 05 RCTI")[3 + 11], 'F');
-  EXPECT_EQ(sim_com2().value("get 07 RCTI")[3 + 11], 'N');
-}
-
 TEST_F(Rs485, BroadcastReachesEveryUnitAndSucceedsWithoutAReply) {
   choose(dialog, IDC_SLAVE_LIST, 32);
   choose(dialog, IDC_SAME_VALUE_LIST, 0);
   click(dialog, IDB_SET_ALL);
-  const MessageBoxSeen box = next_box(*app);
-  EXPECT_EQ(box.text, L"Success");
-  EXPECT_EQ(sim_com2().received(),
+  EXPECT_EQ(next_box(*app).text, L"Success");
+  EXPECT_EQ(sim("COM2").received(),
             std::vector<std::string>{"FFCTI" + std::string(32, 'F') + "\\r\\n"});
   for (int unit = 0; unit < 8; ++unit)
-    EXPECT_EQ(sim_com2().value("get 0" + std::to_string(unit) + " RCTI"),
+    EXPECT_EQ(sim("COM2").value("get 0" + std::to_string(unit) + " RCTI"),
               "CTI" + std::string(32, 'F'));
+}
+
+// "通信ログ": the lines that went to a unit of the RS-485 bus and came back,
+// listed beside a modal dialog, saved and cleared.
+using TrafficLog = ProgramTest;
+
+TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
+  App app(ini_with({"control=1", "com_port=1"}));  // COM2: the bus
+  select_slave_address(app, 3);
+  post_command(app.main_window(), IDM_TRAFFIC_LOG);
+  HWND log = wait_window(app.pid(), L"通信ログ");
+  ASSERT_TRUE(log);
+  HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  choose(titles, IDC_VALUE_LIST, 0);
+  expect_success(app, titles, IDB_SET);
+  ASSERT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) == 2; }, 2000))
+      << list_row_count(log, IDC_TRAFFIC_LIST);
+  const std::wstring sent = list_row_text(log, IDC_TRAFFIC_LIST, 0),
+                     reply = list_row_text(log, IDC_TRAFFIC_LIST, 1);
+  EXPECT_NE(sent.find(L"\t→\tCOM2\t03\t03CTI01OF\\r\\n"), std::wstring::npos) << sent;
+  EXPECT_NE(reply.find(L"\t←\tCOM2\t03\t03GO\\r\\n"), std::wstring::npos) << reply;
+  EXPECT_TRUE(IsWindowEnabled(log)) << "usable beside the modal dialog";
+  save_screenshot(log, "traffic_log");
+  save_screenshot(titles, "title_display_beside_the_log");
+
+  const std::wstring file = temp_folder(L"orv-e2e-traffic") + L"\\log.txt";
+  click(log, IDB_TRAFFIC_SAVE);
+  ASSERT_TRUE(choose_file(app.pid(), L"通信ログの保存", file));
+  ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(file); }, 3000));
+  const std::string saved = file_bytes(file), first = saved.substr(0, saved.find('\n'));
+  EXPECT_NE(first.find("\t\xE2\x86\x92\tCOM2\t03\t03CTI01OF\\r\\n\r"), std::string::npos) << first;
+  click(log, IDB_TRAFFIC_CLEAR);
+  EXPECT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) == 0; }, 2000));
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ namespace {
 
 std::string server_ini() {
   return ini_with({"interface_set=1", "client_server=1",
-                   "port_number=" + std::to_string(tcp_server_port()), "server_address=127.0.0.1"});
+                   "port_number=" + std::to_string(tcp_port("SERVER")),
+                   "server_address=127.0.0.1"});
 }
 
 HWND open_server_dialog(const App& app) {
@@ -34,19 +35,16 @@ using Tcp = ProgramTest;
 
 TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
   App app(client_ini());
-  ASSERT_TRUE(app.main_window());
   connect_through_the_client_dialog(app);
   EXPECT_NE(read_ini().find("client_select_ip_address=1"), std::string::npos)
       << "the selection is written when the dialog closes";
 
   HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
-  ASSERT_TRUE(titles);
   choose(titles, IDC_VALUE_LIST, 0);
-  click(titles, IDB_SET);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_tcp_converter().value("get 00 RCTI")[3], 'F') << "the unit behind the converter";
+  expect_success(app, titles, IDB_SET);
+  EXPECT_EQ(sim("TCP_CONVERTER").value("get 00 RCTI")[3], 'F') << "the unit behind the converter";
 
-  sim_tcp_converter().command("fault silence 1");
+  sim("TCP_CONVERTER").command("fault silence 1");
   const auto sent = std::chrono::steady_clock::now();
   long long longest_answer = 0;
   std::optional<MessageBoxSeen> silent;
@@ -56,9 +54,7 @@ TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
     silent = wait_message_box(app.pid(), 6000);
     longest_answer = probe.longest_ms();
   }
-  const auto waited =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent)
-          .count();
+  const auto waited = ms_since(sent);
   ASSERT_TRUE(silent.has_value());
   answer_box(*silent);
   EXPECT_EQ(silent->text, L"Answer が､きません");
@@ -73,7 +69,6 @@ TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
   EXPECT_EQ(next_box(app, 5000, IDNO).text, L"ファイルが変更されています。保存しますか？");
   EXPECT_EQ(next_box(app).text, L"TCP/IPを切断してください。");
   HWND dialog = open_client_dialog(app);
-  ASSERT_TRUE(dialog);
   click(dialog, IDB_DISCONNECT);
   EXPECT_EQ(next_box(app).text, L"Socket 切断 OK");
   EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CONNECT); }, 3000));
@@ -81,9 +76,7 @@ TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
 
 TEST_F(Tcp, AConnectionThatFailsIsReportedAndANextOneWorks) {
   App app(client_ini());
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_client_dialog(app);
-  ASSERT_TRUE(dialog);
   set_address(dialog, IDC_HOST_ADDRESS, 127, 0, 0, 2);  // nobody listens there
   click(dialog, IDB_ADD_HOST);
   click(dialog, IDB_CONNECT);
@@ -108,27 +101,22 @@ TEST_F(Tcp, AConnectionThatFailsIsReportedAndANextOneWorks) {
 
 TEST_F(Tcp, TheServerTakesNinetySixConvertersAndSendsToThePickedOne) {
   App app(server_ini());
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_server_dialog(app);
-  ASSERT_TRUE(dialog);
   click(dialog, IDB_CONNECT);
   ASSERT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_DISCONNECT); }, 3000));
   EXPECT_FALSE(is_enabled(dialog, IDE_PORT_NUMBER));
-  sim_tcp_converters().command("connect all");
+  sim("TCP_CONVERTERS").command("connect all");
   const auto started = std::chrono::steady_clock::now();
   ASSERT_TRUE(wait_until([&] { return list_row_count(dialog, IDC_CLIENT_LIST) == 96; }, 30000))
       << list_row_count(dialog, IDC_CLIENT_LIST);
-  RecordProperty("accept_96_ms",
-                 std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                    std::chrono::steady_clock::now() - started)
-                                    .count()));
+  RecordProperty("accept_96_ms", std::to_string(ms_since(started)));
   PROCESS_MEMORY_COUNTERS memory{};
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.pid());
   if (process && GetProcessMemoryInfo(process, &memory, sizeof memory))
     RecordProperty("working_set_96_kb", std::to_string(memory.WorkingSetSize / 1024));
   if (process) CloseHandle(process);
   EXPECT_TRUE(wait_until(
-      [] { return sim_tcp_converters().command("links").find("c97 closed") != std::string::npos; },
+      [] { return sim("TCP_CONVERTERS").command("links").find("c97 closed") != std::string::npos; },
       5000))
       << "the 97th is turned away";
 
@@ -145,39 +133,36 @@ TEST_F(Tcp, TheServerTakesNinetySixConvertersAndSendsToThePickedOne) {
   ASSERT_TRUE(close_dialog(dialog));
 
   HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
-  ASSERT_TRUE(titles);
   choose(titles, IDC_VALUE_LIST, 0);
-  click(titles, IDB_SET);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_tcp_converters().value("get c57:00 RCTI")[3], 'F');
-  EXPECT_EQ(sim_tcp_converters().value("get c56:00 RCTI")[3], 'N') << "only the picked one";
+  expect_success(app, titles, IDB_SET);
+  EXPECT_EQ(sim("TCP_CONVERTERS").value("get c57:00 RCTI")[3], 'F');
+  EXPECT_EQ(sim("TCP_CONVERTERS").value("get c56:00 RCTI")[3], 'N') << "only the picked one";
 
   // Another converter speaking unasked (garbage, a line longer than any
   // reply, an acknowledgement) never answers for the silent picked one.
-  sim_tcp_converters().command("fault silence 1 link c57");
+  sim("TCP_CONVERTERS").command("fault silence 1 link c57");
   {
     ResponseProbe probe(app.main_window());
     click(titles, IDB_SET);
-    sim_tcp_converters().command("send c56 " + std::string(1000, '#') + "\\r\\nGO\\r\\n");
+    sim("TCP_CONVERTERS").command("send c56 " + std::string(1000, '#') + "\\r\\nGO\\r\\n");
     EXPECT_EQ(next_box(app).text, L"Answer が､きません");
     EXPECT_LT(probe.longest_ms(), 50);
   }
-  sim_tcp_converters().command("fault clear");
+  sim("TCP_CONVERTERS").command("fault clear");
 
   // The picked converter goes: the next command goes nowhere, not to whoever
   // takes its place.
-  sim_tcp_converters().command("drop c57");
-  sim_tcp_converters().command("connect c97");
+  sim("TCP_CONVERTERS").command("drop c57");
+  sim("TCP_CONVERTERS").command("connect c97");
   click(titles, IDB_SET);
   EXPECT_EQ(next_box(app).text, L"Socket 送信");
   ASSERT_TRUE(close_dialog(titles));
   dialog = open_server_dialog(app);
-  ASSERT_TRUE(dialog);
   EXPECT_EQ(control_text(dialog, IDE_TRANSMISSION_PLACE), L"");
   click(dialog, IDB_DISCONNECT);
   EXPECT_TRUE(wait_until(
       [] {
-        const std::string links = sim_tcp_converters().command("links");
+        const std::string links = sim("TCP_CONVERTERS").command("links");
         return links.find(" connected") == std::string::npos;
       },
       5000))
@@ -188,12 +173,10 @@ using CommunicationDialogs = ProgramTest;
 
 TEST_F(CommunicationDialogs, KeysAreWrittenWhenTheyChangeAndTheMenuFollows) {
   App app;
-  ASSERT_TRUE(app.main_window());
   const std::string before = read_ini();
   for (int command : {IDM_INTERFACE, IDM_SERIAL_SETTINGS}) {
     HWND dialog =
         open_dialog(app, command, command == IDM_INTERFACE ? L"インターフェイス" : L"RS-232C");
-    ASSERT_TRUE(dialog);
     click(dialog, IDOK);
     ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
   }
@@ -229,11 +212,7 @@ using Converter = ProgramTest;
 
 TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_dialog(app, IDM_PROTOCOL, L"プロトコルの設定");
-  ASSERT_TRUE(dialog);
-  EXPECT_EQ(control_text(dialog, IDE_CONVERTER_MAC), L"00-00-00-00-00-00");
-  EXPECT_EQ(control_text(dialog, IDE_CONVERTER_VERSION), L"0.00");
   EXPECT_NE(read_ini().find("port_number=09004"), std::string::npos) << "written on opening";
 
   click(dialog, IDB_CONVERTER_READ);
@@ -243,23 +222,20 @@ TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
   EXPECT_EQ(selection(dialog, IDC_CONVERTER_SUBNET), 2);
   EXPECT_EQ(selection(dialog, IDC_CONVERTER_KEEP_ALIVE), 1);
   EXPECT_EQ(selection(dialog, IDC_CONVERTER_TIME_REGISTER), 2);
-  EXPECT_EQ(sim_com1().received().size(), 10u);
+  EXPECT_EQ(sim("COM1").received().size(), 10u);
 
   choose(dialog, IDC_CONVERTER_SUBNET, 1);
-  click(dialog, IDB_SET_CONVERTER_SUBNET);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_com1().value("get 00 RESM"), "ESMB");
+  expect_success(app, dialog, IDB_SET_CONVERTER_SUBNET);
+  EXPECT_EQ(sim("COM1").value("get 00 RESM"), "ESMB");
   set_address(dialog, IDC_CONVERTER_IP, 127, 0, 0, 9);
-  click(dialog, IDB_SET_CONVERTER_IP);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_com1().value("get 00 REIA"), "EIA127.000.000.009");
+  expect_success(app, dialog, IDB_SET_CONVERTER_IP);
+  EXPECT_EQ(sim("COM1").value("get 00 REIA"), "EIA127.000.000.009");
   SetDlgItemTextW(dialog, IDE_CONVERTER_PORT, L"123");
   EXPECT_NE(read_ini().find("port_number=123"), std::string::npos);
-  click(dialog, IDB_SET_CONVERTER_PORT);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_com1().received().back(), "EPN00123\\r\\n") << "five digits on the wire";
+  expect_success(app, dialog, IDB_SET_CONVERTER_PORT);
+  EXPECT_EQ(sim("COM1").received().back(), "EPN00123\\r\\n") << "five digits on the wire";
 
-  sim_com1().command("fault silence 1 after 3");
+  sim("COM1").command("fault silence 1 after 3");
   click(dialog, IDB_CONVERTER_READ);
   EXPECT_EQ(next_box(app, 10000).text, L"No Connect");
   EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CONVERTER_READ); }, 3000));
@@ -267,14 +243,12 @@ TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
 
 TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {
   App app(client_ini());
-  ASSERT_TRUE(app.main_window());
   connect_through_the_client_dialog(app);
 
   HWND read_all = open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
-  ASSERT_TRUE(read_all);
   click(read_all, IDB_RUN);
   ASSERT_TRUE(wait_until([&] { return control_text(read_all, IDE_PERCENT) == L"5"; }, 20000));
-  sim_tcp_converter().command("drop tcp");
+  sim("TCP_CONVERTER").command("drop tcp");
   // Dropped while a reply was awaited, or between two steps.
   const std::wstring ended = next_box(app, 8000).text;
   EXPECT_TRUE(ended == L"Answer が､きません" || ended == L"Socket 送信");
@@ -282,16 +256,13 @@ TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {
   ASSERT_TRUE(close_dialog(read_all));
 
   HWND dialog = open_client_dialog(app);
-  ASSERT_TRUE(dialog);
   click(dialog, IDB_DISCONNECT);
   next_box(app);
   click(dialog, IDB_CONNECT);
   EXPECT_EQ(next_box(app).text, L"Socket 接続 OK");
   ASSERT_TRUE(close_dialog(dialog));
   HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
-  ASSERT_TRUE(titles);
-  click(titles, IDB_SET);
-  EXPECT_EQ(next_box(app).text, L"Success") << "the new connection carries commands";
+  expect_success(app, titles, IDB_SET);
 }
 
 }  // namespace

@@ -3,14 +3,11 @@
 // all titles, drawing a glyph, registering it, reading it back, its files,
 // and putting it into a title.
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 
 #include "fixture.h"
 #include "protocol/commands.h"
 #include "protocol/title_codec.h"
 #include "resource.h"
-#include "settings_files.h"
 #include "titles/glyph_editor.h"
 #include "titles/title_csv.h"
 #include "win/titles/glyph_editor_dialog_res.h"
@@ -52,9 +49,7 @@ void paste_text(HWND edit, const std::wstring& text) {
 
 TEST_F(Titles, ATypedAndPastedTitleReachesTheUnitAsJisCodes) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_titles(app);
-  ASSERT_TRUE(dialog);
   choose(dialog, IDC_TITLE_CHANNEL_LIST, 2);  // ch.03
   HWND edit = GetDlgItem(dialog, IDE_TITLE);
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
@@ -62,26 +57,19 @@ TEST_F(Titles, ATypedAndPastedTitleReachesTheUnitAsJisCodes) {
   ASSERT_TRUE(wait_until([&] { return control_text(dialog, IDE_TITLE) == L"ＣＨ　"; }, 3000));
   paste_text(edit, L"第１入力");
   EXPECT_EQ(control_text(dialog, IDE_TITLE), L"ＣＨ　第１入力");
-  EXPECT_TRUE(wait_until(
-      [&] {
-        return ink_in(dialog, RECT{105, 90, 250, 106}) > 20;
-      },
-      3000))
+  EXPECT_TRUE(ink_shows(dialog, RECT{105, 90, 250, 106}, 20))
       << "ch.03's title is painted in the table";
   save_screenshot(dialog, "titles");
-  click(dialog, IDB_SET);
-  EXPECT_EQ(next_box(app).text, L"Success");
+  expect_success(app, dialog, IDB_SET);
   const std::string sent = title_line(2, L"ＣＨ　第１入力");
-  EXPECT_EQ(sim_com1().received(), std::vector<std::string>{sent.substr(0, 116) + "\\r\\n"});
+  EXPECT_EQ(sim("COM1").received(), std::vector<std::string>{sent.substr(0, 116) + "\\r\\n"});
   // A MEDIUM title answers with 21 characters.
-  EXPECT_EQ(sim_com1().value("get 00 RCT03"), sent.substr(0, 4 + 4 * 21));
+  EXPECT_EQ(sim("COM1").value("get 00 RCT03"), sent.substr(0, 4 + 4 * 21));
 }
 
 TEST_F(Titles, TitlesTheUnitCannotTakeAreNeverSent) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_titles(app);
-  ASSERT_TRUE(dialog);
   HWND edit = GetDlgItem(dialog, IDE_TITLE);
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"ＣＨ A"));  // a half-width letter
   click(dialog, IDB_SET);
@@ -98,14 +86,12 @@ TEST_F(Titles, TitlesTheUnitCannotTakeAreNeverSent) {
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"あ"));
   paste_text(edit, L"\x00E9");
   EXPECT_EQ(control_text(dialog, IDE_TITLE), L"あ");
-  EXPECT_TRUE(sim_com1().received().empty());
+  EXPECT_TRUE(sim("COM1").received().empty());
 }
 
 TEST_F(Titles, SetAllStopsAtATitleItCannotSend) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_titles(app);
-  ASSERT_TRUE(dialog);
   choose(dialog, IDC_TITLE_CHANNEL_LIST, 2);
   SendDlgItemMessageW(dialog, IDE_TITLE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"AB"));
   click(dialog, IDB_SET_ALL);
@@ -113,7 +99,7 @@ TEST_F(Titles, SetAllStopsAtATitleItCannotSend) {
   EXPECT_EQ(next_box(app, 10000).text, L"Command Error") << "then the run ends, once";
   EXPECT_TRUE(wait_until([&] { return control_text(dialog, IDB_SET_ALL) == L"全設定"; }, 3000));
   EXPECT_TRUE(no_box_within(app, 1500));
-  EXPECT_EQ(sim_com1().received().size(), 2u) << "the titles before it went out";
+  EXPECT_EQ(sim("COM1").received().size(), 2u) << "the titles before it went out";
 }
 
 using FullRun = ProgramTest;
@@ -135,23 +121,11 @@ std::string utf8_of(const std::wstring& text) {
   return bytes;
 }
 
-std::string file_bytes(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool write_bytes(const std::wstring& path, const std::string& bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  return static_cast<bool>(out << bytes);
-}
-
 // A file with one title the unit cannot take changes no title, not even
 // those on the lines before it.
 TEST_F(Titles, ACsvFileWithABadLineChangesNothing) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_titles(app);
-  ASSERT_TRUE(dialog);
   const std::wstring before = control_text(dialog, IDE_TITLE);
   const std::wstring file = temp_folder(L"orv-e2e-csv-bad") + L"\\bad.csv";
   ASSERT_TRUE(write_bytes(file,
@@ -169,9 +143,7 @@ TEST_F(Titles, ACsvFileWithABadLineChangesNothing) {
 // and go out to a CSV file again byte for byte.
 TEST_F(FullRun, AllSixtyFourTitlesOfATarquineFromACsvFileAndBack) {
   App app(ini_with({"select_model=1", "com_port=2"}));
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_titles(app);
-  ASSERT_TRUE(dialog);
   const std::wstring folder = temp_folder(L"orv-e2e-csv");
   const orv::DeviceSettings drawn = random_settings(orv::kModelTarquine, 64);
   std::vector<std::wstring> titles;
@@ -189,12 +161,9 @@ TEST_F(FullRun, AllSixtyFourTitlesOfATarquineFromACsvFileAndBack) {
   const auto started = std::chrono::steady_clock::now();
   click(dialog, IDB_SET_ALL);
   EXPECT_EQ(next_box(app, 60000).text, L"Success");
-  RecordProperty("all_titles_ms",
-                 std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                    std::chrono::steady_clock::now() - started)
-                                    .count()));
+  RecordProperty("all_titles_ms", std::to_string(ms_since(started)));
   EXPECT_EQ(control_text(dialog, IDE_PERCENT), L"100");
-  const std::vector<std::string> received = sim_com3().received();
+  const std::vector<std::string> received = sim("COM3").received();
   ASSERT_EQ(received.size(), 64u);
   for (int i = 0; i < 64; ++i) {
     const std::string line = title_line(i, titles[static_cast<size_t>(i)]);
@@ -226,9 +195,7 @@ bool cell_is_set(HWND dialog, int row, int column) {
 TEST_F(Glyphs, DrawRegisterReadBackSaveOpenAndInsert) {
   const std::wstring folder = temp_folder(L"orv-e2e-glyphs");
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND editor = open_dialog(app, IDM_GLYPH_LARGE, L"外字登録  （LARGE）");
-  ASSERT_TRUE(editor);
   // A stroke along row 5 from column 5 to 10, then column 7 wiped.
   mouse(editor, WM_LBUTTONDOWN, 5, 5);
   for (int column = 6; column <= 10; ++column) mouse(editor, WM_MOUSEMOVE, 5, column);
@@ -246,24 +213,21 @@ TEST_F(Glyphs, DrawRegisterReadBackSaveOpenAndInsert) {
   save_screenshot(editor, "glyph-editor");
 
   choose(editor, IDC_REGISTRATION_LIST, 4);  // 005
-  click(editor, IDB_REGISTER);
-  EXPECT_EQ(next_box(app).text, L"Success");
+  expect_success(app, editor, IDB_REGISTER);
   const std::string hex = orv::format_glyph_file(drawn, orv::GlyphSize::large);
-  EXPECT_EQ(sim_com1().received().back(), "GRL005" + hex.substr(0, 576) + "\\r\\n");
+  EXPECT_EQ(sim("COM1").received().back(), "GRL005" + hex.substr(0, 576) + "\\r\\n");
 
   click(editor, IDB_GLYPH_NEW);
   EXPECT_EQ(next_box(app, 5000, IDNO).caption, L"保存確認");
   ASSERT_TRUE(wait_until([&] { return !cell_is_set(editor, 5, 5); }, 3000)) << "an empty grid";
-  click(editor, IDB_READ_REGISTERED);
-  EXPECT_EQ(next_box(app).text, L"Success");
+  expect_success(app, editor, IDB_READ_REGISTERED);
   ASSERT_TRUE(wait_until(shows_the_stroke, 3000)) << "the glyph came back from the unit";
 
   const std::wstring file = folder + L"\\stroke.txl";
   click(editor, IDB_GLYPH_SAVE_AS);
   ASSERT_TRUE(choose_file(app.pid(), L"名前を付けて保存", file));
   ASSERT_TRUE(wait_until([&] { return text_of(editor) == L"外字登録  （LARGE）" + file; }, 3000));
-  std::ifstream saved(std::filesystem::path(file), std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), hex);
+  EXPECT_EQ(file_bytes(file), hex);
 
   click(editor, IDB_GLYPH_NEW);  // saved: no question
   ASSERT_TRUE(wait_until([&] { return !cell_is_set(editor, 5, 5); }, 3000));
@@ -272,7 +236,7 @@ TEST_F(Glyphs, DrawRegisterReadBackSaveOpenAndInsert) {
   ASSERT_TRUE(wait_until(shows_the_stroke, 3000)) << "the file gives the same pixels";
 
   const std::wstring damaged = folder + L"\\damaged.txl";
-  std::ofstream(std::filesystem::path(damaged), std::ios::binary) << "80FF\r\n";
+  write_bytes(damaged, "80FF\r\n");
   click(editor, IDB_GLYPH_OPEN);
   ASSERT_TRUE(choose_file(app.pid(), L"ファイルを開く", damaged));
   const MessageBoxSeen refused = next_box(app);
@@ -282,14 +246,12 @@ TEST_F(Glyphs, DrawRegisterReadBackSaveOpenAndInsert) {
   ASSERT_TRUE(close_dialog(editor));
 
   HWND insertion = open_dialog(app, IDM_GLYPH_INSERT, L"外字挿入");
-  ASSERT_TRUE(insertion);
   EXPECT_EQ(selection(insertion, IDC_INSERT_REGISTRATION_LIST), 4) << "shared with the editor";
   choose(insertion, IDC_INSERT_CHANNEL_LIST, 2);
   choose(insertion, IDC_INSERT_POSITION_LIST, 2);
-  click(insertion, IDB_SET);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_com1().received().back(), "G005C03I03\\r\\n");
-  EXPECT_EQ(sim_com1().value("get 00 RCT03").substr(4 + 4 * 2, 4), "A369")
+  expect_success(app, insertion, IDB_SET);
+  EXPECT_EQ(sim("COM1").received().back(), "G005C03I03\\r\\n");
+  EXPECT_EQ(sim("COM1").value("get 00 RCT03").substr(4 + 4 * 2, 4), "A369")
       << "registration 005's code in position 3";
 }
 

@@ -15,9 +15,7 @@ using UnitSettings = ProgramTest;
 
 TEST_F(UnitSettings, PasswordAndItsUseOnButtonsAndMenus) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_dialog(app, IDM_PASSWORD, L"パスワード");
-  ASSERT_TRUE(dialog);
   EXPECT_EQ(control_text(dialog, IDE_PASSWORD), L"482915");
   SetDlgItemTextW(dialog, IDE_PASSWORD, L"12345");
   EXPECT_FALSE(is_enabled(dialog, IDB_SET_PASSWORD)) << "five digits are never sent";
@@ -25,33 +23,26 @@ TEST_F(UnitSettings, PasswordAndItsUseOnButtonsAndMenus) {
   EXPECT_EQ(next_box(app).text, L"Command Error");
   SetDlgItemTextW(dialog, IDE_PASSWORD, L"123456");
   ASSERT_TRUE(is_enabled(dialog, IDB_SET_PASSWORD));
-  click(dialog, IDB_SET_PASSWORD);
-  EXPECT_EQ(next_box(app).text, L"Success");
+  expect_success(app, dialog, IDB_SET_PASSWORD);
   choose(dialog, IDC_PASSWORD_ON_BUTTON, 1);
-  click(dialog, IDB_SET_PASSWORD_ON_BUTTON);
-  EXPECT_EQ(next_box(app).text, L"Success");
+  expect_success(app, dialog, IDB_SET_PASSWORD_ON_BUTTON);
   choose(dialog, IDC_PASSWORD_ON_MENU, 1);
-  click(dialog, IDB_SET_PASSWORD_ON_MENU);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_com1().received(),
+  expect_success(app, dialog, IDB_SET_PASSWORD_ON_MENU);
+  EXPECT_EQ(sim("COM1").received(),
             (std::vector<std::string>{"PN123456\\r\\n", "POON\\r\\n", "PMON\\r\\n"}));
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000)) << "Escape closes it";
 
   HWND offsets = open_dialog(app, IDM_TITLE_ADJUSTMENT, L"タイトル位置微調整");
-  ASSERT_TRUE(offsets);
   EXPECT_EQ(selection(offsets, IDC_OFFSET_TOP), 7) << "08";
   choose(offsets, IDC_OFFSET_BOTTOM, 15);
-  click(offsets, IDB_SET_OFFSET_BOTTOM);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_com1().value("get 00 RCTAB"), "CTAB16");
+  expect_success(app, offsets, IDB_SET_OFFSET_BOTTOM);
+  EXPECT_EQ(sim("COM1").value("get 00 RCTAB"), "CTAB16");
 }
 
 TEST_F(UnitSettings, TheUnitsClockIsSetFieldByField) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND dialog = open_dialog(app, IDM_DATE_TIME, L"日付・時刻");
-  ASSERT_TRUE(dialog);
   SYSTEMTIME now{};
   GetLocalTime(&now);
   EXPECT_EQ(selection(dialog, IDC_YEAR_LIST), now.wYear - 2000) << "preset from the clock";
@@ -62,14 +53,12 @@ TEST_F(UnitSettings, TheUnitsClockIsSetFieldByField) {
                                         {IDC_HOUR_LIST, 13},   {IDC_MINUTE_LIST, 14}};
   for (const auto& [list, item] : fields) {
     choose(dialog, list, item);
-    click(dialog, list + 1);
-    EXPECT_EQ(next_box(app).text, L"Success") << list;
+    expect_success(app, dialog, list + 1);
   }
-  EXPECT_EQ(sim_com1().value("get 00 clock").substr(0, 17), "2031-07-09 13:14:");
+  EXPECT_EQ(sim("COM1").value("get 00 clock").substr(0, 17), "2031-07-09 13:14:");
   choose(dialog, IDC_RANGE_LIST, 7);
-  click(dialog, IDB_SET_RANGE);
-  EXPECT_EQ(next_box(app).text, L"Success");
-  EXPECT_EQ(sim_com1().received().back(), "TSDR8\\r\\n");
+  expect_success(app, dialog, IDB_SET_RANGE);
+  EXPECT_EQ(sim("COM1").received().back(), "TSDR8\\r\\n");
 
   choose(dialog, IDC_YEAR_LIST, -1);  // as at a computer clock outside 2000..2099
   click(dialog, IDB_SET_YEAR);
@@ -86,15 +75,13 @@ bool cell_is_shown(HWND window, int output, int input) {
 
 TEST_F(UnitSettings, TheStatusWindowFollowsTheOutputsAndClosesOnSilence) {
   App app;
-  ASSERT_TRUE(app.main_window());
   HWND window = open_dialog(app, IDM_STATUS, L"入出力の状態");
-  ASSERT_TRUE(window);
   RECT r{};
   GetWindowRect(window, &r);
   EXPECT_EQ(r.right - r.left, 550);
-  sim_com1().command("output 00 3 I05");
-  sim_com1().command("output 00 7 I12");
-  sim_com1().command("output 00 9 S02");
+  sim("COM1").command("output 00 3 I05");
+  sim("COM1").command("output 00 7 I12");
+  sim("COM1").command("output 00 9 S02");
   EXPECT_TRUE(
       wait_until([&] { return cell_is_shown(window, 2, 4) && cell_is_shown(window, 6, 11); }, 2000))
       << "outputs 3 and 7 painted within two seconds";
@@ -108,12 +95,12 @@ TEST_F(UnitSettings, TheStatusWindowFollowsTheOutputsAndClosesOnSilence) {
       },
       8000);
   EXPECT_GE(cycled.size(), 2u) << "output 9 runs switching pattern 02, three seconds an input";
-  const std::vector<std::string> polls = sim_com1().received();
+  const std::vector<std::string> polls = sim("COM1").received();
   ASSERT_GE(polls.size(), 2u);
   EXPECT_EQ(polls[0], "ROCD\\r\\n");
   EXPECT_EQ(polls[1], "ROS\\r\\n");
 
-  sim_com1().command("fault silence all");
+  sim("COM1").command("fault silence all");
   EXPECT_EQ(next_box(app, 5000).text, L"No Connect");
   EXPECT_TRUE(wait_until([&] { return !IsWindow(window); }, 3000)) << "the window closes";
 }

@@ -5,8 +5,6 @@
 #include <string_view>
 
 #include "invariants.h"
-#include "link/line_assembler.h"
-#include "link/reply_roads.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orv;
@@ -22,18 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view chunk = rest.substr(0, std::min<size_t>(cut, 1024));
     rest.remove_prefix(cut == std::string_view::npos ? rest.size() : cut + 1);
     for (const std::string& line : assembler.feed(chunk)) {
-      fuzz::require(line.size() < kReplyLineBytes, "assembled line fits its buffer");
-      state.exchange.abandon();
-      state.exchange.sent();
-      ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status};
-      handle_socket_reply(state.exchange, target, line);
-      const size_t after = fuzz::digest(state);
-      if (state.exchange.result_code() != ResultCode::none)
-        fuzz::require(after == before, "a rejected reply stores nothing");
-      // Only what a reply stored can have left its range.
-      if (after != before) fuzz::require_settings_in_range(state.settings);
-      before = after;
-      fuzz::require_reply_state_sane(state.exchange);
+      fuzz::check_reply(state, line, before, [&state](ReplyTarget& target, const std::string& l) {
+        handle_socket_reply(state.exchange, target, l);
+      });
     }
   }
   return 0;

@@ -8,10 +8,15 @@
 #include <string_view>
 
 #include "app/session.h"
+#include "link/line_assembler.h"
+#include "link/reply_roads.h"
 #include "protocol/source_code.h"
 #include "settings_file/settings_file.h"
+#include "test_support.h"
 
 namespace orv::fuzz {
+
+using test::digest;
 
 inline void require(bool condition, const char* what) {
   if (!condition) {
@@ -77,48 +82,23 @@ inline void require_reply_state_sane(const Exchange& e) {
   require(e.wait_ticks() == 0, "a handled reply stops the wait count");
 }
 
-// A digest of everything a rejected reply must leave as it was: each field
-// is hashed as raw bytes (the fields are plain arrays of int and char), so
-// the check costs a few microseconds a line instead of a copy of the state.
-inline size_t digest(const Session& state) {
-  const DeviceSettings& s = state.settings;
-  size_t h = 14695981039346656037ull;
-  const auto mix = [&h](const auto& field) {
-    const std::string_view bytes(reinterpret_cast<const char*>(&field), sizeof field);
-    h = (h ^ std::hash<std::string_view>{}(bytes)) * 1099511628211ull;
-  };
-  mix(s.currentScreenPattern);
-  mix(s.screenPatterns);
-  mix(s.autoSwitchPatterns);
-  mix(s.dateTimeRange);
-  mix(s.dateTimeSize);
-  mix(s.dateTimeDisplayInput);
-  mix(s.dateTimeDisplayOutput);
-  mix(s.titles);
-  mix(s.titleDisplayInput);
-  mix(s.titleDisplayOutput);
-  mix(s.titlePosition);
-  mix(s.fontSize);
-  mix(s.titleOffsetTop);
-  mix(s.titleOffsetBottom);
-  mix(s.passwordOnButton);
-  mix(s.passwordOnMenu);
-  mix(s.password);
-  mix(s.videoOutput);
-  mix(s.converterSubnetClass);
-  mix(s.converterIpAddress);
-  mix(s.converterGatewayAddress);
-  mix(s.converterActiveAddress);
-  mix(s.converterKeepAlive);
-  mix(s.converterConnectionTry);
-  mix(s.converterTimeRegister);
-  mix(s.converterPortNumber);
-  mix(s.converterMacAddress);
-  mix(s.converterVersion);
-  mix(s.glyphBitmap);
-  mix(state.status.shownInput);
-  mix(state.status.switchingPattern);
-  return h;
+// Hands one assembled line to `road` as the answer to a command just sent,
+// and checks what must hold after it. `before` is the digest of the state
+// before the line and becomes the one after it.
+template <typename Road>
+void check_reply(Session& state, const std::string& line, size_t& before, Road road) {
+  require(line.size() < kReplyLineBytes, "assembled line fits its buffer");
+  state.exchange.abandon();
+  state.exchange.sent();
+  ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status};
+  road(target, line);
+  const size_t after = digest(state);
+  if (state.exchange.result_code() != ResultCode::none)
+    require(after == before, "a rejected reply stores nothing");
+  // Only what a reply stored can have left its range.
+  if (after != before) require_settings_in_range(state.settings);
+  before = after;
+  require_reply_state_sane(state.exchange);
 }
 
 // A session as the program starts with, for each input: copied from one made

@@ -17,110 +17,71 @@ import pathlib
 import re
 import sys
 
-LAYERS = [
-    ["protocol"],
-    ["unit_settings", "titles", "status", "settings_file"],
-    ["link"],
-    ["bulk"],
-    ["app"],
-    ["cli", "win"],
-]
+LAYERS = [["protocol"], ["unit_settings", "titles", "status", "settings_file"], ["link"],
+          ["bulk"], ["app"], ["cli", "win"]]
 WINDOWS_HEADERS = {"windows.h", "windowsx.h", "winsock2.h", "ws2tcpip.h", "commctrl.h",
                    "commdlg.h", "shlobj.h", "shellapi.h"}
-# The program's resource identifiers, beside the top resource script.
-RESOURCE_HEADER = "resource.h"
+RESOURCE_HEADER = "resource.h"  # the program's resource identifiers, beside the top script
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 ANGLED = re.compile(r'^\s*#\s*include\s+<([^>]+)>', re.M)
 
 
 def rank_of(folder):
-    for rank, folders in enumerate(LAYERS):
-        if folder in folders:
-            return rank
-    return None
+    return next((rank for rank, folders in enumerate(LAYERS) if folder in folders), None)
 
 
-def folder_of(relative):
+def folder_of(name):
     """'win/titles' for win/titles/title_dialog.cpp, 'protocol' for protocol/commands.h."""
-    parts = pathlib.PurePosixPath(relative).parts
+    parts = name.split("/")
     return "/".join(parts[:2]) if parts[0] == "win" and len(parts) > 2 else parts[0]
-
-
-class Tree:
-    def __init__(self, src):
-        self.src = src
-        self.files = {}
-        for path in sorted(src.rglob("*")):
-            if path.suffix in (".h", ".cpp", ".rc"):
-                self.files[path.relative_to(src).as_posix()] = path.read_text(encoding="utf-8")
-        self.includes = {name: QUOTED.findall(text) for name, text in self.files.items()}
-        self.win32 = {name for name, text in self.files.items()
-                      if WINDOWS_HEADERS & set(ANGLED.findall(text))}
-        # Through headers: a file that includes a Win32 header is one too.
-        changed = True
-        while changed:
-            changed = False
-            for name, targets in self.includes.items():
-                if name not in self.win32 and any(t in self.win32 for t in targets):
-                    self.win32.add(name)
-                    changed = True
-
-    def included_anywhere(self, name):
-        return any(name in targets for targets in self.includes.values())
 
 
 def edge_fault(source, target):
     """Why `source` may not include `target` (both relative to src/), or None."""
     own, theirs = folder_of(source), folder_of(target)
-    if own == theirs:
+    if own == theirs or theirs == "win/base" and own.startswith("win/"):
         return None
-    own_top, their_top = own.split("/")[0], theirs.split("/")[0]
-    if own_top == "win" and their_top == "win":
-        if theirs == "win/base":
-            return None
+    if own.startswith("win/") and theirs.startswith("win/"):
         if own == "win/main" and not target.endswith("_res.h"):
             return None  # the dialog table opens every feature's dialogs
         return f"{own}/ may not use {theirs}/ (feature folders use only win/base/)"
-    own_rank, their_rank = rank_of(own_top), rank_of(their_top)
-    if own_rank is None:
-        return f"folder {own}/ has no layer"
-    if their_rank is None:
-        return f"folder {theirs}/ has no layer"
+    own_rank, their_rank = rank_of(own.split("/")[0]), rank_of(theirs.split("/")[0])
+    if own_rank is None or their_rank is None:
+        return f"folder {own if own_rank is None else theirs}/ has no layer"
     if their_rank < own_rank:
         return None
     return f"{own}/ (layer {own_rank}) may not use {theirs}/ (layer {their_rank})"
 
 
-def check_program(tree):
+def check_program(src):
+    files = {path.relative_to(src).as_posix(): path.read_text(encoding="utf-8")
+             for path in sorted(src.rglob("*")) if path.suffix in (".h", ".cpp", ".rc")}
+    includes = {name: QUOTED.findall(text) for name, text in files.items()}
+    win32 = {name for name, text in files.items() if WINDOWS_HEADERS & set(ANGLED.findall(text))}
+    while True:  # through headers: a file that includes a Win32 header is one too
+        more = {name for name, targets in includes.items() if win32.intersection(targets)}
+        if more <= win32:
+            break
+        win32 |= more
     faults = []
-    for name, targets in tree.includes.items():
-        top = folder_of(name).split("/")[0]
+    for name, targets in includes.items():
+        in_win = name.startswith("win/")
         for target in targets:
-            if target == RESOURCE_HEADER:
-                if top != "win":
-                    faults.append(f"{name} -> {target}: only win/ uses the resource identifiers")
-                continue
-            if target not in tree.files:
-                continue  # a header of the same folder named without its folder, or a system one
-            fault = edge_fault(name, target)
-            if fault:
+            if target == RESOURCE_HEADER and not in_win:
+                faults.append(f"{name} -> {target}: only win/ uses the resource identifiers")
+            elif target in files and (fault := edge_fault(name, target)):
                 faults.append(f"{name} -> {target}: {fault}")
-        if name in tree.win32 and top != "win":
-            platform_source = top == "cli" and name.endswith(".cpp") and \
-                not tree.included_anywhere(name)
-            if not platform_source:
-                faults.append(f"{name}: includes a Windows header but is not under win/")
+        platform_source = name.startswith("cli/") and name.endswith(".cpp") and \
+            not any(name in targets for targets in includes.values())
+        if name in win32 and not in_win and not platform_source:
+            faults.append(f"{name}: includes a Windows header but is not under win/")
     return faults
 
 
 def check_simulator(sim):
-    faults = []
-    for path in sorted(sim.rglob("*")):
-        if path.suffix in (".h", ".cpp"):
-            for target in QUOTED.findall(path.read_text(encoding="utf-8")):
-                if "/" in target:
-                    faults.append(f"sim/{path.name} -> {target}: the simulator shares no code")
-    return faults
+    return [f"sim/{path.name} -> {target}: the simulator shares no code"
+            for path in sorted(sim.rglob("*")) if path.suffix in (".h", ".cpp")
+            for target in QUOTED.findall(path.read_text(encoding="utf-8")) if "/" in target]
 
 
 def main():
@@ -131,7 +92,7 @@ def main():
     for rank, folders in enumerate(LAYERS):
         print(f"  {rank} {', '.join(f + '/' for f in folders)}")
     print("  inside win/: base/ below every feature folder; main/ also opens the features")
-    faults = check_program(Tree(root / "src")) + check_simulator(root / "sim")
+    faults = check_program(root / "src") + check_simulator(root / "sim")
     for fault in faults:
         print("FAIL", fault)
     return 1 if faults else 0

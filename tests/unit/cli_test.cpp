@@ -16,6 +16,8 @@
 namespace orv {
 namespace {
 
+using test::crlf_lines;
+
 struct CliRun {
   int status = -1;
   std::string out;
@@ -39,21 +41,6 @@ CliRun run_cli(const std::string& arguments) {
   read_whole_file(err_path, run.err, error);
   std::filesystem::remove(err_path);
   return run;
-}
-
-std::vector<std::string> crlf_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back("<unterminated>" + text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
 }
 
 class Cli : public ::testing::Test {
@@ -107,8 +94,9 @@ TEST_F(Cli, CheckTellsWholeFromDamaged) {
 }
 
 TEST_F(Cli, HelpAndBadArguments) {
-  EXPECT_EQ(run_cli("commands set-all --help").status, 0);
-  EXPECT_NE(run_cli("commands set-all --help").out.find("set-all"), std::string::npos);
+  const CliRun help = run_cli("commands set-all --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("set-all"), std::string::npos);
   EXPECT_EQ(run_cli("check --help").status, 0);
   const CliRun bad_model = run_cli("commands read-all --model other");
   EXPECT_NE(bad_model.status, 0);
@@ -117,8 +105,8 @@ TEST_F(Cli, HelpAndBadArguments) {
 }
 
 TEST_F(Cli, DiffNamesExactlyTheChangedSettings) {
-  EXPECT_EQ(run_cli("diff " + file.string() + " " + file.string()).out, "");
-  EXPECT_EQ(run_cli("diff " + file.string() + " " + file.string()).status, 0);
+  const CliRun same = run_cli("diff " + file.string() + " " + file.string());
+  EXPECT_EQ(same.out + std::to_string(same.status), "0");
   DeviceSettings changed;
   changed.titleDisplayInput[4] = 0;
   changed.screenPatterns[kFreeLayout][31] = 7;

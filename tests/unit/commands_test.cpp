@@ -3,12 +3,15 @@
 // the dialogs' by the end-to-end tests (tests/e2e). Here: refusals and the
 // rules that turn values into text.
 #include "protocol/commands.h"
-#include "protocol/channel_arrays.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 #include <vector>
+
+#include "protocol/channel_arrays.h"
+#include "protocol/number_text.h"
 
 namespace orv {
 namespace {
@@ -23,28 +26,33 @@ TEST(Commands, ValuesOutsideTheirRangeAreRefusedAsCommandErrors) {
   LayoutRow row{};
   row[7] = 999;
   const std::array<std::uint8_t, kGlyphBitmapBytes> bitmap{};
-  const std::vector<Command> patterns{
-      build_switch_pattern(65),           build_free_layout_output(0, 96, 32),
-      build_pattern_output(64, 0, 0, 32), build_pattern(4, row, 32),
-      build_dwell_time(0, 0, 100),        build_date_time_range(8)};
-  const std::vector<Command> clock{build_set_year(100), build_set_year(-1), build_set_day(32),
-                                   build_set_day(0),    build_set_hour(24), build_set_minute(60),
-                                   build_set_second(60)};
-  const std::vector<Command> switches{
-      build_title_display_input(0, 2), build_title_display_output(0, -1),
-      build_date_time_display_input(0, 9), build_date_time_display_output(0, 2)};
-  const std::vector<Command> texts{build_password("48291a"),
-                                   build_password("48291"),
-                                   build_converter_port_number(""),
-                                   build_converter_port_number("12a"),
-                                   build_converter_port_number("123456"),
-                                   build_converter_time_register(6)};
-  const std::vector<Command> glyphs_and_addresses{
-      build_read_registered_glyph(GlyphSize::large, 70),
-      build_register_glyph(GlyphSize::medium, 160, bitmap),
-      build_converter_ip_address({256, 0, 0, 0})};
-  for (const auto* group : {&patterns, &clock, &switches, &texts, &glyphs_and_addresses})
-    for (const Command& c : *group) EXPECT_EQ(c.refusal, Command::Refusal::command_error) << c.text;
+  for (const Command& c : {build_switch_pattern(65),
+                           build_free_layout_output(0, 96, 32),
+                           build_pattern_output(64, 0, 0, 32),
+                           build_pattern(4, row, 32),
+                           build_dwell_time(0, 0, 100),
+                           build_date_time_range(8),
+                           build_set_year(100),
+                           build_set_year(-1),
+                           build_set_day(32),
+                           build_set_day(0),
+                           build_set_hour(24),
+                           build_set_minute(60),
+                           build_set_second(60),
+                           build_title_display_input(0, 2),
+                           build_title_display_output(0, -1),
+                           build_date_time_display_input(0, 9),
+                           build_date_time_display_output(0, 2),
+                           build_password("48291a"),
+                           build_password("48291"),
+                           build_converter_port_number(""),
+                           build_converter_port_number("12a"),
+                           build_converter_port_number("123456"),
+                           build_converter_time_register(6),
+                           build_read_registered_glyph(GlyphSize::large, 70),
+                           build_register_glyph(GlyphSize::medium, 160, bitmap),
+                           build_converter_ip_address({256, 0, 0, 0})})
+    EXPECT_EQ(c.refusal, Command::Refusal::command_error) << c.text;
   // The month is refused without a report.
   EXPECT_EQ(build_set_month(13).refusal, Command::Refusal::silent);
   EXPECT_EQ(build_set_month(0).refusal, Command::Refusal::silent);
@@ -87,6 +95,29 @@ TEST(Commands, GlyphsAndConverterFieldsByTheirWidths) {
   EXPECT_EQ(small.text.substr(0, 8), "GRS00180");
   EXPECT_EQ(small.text.substr(148), "0F\r\n");
   EXPECT_EQ(text(build_converter_gateway_address({10, 0, 0, 254})), "EGA010.000.000.254\r\n");
+}
+
+TEST(NumberText, FormatsExactlyTheWidthOrWritesNothing) {
+  std::string out = "abcd";
+  EXPECT_EQ(format_decimal(7, out.data(), 3), 3);
+  EXPECT_EQ(out, "007d");
+  EXPECT_EQ(format_hex(47, out.data(), 2, false), 2);
+  EXPECT_EQ(out, "2f7d");
+  EXPECT_EQ(format_decimal(100, out.data(), 2), 0);
+  EXPECT_EQ(format_decimal(-1, out.data(), 2), 0);
+  EXPECT_EQ(format_hex(0x10000, out.data(), 4, true), 0);
+  EXPECT_EQ(out, "2f7d");
+}
+
+TEST(NumberText, ParsesTheFirstWidthCharactersUnchecked) {
+  EXPECT_EQ(parse_decimal("0712", 2), 7);
+  EXPECT_EQ(parse_decimal("1:", 2), 20) << "':' is one more than '9'";
+  EXPECT_EQ(parse_decimal("7", 2), 70) << "a shorter text is never read past its end";
+  EXPECT_EQ(parse_hex("1a", 2), 26);
+  EXPECT_EQ(parse_hex("A365", 4), 0xA365);
+  EXPECT_FALSE(is_decimal_digits("12a"));
+  EXPECT_TRUE(is_hex_digits("09afAF"));
+  EXPECT_FALSE(is_hex_digits("0g"));
 }
 
 }  // namespace

@@ -17,13 +17,21 @@ TEST(Configuration, IntegersReadLikeAtoi) {
   EXPECT_EQ(profile_atoi("-99999999999999999999"), -2147483647 - 1);
 }
 
-TEST(Configuration, AnyNonZeroModelIsTarquine) {
+// A store with a model other than 0 or 1, the selection under the other
+// spelling of its section, and values longer than their buffers.
+TEST(Configuration, ModelSelectionAndValuesAsTheyAreStored) {
   test::MemoryProfileStore store;
   store.set("select_model", "7");
+  store.write(kClientSelectSection, "client_select_ip_address", "3");
+  store.set("port_number", "1000123");
+  store.set("control", "0000000000000001");  // 16 characters: only 15 fit
   Session state;
   apply_configuration(state, read_configuration(store));
   EXPECT_EQ(state.config.select_model, 1);
   EXPECT_EQ(state.settings.inputCount, 64);
+  EXPECT_EQ(state.config.client_select_ip_address, 3);
+  EXPECT_EQ(buffer_text(state.config.port_number), "10001");
+  EXPECT_EQ(state.config.control, 0);
 }
 
 TEST(Configuration, HostListFromTheNumberedKeysWithTheCountBounded) {
@@ -45,21 +53,6 @@ TEST(Configuration, HostListFromTheNumberedKeysWithTheCountBounded) {
   EXPECT_EQ(c.host_addresses[255], (Octets{1, 2, 3, 4}));
   store.set("ip_address_count", "-4");
   EXPECT_EQ(read_configuration(store).ip_address_count, 0);
-}
-
-TEST(Configuration, SelectionWrittenUnderTheOtherSpellingIsFound) {
-  test::MemoryProfileStore store;
-  store.write(kClientSelectSection, "client_select_ip_address", "3");
-  EXPECT_EQ(read_configuration(store).client_select_ip_address, 3);
-}
-
-TEST(Configuration, ValuesAreCutToTheirBuffers) {
-  test::MemoryProfileStore store;
-  store.set("port_number", "1000123");
-  store.set("control", "0000000000000001");  // 16 characters: only 15 fit
-  const Configuration c = read_configuration(store);
-  EXPECT_EQ(buffer_text(c.port_number), "10001");
-  EXPECT_EQ(c.control, 0);
 }
 
 TEST(Configuration, HostAddressTextNeverYieldsAnImpossibleOctet) {

@@ -5,8 +5,13 @@
 #include <functional>
 #include <map>
 #include <sstream>
+#include <thread>
 
+#include "app/reply_presentation.h"
 #include "link/dispatch.h"
+#include "link/link_events.h"
+#include "link/reply_roads.h"
+#include "link/traffic_log.h"
 #include "protocol/commands.h"
 #include "test_support.h"
 
@@ -186,6 +191,151 @@ TEST_F(TcpEvents, AConnectionLostWhileItsReplyIsAwaitedEndsTheExchange) {
   EXPECT_EQ(effects.box.text, kSocketEventError);
   EXPECT_TRUE(session.exchange.awaiting_reply());
   EXPECT_EQ(session.exchange.result_code(), ResultCode::none);
+  // A sockets-library call that failed while the link handled an event is
+  // shown after it, under "TREVALIX", and leaves the exchange alone too.
+  effects = event(LinkEvent::Kind::failed_call, false, "accept() [10054]");
+  EXPECT_EQ(effects.box.caption, "TREVALIX");
+  EXPECT_TRUE(effects.box.icon_error);
+  EXPECT_EQ(event(LinkEvent::Kind::unknown_socket_event, false, "event 64").box.icon_error, false);
+  EXPECT_TRUE(session.exchange.awaiting_reply());
+}
+
+LinkEvent line(std::string text) {
+  return LinkEvent{LinkEvent::Kind::line, kSerialConnection, std::move(text)};
+}
+
+TEST(LinkEventQueue, OneWakeUpUntilTheEventsAreTaken) {
+  int wakes = 0;
+  LinkEventQueue queue([&] { return ++wakes, true; });
+  queue.push(line("GO\r\n"));
+  queue.push(line("E1\r\n"));
+  EXPECT_EQ(wakes, 1);
+  const auto taken = queue.take();
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[1].text, "E1\r\n");
+  queue.push(line("GO\r\n"));
+  EXPECT_EQ(wakes, 2);
+}
+
+TEST(LinkEventQueue, ALostWakeUpIsTriedAgainOnTheNextEvent) {
+  bool deliverable = false;
+  int tries = 0;
+  LinkEventQueue queue([&] { return ++tries, deliverable; });
+  queue.push(line("GO\r\n"));
+  deliverable = true;
+  queue.push(line("GO\r\n"));
+  queue.push(line("GO\r\n"));
+  EXPECT_EQ(tries, 2);
+  EXPECT_EQ(queue.take().size(), 3u);
+}
+
+TEST(LinkEventQueue, LinesBeyondTheBoundAreDroppedButConnectionsAreKept) {
+  LinkEventQueue queue([] { return true; }, 3);
+  for (int i = 0; i < 5; ++i) queue.push(line("GO\r\n"));
+  queue.push(LinkEvent{LinkEvent::Kind::closed, 7, {}});
+  const auto taken = queue.take();
+  ASSERT_EQ(taken.size(), 4u);
+  EXPECT_EQ(taken.back().kind, LinkEvent::Kind::closed);
+  EXPECT_EQ(queue.dropped_lines(), 2u);
+  for (int i = 0; i < 3; ++i) queue.push(line("GO\r\n"));
+  EXPECT_EQ(queue.take().size(), 3u) << "taking makes room again";
+}
+
+TEST(LinkEventQueue, EveryLineFromAnotherThreadArrivesInOrder) {
+  LinkEventQueue queue([] { return true; }, 100000);
+  std::thread reader([&] {
+    for (int i = 0; i < 20000; ++i) queue.push(line(std::to_string(i)));
+  });
+  std::vector<LinkEvent> all;
+  while (all.size() < 20000) {
+    for (LinkEvent& event : queue.take()) all.push_back(std::move(event));
+  }
+  reader.join();
+  for (int i = 0; i < 20000; ++i) ASSERT_EQ(all[static_cast<size_t>(i)].text, std::to_string(i));
+}
+
+// The log keeps the newest 5,000 lines and counts every one, so that a
+// window that showed some knows which are new; what is not printable is
+// written as an escape.
+TEST(TrafficLog, KeepsTheNewestLinesAndEscapesWhatIsNotPrintable) {
+  TrafficLog log;
+  for (int i = 0; i < 5003; ++i)
+    log.record(TrafficLine{{}, true, "COM1", "", "L" + std::to_string(i) + "\r\n"});
+  ASSERT_EQ(log.lines().size(), TrafficLog::kKeptLines);
+  EXPECT_EQ(log.lines().front().text, "L3\r\n");
+  EXPECT_EQ(log.recorded(), 5003u);
+  log.clear();
+  EXPECT_TRUE(log.lines().empty());
+  EXPECT_EQ(log.recorded(), 5003u);
+
+  const std::string row =
+      format_traffic_line(TrafficLine{{}, false, "127.0.1.5", "07", "\x01G\\O\x82\r\n"});
+  EXPECT_EQ(row.substr(12), "\t←\t127.0.1.5\t07\t\\x01G\\\\O\\x82\\r\\n");
+}
+
+// A whole exchange without Windows: dispatch, then replies or silence, then
+// the ticks of timer 1, collecting every box the window would show.
+class Presentation : public ::testing::Test, public test::SessionWithLinks {
+ protected:
+  void send() { dispatch_command(session.exchange, session.route(), "CTI01ON\r\n"); }
+  void reply(std::string_view line) {
+    ReplyTarget target{session.settings, session.awaitedGlyphCode, &session.status};
+    handle_serial_reply(session.exchange, target, session.framing(), line);
+  }
+  std::vector<Timer1Decision> ticks(int count) {
+    std::vector<Timer1Decision> shown;
+    for (int i = 0; i < count; ++i) {
+      Timer1Decision d = timer1_tick(session.exchange);
+      if (d.box.kind != BoxKind::none || d.close_current_dialog || d.stop_status_poll)
+        shown.push_back(d);
+    }
+    return shown;
+  }
+  Exchange& exchange() { return session.exchange; }
+};
+
+TEST_F(Presentation, SuppressedConditionsAreDroppedWithoutABox) {
+  send();
+  reply("ALARM\r\n");
+  exchange().set_suppress_errors(true);
+  EXPECT_TRUE(ticks(20).empty());
+  EXPECT_EQ(exchange().result_code(), ResultCode::none);
+}
+
+// A condition beeps and is shown before the success that came with it.
+TEST_F(Presentation, ConditionTakesPrecedenceOverSuccess) {
+  send();
+  reply("GO\r\n");
+  exchange().condition(ResultCode::lock);
+  const Timer1Decision first = timer1_tick(exchange());
+  EXPECT_EQ(first.box.kind, BoxKind::condition);
+  EXPECT_TRUE(first.box.beep);
+  const Timer1Decision second = timer1_tick(exchange());
+  EXPECT_EQ(second.box.kind, BoxKind::connected);
+  EXPECT_FALSE(second.box.beep);
+}
+
+TEST_F(Presentation, StatusWindowIsClosedOnFailureAndShowsNoSuccessBox) {
+  exchange().set_close_on_failure(true);
+  send();
+  reply("GO\r\n");
+  EXPECT_TRUE(ticks(3).empty());  // success consumed silently
+
+  send();
+  const auto timed_out = ticks(20);
+  ASSERT_EQ(timed_out.size(), 1u);
+  EXPECT_EQ(timed_out[0].box.kind, BoxKind::no_connect);
+  EXPECT_TRUE(timed_out[0].close_current_dialog);
+  EXPECT_FALSE(exchange().close_on_failure());
+
+  exchange().abandon();
+  exchange().set_close_on_failure(true);
+  send();
+  reply("E3\r\n");
+  const Timer1Decision d = timer1_tick(exchange());
+  EXPECT_TRUE(d.stop_status_poll);
+  EXPECT_EQ(d.box.text, "Command Error");
+  EXPECT_TRUE(d.close_current_dialog);
 }
 
 }  // namespace

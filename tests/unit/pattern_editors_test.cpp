@@ -2,6 +2,7 @@
 
 #include "test_support.h"
 #include "unit_settings/date_time.h"
+#include "unit_settings/per_channel.h"
 #include "unit_settings/screen_pattern.h"
 #include "unit_settings/switching_pattern.h"
 
@@ -88,6 +89,37 @@ TEST(DateTime, FieldsFromTheComputersClockAndTheirCommands) {
   EXPECT_EQ(clock_command(kClockFields[0], items[0]).text, "DSY24\r\n");
   EXPECT_EQ(clock_command(kClockFields[5], items[5]).text, "TSS09\r\n");
   EXPECT_EQ(clock_items_of(2100, 1, 1, 0, 0, 0)[0], -1) << "no year outside the list";
+}
+
+using M = PerChannelMember;
+
+class PerChannel : public ::testing::Test, public test::SessionWithLinks {
+ protected:
+  PerChannelEditor editor(M member) {
+    ChannelSelection& selection = channel_array(member).side == ChannelSide::input ? input
+                                  : member == M::video_output                      ? video
+                                                                                   : output;
+    return PerChannelEditor(member, session.settings, selection);
+  }
+  ChannelSelection input, output, video;
+};
+
+// The dialogs' roads to a unit, the video output list from ch.02 and the
+// clamp after the model shrinks are the end-to-end tests' (tests/e2e).
+TEST_F(PerChannel, StoredValuesOutsideTheListAreRefusedOrSentByTheMembersRule) {
+  session.settings.titleDisplayOutput[0] = 2;  // as a settings file may hold
+  EXPECT_EQ(editor(M::title_display_output).value_item_of_current(), -1);
+  EXPECT_EQ(editor(M::title_display_output).per_channel_command().refusal,
+            Command::Refusal::command_error);
+  session.settings.fontSize[0] = 7;
+  EXPECT_EQ(editor(M::font_size).painted_table()[0].value, "SMALL ");
+}
+
+TEST_F(PerChannel, SameValueCoversTheModelsInputsOnly) {
+  editor(M::title_display_input).store_same_value(0);
+  EXPECT_EQ(editor(M::title_display_input).all_channel_command().text,
+            "CTI" + std::string(32, 'F') + "\r\n");
+  EXPECT_EQ(session.settings.titleDisplayInput[32], 1);  // beyond ORVELLAN's inputs
 }
 
 }  // namespace

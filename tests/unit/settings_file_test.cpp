@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
-#include <unistd.h>
-
+#include "protocol/device_settings.h"
+#include "protocol/source_code.h"
 #include "random_settings.h"
 #include "test_support.h"
 
@@ -17,21 +18,10 @@ namespace {
 using test::settings_for;
 using test::sjis;
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
 // The file of the start-up settings with some lines replaced.
 std::string default_file_with(const std::map<size_t, std::string>& replaced,
                               const char* line_end = "\r\n") {
-  auto lines = lines_of(format_settings_file(DeviceSettings{}));
+  auto lines = test::crlf_lines(format_settings_file(DeviceSettings{}));
   for (const auto& [index, text] : replaced) lines[index] = text;
   std::string joined;
   for (const auto& l : lines) joined += l + line_end;
@@ -46,7 +36,7 @@ DeviceSettings read_back(const std::string& text, int model) {
 }
 
 TEST(SettingsFile, LinesSitWhereEarlierFilesHaveThem) {
-  const auto lines = lines_of(format_settings_file(DeviceSettings{}));
+  const auto lines = test::crlf_lines(format_settings_file(DeviceSettings{}));
   ASSERT_EQ(lines.size(), static_cast<size_t>(kSettingsFileLines));
   EXPECT_EQ(lines[32], "31");   // pattern 01, output 32
   EXPECT_EQ(lines[2081], "3");  // first dwell time
@@ -71,7 +61,7 @@ TEST(SettingsFile, RoundTripsBothModels) {
 TEST(SettingsFile, SourcesAreWrittenAsForSixtyFourInputsAndFoldOntoOrvellan) {
   DeviceSettings s = settings_for(kModelOrvellan);
   s.screenPatterns[0][0] = 32;  // SP01
-  EXPECT_EQ(lines_of(format_settings_file(s))[1], "64");
+  EXPECT_EQ(test::crlf_lines(format_settings_file(s))[1], "64");
   DeviceSettings t = settings_for(kModelTarquine);
   t.screenPatterns[0][0] = 39;  // input 40
   t.screenPatterns[0][1] = 68;  // SP05
@@ -86,7 +76,7 @@ TEST(SettingsFile, TitlesUseTheFullWidthAsteriskForSpaces) {
   set_title(s.titles[0], title);
   set_title(s.titles[1], test::repeat("\x81\x40", 28));
   set_title(s.titles[2], "");
-  const auto lines = lines_of(format_settings_file(s));
+  const auto lines = test::crlf_lines(format_settings_file(s));
   EXPECT_EQ(lines[6275], sjis({0x82, 0x62, 0x82, 0x67, 0x81, 0x96, 0x82, 0x50}));
   EXPECT_EQ(lines[6276], test::repeat("\x81\x96", 28));
   EXPECT_EQ(lines[6277], test::repeat("\x81\x96", 28));
@@ -109,7 +99,7 @@ TEST(SettingsFile, BlanksInTitlesAndPasswordsKeepTheLinesAfterThemInPlace) {
     set_buffer_text(s.password, password);
     s.videoOutput[0] = 0;
     const std::string text = format_settings_file(s);
-    EXPECT_EQ(lines_of(text)[6567], "-") << password;
+    EXPECT_EQ(test::crlf_lines(text)[6567], "-") << password;
     back = read_back(text, kModelOrvellan);
     EXPECT_EQ(buffer_text(back.password), "");
     EXPECT_EQ(back.videoOutput[0], 0);
@@ -185,6 +175,67 @@ TEST_F(SettingsFileOnDisk, SaveReplacesTheOldFileWholeOrLeavesItAsItWas) {
   ASSERT_TRUE(read_whole_file(dir / "b.dat", text, error));
   s.titleOffsetTop = 3;
   EXPECT_EQ(text, format_settings_file(s));
+}
+
+using test::sjis;
+
+TEST(StartupSettings, DefaultTitlesCarryFullWidthChannelNumbers) {
+  const DeviceSettings s;
+  // Title 2: five ideographic spaces, ＣＨ, ０２; title 64 ends in ６４.
+  EXPECT_EQ(title_text(s.titles[1]),
+            test::repeat("\x81\x40", 5) + sjis({0x82, 0x62, 0x82, 0x67, 0x82, 0x4f, 0x82, 0x51}));
+  EXPECT_EQ(title_text(s.titles[63]).substr(14), sjis({0x82, 0x55, 0x82, 0x53}));
+}
+
+TEST(ResetToDefaults, RestoresSettingsButKeepsModelPatternInForceAndConverter) {
+  DeviceSettings s;
+  apply_model(s, kModelTarquine);
+  s.currentScreenPattern = 12;
+  s.converterIpAddress = {10, 0, 0, 1};
+  s.glyphBitmap[0] = 0xFF;
+  DeviceSettings expected = s;  // the start-up values with what New keeps
+
+  s.screenPatterns[3][4] = 70;
+  s.autoSwitchPatterns[1][1] = 50;
+  s.dateTimeRange = 6;
+  s.titleDisplayOutput[5] = 0;
+  set_title(s.titles[4], "\x82\xa0");
+  s.titleOffsetBottom = 1;
+  set_buffer_text(s.password, "000000");
+  s.videoOutput[3] = 0;
+  reset_to_defaults(s);
+
+  EXPECT_EQ(format_settings_file(s), format_settings_file(expected));
+  EXPECT_EQ(s.inputCount, 64);
+  EXPECT_EQ(s.glyphBitmap[0], 0xFF);
+}
+
+TEST(ApplyModel, SwitchingPatternEntriesKeepTheirNumberAndHighInputsFold) {
+  DeviceSettings s;
+  s.screenPatterns[0][0] = 33;  // ORVELLAN: switching pattern 02
+  s.screenPatterns[0][1] = 31;  // input 32
+  apply_model(s, kModelTarquine);
+  EXPECT_EQ(s.inputCount, 64);
+  EXPECT_EQ(s.screenPatterns[0][0], 65);
+  EXPECT_EQ(s.screenPatterns[0][1], 31);
+  EXPECT_EQ(decode_source(65, 64), (Source{SourceKind::switching_pattern, 2}));
+
+  s.screenPatterns[kFreeLayout][2] = 39;  // TARQUINE: input 40
+  s.screenPatterns[kFreeLayout][3] = 68;  // switching pattern 05
+  apply_model(s, kModelOrvellan);
+  EXPECT_EQ(s.inputCount, 32);
+  EXPECT_EQ(s.screenPatterns[0][0], 33);
+  EXPECT_EQ(decode_source(s.screenPatterns[kFreeLayout][2], 32), (Source{SourceKind::input, 8}));
+  EXPECT_EQ(decode_source(s.screenPatterns[kFreeLayout][3], 32),
+            (Source{SourceKind::switching_pattern, 5}));
+}
+
+TEST(SourceCodes, DecodeAndEncodeByInputCount) {
+  EXPECT_EQ(decode_source(32, 64), (Source{SourceKind::input, 33}));
+  EXPECT_EQ(decode_source(95, 32), (Source{SourceKind::switching_pattern, 64}));
+  EXPECT_FALSE(decode_source(96, 32).has_value());
+  EXPECT_FALSE(decode_source(-1, 32).has_value());
+  EXPECT_FALSE(encode_source({SourceKind::input, 33}, 32).has_value());
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/configuration.h"
@@ -90,6 +92,66 @@ inline std::string sjis(std::initializer_list<int> bytes) {
   std::string text;
   for (int b : bytes) text += static_cast<char>(b);
   return text;
+}
+
+// A digest of everything a rejected reply must leave as it was: each field
+// is hashed as raw bytes (the fields are plain arrays of int and char), so
+// the check costs a few microseconds a line instead of a copy of the state.
+inline size_t digest(const Session& state) {
+  const DeviceSettings& s = state.settings;
+  size_t h = 14695981039346656037ull;
+  const auto mix = [&h](const auto& field) {
+    const std::string_view bytes(reinterpret_cast<const char*>(&field), sizeof field);
+    h = (h ^ std::hash<std::string_view>{}(bytes)) * 1099511628211ull;
+  };
+  mix(s.currentScreenPattern);
+  mix(s.screenPatterns);
+  mix(s.autoSwitchPatterns);
+  mix(s.dateTimeRange);
+  mix(s.dateTimeSize);
+  mix(s.dateTimeDisplayInput);
+  mix(s.dateTimeDisplayOutput);
+  mix(s.titles);
+  mix(s.titleDisplayInput);
+  mix(s.titleDisplayOutput);
+  mix(s.titlePosition);
+  mix(s.fontSize);
+  mix(s.titleOffsetTop);
+  mix(s.titleOffsetBottom);
+  mix(s.passwordOnButton);
+  mix(s.passwordOnMenu);
+  mix(s.password);
+  mix(s.videoOutput);
+  mix(s.converterSubnetClass);
+  mix(s.converterIpAddress);
+  mix(s.converterGatewayAddress);
+  mix(s.converterActiveAddress);
+  mix(s.converterKeepAlive);
+  mix(s.converterConnectionTry);
+  mix(s.converterTimeRegister);
+  mix(s.converterPortNumber);
+  mix(s.converterMacAddress);
+  mix(s.converterVersion);
+  mix(s.glyphBitmap);
+  mix(state.status.shownInput);
+  mix(state.status.switchingPattern);
+  return h;
+}
+
+// The lines of a text whose lines end in CR LF; a last line without its
+// ending shows as "<unterminated>" and its text.
+inline std::vector<std::string> crlf_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back("<unterminated>" + text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
 }
 
 inline std::string repeat(std::string_view piece, int times) {

@@ -5,12 +5,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
+#include "settings_files.h"
 #include "ui.h"
 
 namespace e2e {
@@ -42,10 +40,7 @@ std::wstring ini_path() {
 }
 
 std::string read_ini() {
-  std::ifstream in(std::filesystem::path(ini_path()), std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return file_bytes(ini_path());
 }
 
 std::string ini_with(std::initializer_list<std::string> lines) {
@@ -69,12 +64,19 @@ App::App(const std::string& ini) {
   const std::wstring folder = appdata_folder() + L"\\ORVELLAN";
   CreateDirectoryW(folder.c_str(), nullptr);
   DeleteFileW(ini_path().c_str());
-  if (!ini.empty()) std::ofstream(std::filesystem::path(ini_path()), std::ios::binary) << ini;
+  if (!ini.empty()) write_bytes(ini_path(), ini);
   process_ = start_process();
   main_window_ = wait_window(pid(), L"ORVELLAN", 20000, L"ORVELLAN");
+  if (main_window_) return;
+  stop();  // a constructor that throws leaves no object to destroy
+  throw std::runtime_error("orvellan.exe showed no main window within 20 s");
 }
 
 App::~App() {
+  stop();
+}
+
+void App::stop() {
   if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
     TerminateProcess(process_.hProcess, 1);
     WaitForSingleObject(process_.hProcess, 5000);

@@ -15,7 +15,8 @@ std::string read_ini();
 class App {
  public:
   // Writes `ini` as the configuration (none at all when empty) and starts
-  // the program; waits until its main window shows.
+  // the program; waits until its main window shows, and fails the test
+  // (throws) when it does not.
   explicit App(const std::string& ini = "");
   ~App();
   App(const App&) = delete;
@@ -32,6 +33,8 @@ class App {
   static PROCESS_INFORMATION start_process();
 
  private:
+  void stop();
+
   PROCESS_INFORMATION process_{};
   HWND main_window_ = nullptr;
 };

@@ -14,53 +14,36 @@
 namespace e2e {
 namespace {
 
-SimControl& sim_for(const char* variable) {
-  static std::map<std::string, std::unique_ptr<SimControl>> connected;
-  auto& sim = connected[variable];
-  if (!sim) {
-    const char* endpoint = std::getenv(variable);
-    if (!endpoint) throw std::runtime_error(std::string(variable) + " is not set");
-    sim = std::make_unique<SimControl>(endpoint);
-  }
-  return *sim;
+const char* environment(const std::string& variable) {
+  const char* value = std::getenv(variable.c_str());
+  if (!value) throw std::runtime_error(variable + " is not set");
+  return value;
 }
 
 }  // namespace
 
-SimControl& sim_com1() {
-  return sim_for("ORV_SIM_COM1");
-}
-SimControl& sim_com2() {
-  return sim_for("ORV_SIM_COM2");
-}
-SimControl& sim_com3() {
-  return sim_for("ORV_SIM_COM3");
+SimControl& sim(const std::string& name) {
+  static std::map<std::string, std::unique_ptr<SimControl>> connected;
+  auto& control = connected[name];
+  if (!control) control = std::make_unique<SimControl>(environment("ORV_SIM_" + name));
+  return *control;
 }
 
-SimControl& sim_tcp_converter() {
-  return sim_for("ORV_SIM_TCP_CONVERTER");
-}
-SimControl& sim_tcp_converters() {
-  return sim_for("ORV_SIM_TCP_CONVERTERS");
-}
-
-int tcp_converter_port() {
-  return std::atoi(std::getenv("ORV_TCP_CONVERTER_PORT"));
-}
-int tcp_server_port() {
-  return std::atoi(std::getenv("ORV_TCP_SERVER_PORT"));
+int tcp_port(const std::string& name) {
+  return std::atoi(environment("ORV_TCP_" + name + "_PORT"));
 }
 
 void ProgramTest::SetUp() {
-  for (SimControl* sim :
-       {&sim_com1(), &sim_com2(), &sim_com3(), &sim_tcp_converter(), &sim_tcp_converters()})
-    sim->reset();
-  sim_tcp_converters().command("drop all");  // they connect when a test tells them to
+  for (const char* name : {"COM1", "COM2", "COM3", "TCP_CONVERTER", "TCP_CONVERTERS"})
+    sim(name).reset();
+  sim("TCP_CONVERTERS").command("drop all");  // they connect when a test tells them to
 }
 
 HWND ProgramTest::open_dialog(const App& app, int command, const std::wstring& caption_prefix) {
   post_command(app.main_window(), command);
-  return wait_window(app.pid(), caption_prefix, 5000, L"#32770");
+  HWND dialog = wait_window(app.pid(), caption_prefix, 5000, L"#32770");
+  if (!dialog) throw std::runtime_error("no dialog of the menu command within 5 s");
+  return dialog;
 }
 
 MessageBoxSeen ProgramTest::next_box(const App& app, int timeout_ms, int button) {
@@ -71,6 +54,11 @@ MessageBoxSeen ProgramTest::next_box(const App& app, int timeout_ms, int button)
   }
   answer_box(*box, button);
   return *box;
+}
+
+void ProgramTest::expect_success(const App& app, HWND dialog, int button) {
+  click(dialog, button);
+  EXPECT_EQ(next_box(app).text, L"Success") << "button " << button;
 }
 
 bool ProgramTest::no_box_within(const App& app, int ms) {
@@ -84,14 +72,12 @@ bool ProgramTest::close_dialog(HWND dialog) {
 
 void ProgramTest::select_slave_address(const App& app, int item) {
   HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
-  ASSERT_TRUE(dialog);
   choose(dialog, IDC_SLAVE_LIST, item);
   ASSERT_TRUE(close_dialog(dialog));
 }
 
 void ProgramTest::change_a_setting(const App& app) {
   HWND dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
-  ASSERT_TRUE(dialog);
   choose(dialog, IDC_CHANNEL_LIST, 0);
   choose(dialog, IDC_VALUE_LIST, 2);
   ASSERT_TRUE(close_dialog(dialog));
@@ -109,9 +95,7 @@ MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property)
     box = wait_message_box(app.pid(), kFullRunMs);
     longest_answer = probe.longest_ms();
   }
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - started)
-                      .count();
+  const auto ms = ms_since(started);
   ::testing::Test::RecordProperty(std::string(property) + "_ms", std::to_string(ms));
   ::testing::Test::RecordProperty(std::string(property) + "_longest_answer_ms",
                                   std::to_string(longest_answer));
@@ -125,7 +109,7 @@ MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property)
 }
 
 std::string client_ini() {
-  return ini_with({"interface_set=1", "port_number=" + std::to_string(tcp_converter_port())});
+  return ini_with({"interface_set=1", "port_number=" + std::to_string(tcp_port("CONVERTER"))});
 }
 
 HWND open_client_dialog(const App& app) {
@@ -151,7 +135,6 @@ void connect_to_the_converter(const App& app, HWND dialog) {
 
 void connect_through_the_client_dialog(const App& app) {
   HWND dialog = open_client_dialog(app);
-  ASSERT_TRUE(dialog);
   connect_to_the_converter(app, dialog);
   ASSERT_TRUE(ProgramTest::close_dialog(dialog));
 }

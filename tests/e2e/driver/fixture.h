@@ -8,34 +8,34 @@
 
 #include "app.h"
 #include "screen.h"
+#include "settings_files.h"
 #include "sim_control.h"
 #include "ui.h"
 
 namespace e2e {
 
-// COM1: one ORVELLAN unit on RS-232C. COM2: an RS-485 bus of 8 units that
-// answer with their address. COM3: one TARQUINE unit on RS-232C.
-// COM4 to COM6 have no device.
-SimControl& sim_com1();
-SimControl& sim_com2();
-SimControl& sim_com3();
-// TCP/IP: a converter the program connects to as client (one unit), and 97
-// converters that connect to the program as server when told to ("connect
-// all"), each with a unit of its own.
-SimControl& sim_tcp_converter();
-SimControl& sim_tcp_converters();
-int tcp_converter_port();
-int tcp_server_port();
+// The simulators by name: "COM1" (one ORVELLAN unit on RS-232C), "COM2" (an
+// RS-485 bus of 8 units that answer with their address), "COM3" (one
+// TARQUINE unit on RS-232C; COM4 to COM6 have no device), "TCP_CONVERTER"
+// (a converter the program connects to as client, with one unit) and
+// "TCP_CONVERTERS" (97 converters that connect to the program as server
+// when told to, "connect all", each with a unit of its own).
+SimControl& sim(const std::string& name);
+// The ports the run script chose: "CONVERTER" and "SERVER".
+int tcp_port(const std::string& name);
 
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override;
 
  public:
-  // Opens a dialog by its menu command and returns it once it shows.
+  // Opens a dialog by its menu command and returns it once it shows; fails
+  // the test (throws) when it does not.
   static HWND open_dialog(const App& app, int command, const std::wstring& caption_prefix);
   // The next message box, answered with `button` once it has been read.
   static MessageBoxSeen next_box(const App& app, int timeout_ms = 5000, int button = IDOK);
+  // Clicks `button` and expects the command it sends to be acknowledged.
+  static void expect_success(const App& app, HWND dialog, int button);
   // True when no message box shows within `ms`.
   static bool no_box_within(const App& app, int ms);
   // Presses a dialog's "Close" and waits until it has ended.

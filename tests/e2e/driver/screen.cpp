@@ -111,11 +111,19 @@ Capture capture_client(HWND window, const RECT& client_rect) {
                              top_left.y + (client_rect.bottom - client_rect.top)});
 }
 
+COLORREF client_pixel(HWND window, int x, int y) {
+  return capture_client(window, RECT{x, y, x + 1, y + 1}).at(0, 0);
+}
+
 int ink_in(HWND window, const RECT& client_rect) {
   const Capture c = capture_client(window, client_rect);
   int ink = 0;
   for (COLORREF p : c.pixels) ink += luminance(p) < 100;
   return ink;
+}
+
+bool ink_shows(HWND window, const RECT& client_rect, int pixels) {
+  return wait_until([&] { return ink_in(window, client_rect) > pixels; }, 3000);
 }
 
 std::vector<MenuRow> read_menu(DWORD pid, HWND window, int index) {
@@ -146,27 +154,11 @@ void save_screenshot(HWND window, const std::string& name) {
   RECT r{};
   GetWindowRect(window, &r);
   const Capture c = capture_screen(r);
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = c.width;
-  info.biHeight = -c.height;
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  const DWORD image_bytes = static_cast<DWORD>(c.pixels.size() * 4);
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + image_bytes;
-  std::string path = std::string(folder) + "\\" + name + ".bmp";
+  std::string path = std::string(folder) + "\\" + name + ".ppm";
   if (path[0] == '/') path = "Z:" + path;
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info), sizeof info);
-  for (COLORREF p : c.pixels) {
-    const DWORD word =
-        (static_cast<DWORD>(GetRValue(p)) << 16) | (GetGValue(p) << 8) | GetBValue(p);
-    out.write(reinterpret_cast<const char*>(&word), 4);
-  }
+  out << "P6\n" << c.width << ' ' << c.height << "\n255\n";
+  for (COLORREF p : c.pixels) out << GetRValue(p) << GetGValue(p) << GetBValue(p);
 }
 
 }  // namespace e2e

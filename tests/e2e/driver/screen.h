@@ -21,8 +21,12 @@ Capture capture_screen(const RECT& screen_rect);
 // A rectangle of a window's client area.
 Capture capture_client(HWND window, const RECT& client_rect);
 
-// Dark pixels (painted text) in a rectangle of a window's client area.
+// A pixel as the screen shows it; x and y in the window's client area.
+COLORREF client_pixel(HWND window, int x, int y);
+// Dark pixels (painted text) in a rectangle of a window's client area, and
+// whether more than `pixels` of them show there within three seconds.
 int ink_in(HWND window, const RECT& client_rect);
+bool ink_shows(HWND window, const RECT& client_rect, int pixels);
 
 struct MenuRow {
   bool enabled = false;
@@ -33,7 +37,7 @@ struct MenuRow {
 // its items (separators left out) from the screen, and closes it again.
 std::vector<MenuRow> read_menu(DWORD pid, HWND window, int index);
 
-// Writes the window's area of the screen to $ORV_SCREENSHOTS/<name>.bmp, when
+// Writes the window's area of the screen to $ORV_SCREENSHOTS/<name>.ppm, when
 // that variable names a folder.
 void save_screenshot(HWND window, const std::string& name);
 

@@ -18,6 +18,17 @@ std::wstring temp_folder(const std::wstring& name) {
   return folder.wstring();
 }
 
+std::string file_bytes(const std::wstring& path) {
+  std::string text, error;
+  orv::read_whole_file(path, text, error);
+  return text;
+}
+
+bool write_bytes(const std::wstring& path, const std::string& bytes) {
+  std::string error;
+  return orv::write_file_replacing(path, bytes, error);
+}
+
 bool write_settings(const std::wstring& path, const orv::DeviceSettings& settings) {
   std::string error;
   return orv::save_settings_file(path, settings, error);

@@ -1,5 +1,5 @@
-// Settings files for the tests, written and read with the program's own
-// core, in a folder of the test's own.
+// Files for the tests, written and read with the program's own core, in a
+// folder of the test's own.
 #pragma once
 
 #include <string>
@@ -13,6 +13,10 @@ namespace e2e {
 std::wstring temp_folder(const std::wstring& name);
 
 using orv::test::random_settings;
+
+// A file's bytes (empty when it cannot be read), and writing them.
+std::string file_bytes(const std::wstring& path);
+bool write_bytes(const std::wstring& path, const std::string& bytes);
 
 bool write_settings(const std::wstring& path, const orv::DeviceSettings& settings);
 bool read_settings(const std::wstring& path, int model, orv::DeviceSettings& settings);

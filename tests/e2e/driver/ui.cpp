@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "screen.h"
+
 namespace e2e {
 namespace {
 
@@ -26,17 +28,12 @@ Icon icon_of(HWND box) {
   if (!icon || !IsWindowVisible(icon) || send(icon, STM_GETICON, 0, 0) == 0) return Icon::none;
   RECT r{};
   GetWindowRect(icon, &r);
-  HDC screen = GetDC(nullptr);
   int red = 0, yellow = 0;
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) {
-      const COLORREF c = GetPixel(screen, x, y);
-      const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
-      if (R > 160 && G < 100 && B < 100) ++red;
-      if (R > 180 && G > 160 && B < 100) ++yellow;
-    }
+  for (COLORREF c : capture_screen(r).pixels) {
+    const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+    red += R > 160 && G < 100 && B < 100;
+    yellow += R > 180 && G > 160 && B < 100;
   }
-  ReleaseDC(nullptr, screen);
   if (red > yellow && red > 10) return Icon::error;
   if (yellow > 10) return Icon::warning;
   return Icon::other;
@@ -73,6 +70,12 @@ std::vector<HWND> top_windows(DWORD pid) {
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+long long ms_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
 }
 
 bool wait_until(const std::function<bool()>& ready, int timeout_ms) {
@@ -198,6 +201,10 @@ void press_key(HWND window, UINT virtual_key) {
 bool choose_file(DWORD pid, const std::wstring& caption, const std::wstring& path) {
   HWND dialog = wait_window(pid, caption, 5000, L"#32770");
   if (!dialog) return false;
+  if (path.empty()) {
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return wait_until([&] { return !IsWindow(dialog); }, 5000);
+  }
   // The file name box of the common dialog: a combo box in the Explorer
   // style, an edit in the old style.
   HWND name = GetDlgItem(dialog, 0x47C);
@@ -206,13 +213,6 @@ bool choose_file(DWORD pid, const std::wstring& caption, const std::wstring& pat
   send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   return wait_until([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
-}
-
-bool cancel_file_dialog(DWORD pid, const std::wstring& caption) {
-  HWND dialog = wait_window(pid, caption, 5000, L"#32770");
-  if (!dialog) return false;
-  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  return wait_until([&] { return !IsWindow(dialog); }, 5000);
 }
 
 ResponseProbe::ResponseProbe(HWND window) : window_(window) {
@@ -224,9 +224,7 @@ ResponseProbe::ResponseProbe(HWND window) : window_(window) {
           const auto sent = std::chrono::steady_clock::now();
           DWORD_PTR ignored = 0;
           SendMessageTimeoutW(probe->window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
-          const long long waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                       std::chrono::steady_clock::now() - sent)
-                                       .count();
+          const long long waited = ms_since(sent);
           if (waited > probe->longest_ms_) probe->longest_ms_ = waited;
           Sleep(50);
         }
@@ -249,15 +247,6 @@ bool wait_painted(HWND window, int timeout_ms) {
   // message: two round trips through its queue let it get there.
   for (int i = 0; i < 2; ++i) send(window, WM_NULL, 0, 0);
   return true;
-}
-
-COLORREF client_pixel(HWND window, int x, int y) {
-  POINT p{x, y};
-  ClientToScreen(window, &p);
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, p.x, p.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
 }
 
 }  // namespace e2e

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@ std::vector<HWND> top_windows(DWORD pid);
 
 // Polls `ready` every 20 ms until it holds or `timeout_ms` passes.
 bool wait_until(const std::function<bool()>& ready, int timeout_ms);
+// Milliseconds since `start` (a steady clock's time).
+long long ms_since(std::chrono::steady_clock::time_point start);
 
 // A visible top-level window of the process whose caption starts with
 // `caption_prefix` (and of the class, when given).
@@ -60,10 +63,9 @@ void press_key(HWND window, UINT virtual_key);  // posted key down and up
 bool wait_painted(HWND window, int timeout_ms = 3000);
 
 // Types `path` into a common file dialog of the process with this caption
-// and presses its OK button; false when no such dialog shows.
+// and presses its OK button (Cancel for an empty path); false when no such
+// dialog shows.
 bool choose_file(DWORD pid, const std::wstring& caption, const std::wstring& path);
-// Presses Cancel in the common file dialog with this caption.
-bool cancel_file_dialog(DWORD pid, const std::wstring& caption);
 
 // Measures how long a window takes to answer: a thread sends it WM_NULL
 // every 50 ms and keeps the longest wait for the answer.
@@ -81,8 +83,5 @@ class ResponseProbe {
   volatile long long longest_ms_ = 0;
   HANDLE thread_;
 };
-
-// Pixels as the screen shows them; x and y in the window's client area.
-COLORREF client_pixel(HWND window, int x, int y);
 
 }  // namespace e2e

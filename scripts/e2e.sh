@@ -23,7 +23,7 @@
 #                    (for the benchmarks; default: at once)
 #   ORV_E2E_DRIVER=e2e_bench   runs the benchmarks' driver instead of the tests
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/.."
 twice=false
 if [ "${1:-}" = --twice ]; then
   twice=true
@@ -41,7 +41,7 @@ cmake --build --preset win64 --target orvellan "$driver"
 
 rm -rf "$work"
 mkdir -p "$work/screenshots"
-# shellcheck source=../../scripts/wine_env.sh
+# shellcheck source=wine_env.sh
 source scripts/wine_env.sh
 
 sims=()
@@ -54,33 +54,23 @@ trap cleanup EXIT
 
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
-start_sim() {  # start_sim VARIABLE NAME ARGS...: VARIABLE gets the control endpoint
-  local variable=$1 name=$2 port
+# start_sim VARIABLE NAME [--pty] ARGS...: a simulator, on the pseudo-terminal
+# $work/NAME with --pty, ready when its control port answers; VARIABLE gets
+# the control endpoint.
+start_sim() {
+  local variable=$1 name=$2 port pty=()
   shift 2
+  [ "${1:-}" = --pty ] && { pty=(--pty "$work/$name"); shift; }
   port=$(free_port)
-  "$root/build/native/sim/orvellan-sim" --pty "$work/$name" --control "127.0.0.1:$port" -v \
-    ${ORV_SIM_BAUD:+--baud "$ORV_SIM_BAUD"} "$@" \
-    >/dev/null 2>"$work/sim-$name.log" &
-  sims+=($!)
-  wait_for_path "$work/$name"
-  printf -v "$variable" '%s' "127.0.0.1:$port"
-  export "${variable?}"
-}
-
-# start_tcp_sim VARIABLE NAME ARGS...: a simulator without a pty, ready when
-# its control port answers.
-start_tcp_sim() {
-  local variable=$1 name=$2 port
-  shift 2
-  port=$(free_port)
-  "$root/build/native/sim/orvellan-sim" --control "127.0.0.1:$port" -v "$@" \
-    >/dev/null 2>"$work/sim-$name.log" &
+  "$root/build/native/sim/orvellan-sim" "${pty[@]}" --control "127.0.0.1:$port" -v \
+    ${ORV_SIM_BAUD:+--baud "$ORV_SIM_BAUD"} "$@" >/dev/null 2>"$work/sim-$name.log" &
   sims+=($!)
   for _ in $(seq 100); do
     python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.2).close()" \
       2>/dev/null && break
     sleep 0.05
   done
+  [ ${#pty[@]} -eq 0 ] || wait_for_path "$work/$name"
   printf -v "$variable" '%s' "127.0.0.1:$port"
   export "${variable?}"
 }
@@ -88,14 +78,14 @@ start_tcp_sim() {
 start_display
 echo "display $DISPLAY; preparing the Wine prefix"
 wine_prefix_init "$work/prefix"
-start_sim ORV_SIM_COM1 com1
-start_sim ORV_SIM_COM2 com2 --line rs485 --units 8 --reply-address
-start_sim ORV_SIM_COM3 com3 --model tarquine
+start_sim ORV_SIM_COM1 com1 --pty
+start_sim ORV_SIM_COM2 com2 --pty --line rs485 --units 8 --reply-address
+start_sim ORV_SIM_COM3 com3 --pty --model tarquine
 ORV_TCP_CONVERTER_PORT=$(free_port)
 ORV_TCP_SERVER_PORT=$(free_port)
 export ORV_TCP_CONVERTER_PORT ORV_TCP_SERVER_PORT
-start_tcp_sim ORV_SIM_TCP_CONVERTER tcp-converter --listen "127.0.0.1:$ORV_TCP_CONVERTER_PORT"
-start_tcp_sim ORV_SIM_TCP_CONVERTERS tcp-converters \
+start_sim ORV_SIM_TCP_CONVERTER tcp-converter --listen "127.0.0.1:$ORV_TCP_CONVERTER_PORT"
+start_sim ORV_SIM_TCP_CONVERTERS tcp-converters \
   --connect "127.0.0.1:$ORV_TCP_SERVER_PORT" --converters 97
 wine_map_com 1 "$work/com1"
 wine_map_com 2 "$work/com2"
@@ -113,7 +103,8 @@ run_driver() {  # run_driver XML ARGS...
   local xml=$1
   shift
   LD_PRELOAD=$root/build/native/liborvellan_pty_shim.so timeout 1800 \
-    wine "$(find "$root/build/win64" -name "$driver.exe" | head -n 1)" --gtest_output="xml:Z:$work/$xml" "$@" ||
+    wine "$(find "$root/build/win64" -name "$driver.exe" | head -n 1)" \
+      --gtest_output="xml:Z:$work/$xml" "$@" ||
     status=$?
 }
 if $twice; then
@@ -124,8 +115,8 @@ else
   run_driver e2e.xml "$@"
 fi
 
-for bmp in "$work"/screenshots/*.bmp; do
-  [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+for shot in "$work"/screenshots/*.ppm; do
+  [ -e "$shot" ] && convert "$shot" "${shot%.ppm}.png" && rm "$shot"
 done
 echo "end-to-end stage: $((SECONDS - started))s, exit $status; screenshots in $work/screenshots"
 exit $status
