@@ -3,13 +3,17 @@
 // each records its figures as test properties, which the scripts print.
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "fixture.h"
 #include "resource.h"
 #include "win/dialogs/per_channel_dialog_res.h"
+#include "win/link/communication_dialogs_res.h"
 #include "win/link/traffic_log_window_res.h"
 
 namespace e2e {
@@ -23,6 +27,25 @@ long long row_time_ms(const std::wstring& row) {
           std::stoll(row.substr(6, 2))) *
              1000 +
          std::stoll(row.substr(9, 3));
+}
+
+// The server listening, the first converter connecting to the 96th in the
+// client list, and the program's memory with them all.
+TEST_F(Bench, NinetySixConvertersAccepted) {
+  App app(server_ini());
+  HWND dialog = open_server_dialog(app);
+  click(dialog, IDB_CONNECT);
+  ASSERT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_DISCONNECT); }, 3000));
+  sim("TCP_CONVERTERS").command("connect all");
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(wait_until([&] { return list_row_count(dialog, IDC_CLIENT_LIST) == 96; }, 30000));
+  RecordProperty("accept_96_ms", std::to_string(ms_since(started)));
+  PROCESS_MEMORY_COUNTERS memory{};
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app.pid());
+  if (process && GetProcessMemoryInfo(process, &memory, sizeof memory))
+    RecordProperty("working_set_96_kb", std::to_string(memory.WorkingSetSize / 1024));
+  if (process) CloseHandle(process);
+  click(dialog, IDB_DISCONNECT);
 }
 
 // One title command over TCP/IP and its

@@ -8,15 +8,12 @@
 #   scripts/bench_link.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/e2e.sh --gtest_filter='Tcp.TheServerTakes*' >build/bench-link.log 2>&1 ||
+ORV_E2E_DRIVER=e2e_bench scripts/e2e.sh \
+  --gtest_filter='Bench.NinetySix*:Bench.RoundTrip*:Bench.StatusPolls*' >build/bench-link.log 2>&1 ||
   { tail -n 30 build/bench-link.log; exit 1; }
-cp build/e2e/e2e.xml build/bench-link-tests.xml
-ORV_E2E_DRIVER=e2e_bench scripts/e2e.sh --gtest_filter='Bench.RoundTrip*:Bench.StatusPolls*' \
-  >>build/bench-link.log 2>&1 ||
-  { tail -n 30 build/bench-link.log; exit 1; }
-python3 - build/bench-link-tests.xml build/e2e/e2e.xml <<'PY'
+python3 - build/e2e/e2e.xml <<'PY'
 import re, sys
-xml = "".join(open(f, encoding="utf-8").read() for f in sys.argv[1:])
+xml = open(sys.argv[1], encoding="utf-8").read()
 for name, value in re.findall(r'<property name="(\w+)" value="(-?\d+)"', xml):
     print(f"{name:32} {value}")
 PY

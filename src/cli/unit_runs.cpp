@@ -51,12 +51,6 @@ WireRunEnd run(UnitLink& link, DeviceSettings& settings, int steps,
 
 }  // namespace
 
-DeviceSettings settings_for_model(int model) {
-  DeviceSettings settings;
-  apply_model(settings, model);
-  return settings;
-}
-
 std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, std::string& error) {
   auto link = std::make_unique<UnitLink>();
   link->timeout_ms = options.timeout_ms;

@@ -31,7 +31,4 @@ WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::s
 // "step 87 of 207 (title ch.05, RCTN05): Command Error".
 std::string describe_end(const WireRunEnd& end);
 
-// Settings with the model's start-up values.
-DeviceSettings settings_for_model(int model);
-
 }  // namespace orv::cli

@@ -85,6 +85,12 @@ void reset_to_defaults(DeviceSettings& s) {
   s.videoOutput.fill(1);
 }
 
+DeviceSettings settings_for_model(int model) {
+  DeviceSettings settings;
+  apply_model(settings, model);
+  return settings;
+}
+
 void apply_model(DeviceSettings& s, int model) {
   const int shift = model == kModelOrvellan ? -32 : 32;
   for (auto& row : s.screenPatterns)

@@ -89,6 +89,8 @@ void reset_to_defaults(DeviceSettings& settings);
 // pattern entries so that switching-pattern entries keep their number, then
 // sets model and inputCount.
 void apply_model(DeviceSettings& settings, int model);
+// The start-up settings of a model.
+DeviceSettings settings_for_model(int model);
 
 // Title texts: the bytes up to the terminator, and storing bytes (cut to 56).
 std::string_view title_text(const TitleSlot& slot);

@@ -46,10 +46,8 @@ TEST_F(MainWindow, SizeStyleAndTheThirteenButtons) {
     RECT b{};
     GetWindowRect(button, &b);
     MapWindowPoints(nullptr, app.main_window(), reinterpret_cast<POINT*>(&b), 2);
-    EXPECT_EQ(b.left, 60 * k);
-    EXPECT_EQ(b.top, 0);
-    EXPECT_EQ(b.right - b.left, 60);
-    EXPECT_EQ(b.bottom - b.top, 55);
+    const RECT expected{60 * k, 0, 60 * k + 60, 55};
+    EXPECT_TRUE(EqualRect(&b, &expected)) << k;
     // The colour strip: (5, 5) to (55, 15) of the button.
     const Capture strip = capture_client(app.main_window(), RECT{60 * k + 8, 7, 60 * k + 52, 13});
     for (COLORREF p : strip.pixels) ASSERT_EQ(p, strip.pixels[0]) << "button " << k;
@@ -110,17 +108,15 @@ TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
 TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
   App app;
   post_command(app.main_window(), IDM_MODEL_TARQUINE);
-  ASSERT_TRUE(
-      wait_until([] { return read_ini().find("select_model=1") != std::string::npos; }, 3000));
+  ASSERT_TRUE(ini_holds("select_model=1"));
   // The entry already selected writes nothing.
   std::string ini = read_ini();
   write_bytes(ini_path(), ini.replace(ini.find("select_model=1"), 14, "select_model=9"));
   post_command(app.main_window(), IDM_MODEL_TARQUINE);
   Sleep(500);
-  EXPECT_NE(read_ini().find("select_model=9"), std::string::npos);
+  EXPECT_TRUE(ini_holds("select_model=9"));
   post_command(app.main_window(), IDM_MODEL_ORVELLAN);
-  EXPECT_TRUE(
-      wait_until([] { return read_ini().find("select_model=0") != std::string::npos; }, 3000));
+  EXPECT_TRUE(ini_holds("select_model=0"));
 }
 
 // What the menu refuses, and where: Broadcast for the commands that need one
@@ -132,9 +128,8 @@ TEST_F(MainWindow, GuardsOfTheMenuEntries) {
     select_slave_address(rs485, 32);
     post_command(rs485.main_window(), IDM_READ_ALL);
     const MessageBoxSeen box = next_box(rs485);
-    EXPECT_EQ(box.caption, L"Error");
-    EXPECT_EQ(box.text, L"スレーブアドレスを「Broadcast」以外に設定してください。");
-    EXPECT_EQ(box.icon, Icon::error);
+    expect_box(box, L"スレーブアドレスを「Broadcast」以外に設定してください。", L"Error",
+               Icon::error);
     select_slave_address(rs485, 0);
     HWND dialog = open_dialog(rs485, IDM_READ_ALL, L"設定項目の読み込み");
     choose(dialog, IDC_SLAVE_LIST, 32);
@@ -208,16 +203,9 @@ constexpr int kModelMenu = 5;
 // Rows of the settings menu (separators aside): "機器のスレーブアドレス".
 constexpr int kSlaveAddressRow = 14;
 
-// Whether each row of a top-level menu is enabled, or marked.
-std::vector<bool> rows_of(const App& app, int menu, bool MenuRow::*state) {
-  std::vector<bool> states;
-  for (const MenuRow& row : read_menu(app.pid(), app.main_window(), menu))
-    states.push_back(row.*state);
-  return states;
-}
-
 bool slave_address_entry_enabled(const App& app) {
-  return rows_of(app, kSettingsMenu, &MenuRow::enabled).at(kSlaveAddressRow);
+  return menu_rows(app.pid(), app.main_window(), kSettingsMenu, &MenuRow::enabled)
+      .at(kSlaveAddressRow);
 }
 
 using Startup = ProgramTest;
@@ -226,10 +214,11 @@ TEST_F(Startup, WithoutConfigurationFileUsesTheSerialLineAndOrvellan) {
   App app;
   EXPECT_TRUE(no_box_within(app, 500)) << "COM1 opens without a report";
   // Interface, serial line, client/server, TCP/IP, traffic log.
-  EXPECT_EQ(rows_of(app, kCommunicationMenu, &MenuRow::enabled),
+  EXPECT_EQ(menu_rows(app.pid(), app.main_window(), kCommunicationMenu, &MenuRow::enabled),
             (std::vector<bool>{true, true, false, false, true}));
   EXPECT_FALSE(slave_address_entry_enabled(app));
-  EXPECT_EQ(rows_of(app, kModelMenu, &MenuRow::marked), (std::vector<bool>{true, false}));
+  EXPECT_EQ(menu_rows(app.pid(), app.main_window(), kModelMenu, &MenuRow::marked),
+            (std::vector<bool>{true, false}));
   // A missing file is not written at start-up.
   EXPECT_EQ(GetFileAttributesW(ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -238,7 +227,8 @@ TEST_F(Startup, TcpInterfaceOpensNoPortAndTheModelComesFromTheConfiguration) {
   App app(ini_with({"interface_set=1", "control=1", "com_port=5", "select_model=1"}));
   EXPECT_TRUE(no_box_within(app, 800)) << "no serial port is opened, so none fails";
   EXPECT_FALSE(slave_address_entry_enabled(app)) << "RS-485 is not in use over TCP/IP";
-  EXPECT_EQ(rows_of(app, kModelMenu, &MenuRow::marked), (std::vector<bool>{false, true}));
+  EXPECT_EQ(menu_rows(app.pid(), app.main_window(), kModelMenu, &MenuRow::marked),
+            (std::vector<bool>{false, true}));
 }
 
 TEST_F(Startup, SecondCopyIsRefusedWithoutAWindow) {
@@ -266,9 +256,7 @@ TEST_F(Startup, PortWithoutDeviceReportsEachStepAndKeepsRunning) {
   for (const wchar_t* text : {L"Miss! File Open", L"Miss! Mask Set", L"Miss! Buffer Set",
                               L"Miss! Time Out Set", L"Miss! Set Comm State"}) {
     const MessageBoxSeen box = next_box(app);
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, L"Error");
-    EXPECT_EQ(box.icon, Icon::error) << box.text.size();
+    expect_box(box, text, L"Error", Icon::error);
   }
   EXPECT_TRUE(no_box_within(app, 500));
   EXPECT_TRUE(IsWindow(app.main_window()));
@@ -277,7 +265,7 @@ TEST_F(Startup, PortWithoutDeviceReportsEachStepAndKeepsRunning) {
   HWND serial = open_dialog(app, IDM_SERIAL_SETTINGS, L"RS-232C");
   choose(serial, IDC_COM_PORT_LIST, 0);  // COM1: a unit
   click(serial, IDOK);
-  ASSERT_TRUE(wait_until([] { return read_ini().find("com_port=0") != std::string::npos; }, 3000));
+  ASSERT_TRUE(ini_holds("com_port=0"));
   HWND dialog = open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
   expect_success(app, dialog, IDB_SET);
 }

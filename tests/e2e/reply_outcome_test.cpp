@@ -19,7 +19,6 @@ class TitleDisplayOpen : public ProgramTest {
   void SetUp() override {
     ProgramTest::SetUp();
     app = std::make_unique<App>(ini_);
-    ASSERT_TRUE(app->main_window());
     dialog = open_dialog(*app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
   }
   std::unique_ptr<App> app;
@@ -36,17 +35,13 @@ class ReplyOutcome : public TitleDisplayOpen {};
 TEST_F(ReplyOutcome, EachReplyIsShownOnce) {
   click(dialog, IDB_SET);
   MessageBoxSeen box = next_box(*app);
-  EXPECT_EQ(box.text, L"Success");
-  EXPECT_EQ(box.caption, L"接続成功");
-  EXPECT_EQ(box.icon, Icon::none);
+  expect_box(box, L"Success", L"接続成功", Icon::none);
   EXPECT_TRUE(no_box_within(*app, 1500));
 
   sim("COM1").command("fault condition LOCK");
   click(dialog, IDB_SET);
   box = next_box(*app);
-  EXPECT_EQ(box.text, L"Lock Display");
-  EXPECT_EQ(box.caption, L"Error");
-  EXPECT_EQ(box.icon, Icon::error);
+  expect_box(box, L"Lock Display", L"Error", Icon::error);
   EXPECT_TRUE(no_box_within(*app, 1000));
 
   sim("COM1").command("fault garble");
@@ -67,9 +62,7 @@ TEST_F(ReplyOutcome, SilentUnitGivesNoConnectAfterFifteenTicksOnce) {
   ASSERT_TRUE(box.has_value());
   const auto waited = ms_since(sent);
   answer_box(*box);
-  EXPECT_EQ(box->text, L"No Connect");
-  EXPECT_EQ(box->caption, L"接続失敗");
-  EXPECT_EQ(box->icon, Icon::error);
+  expect_box(*box, L"No Connect", L"接続失敗", Icon::error);
   EXPECT_GE(waited, 2500) << "fifteen ticks of 190 ms";
   EXPECT_TRUE(no_box_within(*app, 2000));
   // The link is usable again.

@@ -10,6 +10,7 @@
 #include "resource.h"
 #include "titles/glyph_editor.h"
 #include "titles/title_csv.h"
+#include "win/base/text.h"
 #include "win/titles/glyph_editor_dialog_res.h"
 #include "win/titles/glyph_insertion_dialog_res.h"
 #include "win/titles/title_dialog_res.h"
@@ -25,17 +26,9 @@ HWND open_titles(const App& app) {
   return ProgramTest::open_dialog(app, IDM_TITLE, L"タイトル ");
 }
 
-std::string shift_jis(const std::wstring& text) {
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(932, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(932, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
-  return bytes;
-}
-
 // The title command of `text` for `channel`, as the core builds it.
 std::string title_line(int channel, const std::wstring& text) {
-  return orv::build_title(channel, orv::title_codes(shift_jis(text)).value()).text;
+  return orv::build_title(channel, orv::title_codes(orv::win::to_shift_jis(text)).value()).text;
 }
 
 // Types text into an edit as the keyboard would, one character at a time.
@@ -104,23 +97,6 @@ TEST_F(Titles, SetAllStopsAtATitleItCannotSend) {
 
 using FullRun = ProgramTest;
 
-std::wstring wide_of_shift_jis(std::string_view bytes) {
-  const int size = static_cast<int>(bytes.size());
-  std::wstring text(bytes.size(), L'\0');
-  text.resize(
-      static_cast<size_t>(MultiByteToWideChar(932, 0, bytes.data(), size, text.data(), size)));
-  return text;
-}
-
-std::string utf8_of(const std::wstring& text) {
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
-  return bytes;
-}
-
 // A file with one title the unit cannot take changes no title, not even
 // those on the lines before it.
 TEST_F(Titles, ACsvFileWithABadLineChangesNothing) {
@@ -149,8 +125,8 @@ TEST_F(FullRun, AllSixtyFourTitlesOfATarquineFromACsvFileAndBack) {
   std::vector<std::wstring> titles;
   std::vector<std::string> rows;
   for (int i = 0; i < 64; ++i) {
-    titles.push_back(wide_of_shift_jis(orv::title_text(drawn.titles[i])));
-    rows.push_back(utf8_of(titles.back()));
+    titles.push_back(orv::win::from_shift_jis(orv::title_text(drawn.titles[i])));
+    rows.push_back(orv::win::narrow(titles.back()));
   }
   const std::string csv = orv::format_title_csv(rows);
   ASSERT_TRUE(write_bytes(folder + L"\\in.csv", csv));

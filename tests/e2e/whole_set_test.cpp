@@ -95,9 +95,7 @@ TEST_F(FullRun, CutRunsEndWhereTheUnitFailsAndASecondRunCompletes) {
   save_screenshot(dialog, "read-all-running");
   click(dialog, IDB_RUN);  // "キャンセル"
   const MessageBoxSeen cancelled = next_box(app);
-  EXPECT_EQ(cancelled.text, L"中止しました");
-  EXPECT_EQ(cancelled.caption, L"キャンセル");
-  EXPECT_EQ(cancelled.icon, Icon::error);
+  expect_box(cancelled, L"中止しました", L"キャンセル", Icon::error);
   EXPECT_TRUE(idle_again());
   EXPECT_TRUE(IsWindow(dialog));
 

@@ -7,8 +7,6 @@
 namespace orv {
 namespace {
 
-using test::settings_for;
-
 std::string read_line(int step, int inputs) {
   return read_all_step(step, inputs).command.text;
 }
@@ -26,11 +24,12 @@ TEST(BulkSteps, CountsAndEndsByModel) {
   EXPECT_FALSE(read_all_step(0, 32).command.sendable());
   EXPECT_EQ(read_line(207, 64), "ROE\r\n");
   EXPECT_EQ(read_all_step(197, 64).label, "title ch.64");
-  EXPECT_EQ(set_line(199, settings_for(kModelTarquine)), "CTI" + std::string(64, 'N') + "\r\n");
+  EXPECT_EQ(set_line(199, settings_for_model(kModelTarquine)),
+            "CTI" + std::string(64, 'N') + "\r\n");
 }
 
 TEST(SetAllSteps, FirstTwoStepsFollowThePatternInForce) {
-  DeviceSettings s = settings_for(kModelOrvellan);
+  DeviceSettings s = settings_for_model(kModelOrvellan);
   s.currentScreenPattern = kFreeLayout;
   s.screenPatterns[kFreeLayout][0] = 40;  // SP09
   EXPECT_EQ(set_line(1, s), "OPFR\r\n");
@@ -46,7 +45,7 @@ TEST(SetAllSteps, FirstTwoStepsFollowThePatternInForce) {
 
 // A title that cannot be sent: the command-line tool's set-all (cli_test.cpp).
 TEST(SetAllSteps, AnUnsendablePasswordIsNotTakenForATitle) {
-  DeviceSettings s = settings_for(kModelOrvellan);
+  DeviceSettings s = settings_for_model(kModelOrvellan);
   set_buffer_text(s.password, "12");
   const BulkStep password = set_all_step(175, s);
   EXPECT_FALSE(password.command.sendable());

@@ -15,7 +15,6 @@
 namespace orv {
 namespace {
 
-using test::settings_for;
 using test::sjis;
 
 // The file of the start-up settings with some lines replaced.
@@ -31,7 +30,7 @@ std::string default_file_with(const std::map<size_t, std::string>& replaced,
 DeviceSettings read_back(const std::string& text, int model) {
   DeviceSettings out;
   SettingsFileError error;
-  EXPECT_TRUE(parse_settings_file(text, settings_for(model), out, error)) << error.reason;
+  EXPECT_TRUE(parse_settings_file(text, settings_for_model(model), out, error)) << error.reason;
   return out;
 }
 
@@ -59,10 +58,10 @@ TEST(SettingsFile, RoundTripsBothModels) {
 }
 
 TEST(SettingsFile, SourcesAreWrittenAsForSixtyFourInputsAndFoldOntoOrvellan) {
-  DeviceSettings s = settings_for(kModelOrvellan);
+  DeviceSettings s = settings_for_model(kModelOrvellan);
   s.screenPatterns[0][0] = 32;  // SP01
   EXPECT_EQ(test::crlf_lines(format_settings_file(s))[1], "64");
-  DeviceSettings t = settings_for(kModelTarquine);
+  DeviceSettings t = settings_for_model(kModelTarquine);
   t.screenPatterns[0][0] = 39;  // input 40
   t.screenPatterns[0][1] = 68;  // SP05
   const DeviceSettings back = read_back(format_settings_file(t), kModelOrvellan);
@@ -177,7 +176,6 @@ TEST_F(SettingsFileOnDisk, SaveReplacesTheOldFileWholeOrLeavesItAsItWas) {
   EXPECT_EQ(text, format_settings_file(s));
 }
 
-using test::sjis;
 
 TEST(StartupSettings, DefaultTitlesCarryFullWidthChannelNumbers) {
   const DeviceSettings s;

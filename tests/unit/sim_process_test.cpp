@@ -1,6 +1,6 @@
-// orvellan-sim as a process: the real pseudo-terminal, sockets and control
-// channel, its start-up and its stop.
-#include <fcntl.h>
+// orvellan-sim as a process: its sockets and control channel, its start-up
+// and its stop. The command-line tool's tests talk to it on its
+// pseudo-terminal.
 #include <signal.h>
 #include <unistd.h>
 
@@ -30,15 +30,6 @@ TEST_F(SimProcess, ServesThePtyAndTcpDropsConnectionsAndStopsCleanly) {
          "127.0.0.1:" + std::to_string(listen_port)});
   ASSERT_TRUE(wait_ready());
   EXPECT_LT(Clock::now() - begun, std::chrono::seconds(1));
-
-  const int port = ::open(pty.c_str(), O_RDWR | O_NOCTTY);  // raw and without echo already
-  ASSERT_GE(port, 0);
-  ASSERT_EQ(::write(port, "05CTI", 5), 5);  // in two chunks
-  ASSERT_EQ(::write(port, "12OF\r\n", 6), 6);
-  EXPECT_EQ(read_line(port), "05GO\r\n");
-  ASSERT_EQ(::write(port, "FFCTI01OF\r\n07ROP\r\n", 18), 18);
-  EXPECT_EQ(read_line(port), "07OP01\r\n");  // nothing came for the Broadcast
-  ::close(port);
 
   std::vector<int> clients{loopback_socket(listen_port), loopback_socket(listen_port)};
   for (int client : clients) {

@@ -30,12 +30,6 @@ class RecordingLink : public Link {
   std::vector<std::string> sent;
 };
 
-inline DeviceSettings settings_for(int model) {
-  DeviceSettings s;
-  apply_model(s, model);
-  return s;
-}
-
 // A session whose links record what they are given.
 struct SessionWithLinks {
   SessionWithLinks() {
@@ -100,41 +94,19 @@ inline std::string sjis(std::initializer_list<int> bytes) {
 inline size_t digest(const Session& state) {
   const DeviceSettings& s = state.settings;
   size_t h = 14695981039346656037ull;
-  const auto mix = [&h](const auto& field) {
-    const std::string_view bytes(reinterpret_cast<const char*>(&field), sizeof field);
-    h = (h ^ std::hash<std::string_view>{}(bytes)) * 1099511628211ull;
+  const auto mix = [&h](const auto&... fields) {
+    for (const std::string_view bytes :
+         {std::string_view(reinterpret_cast<const char*>(&fields), sizeof fields)...})
+      h = (h ^ std::hash<std::string_view>{}(bytes)) * 1099511628211ull;
   };
-  mix(s.currentScreenPattern);
-  mix(s.screenPatterns);
-  mix(s.autoSwitchPatterns);
-  mix(s.dateTimeRange);
-  mix(s.dateTimeSize);
-  mix(s.dateTimeDisplayInput);
-  mix(s.dateTimeDisplayOutput);
-  mix(s.titles);
-  mix(s.titleDisplayInput);
-  mix(s.titleDisplayOutput);
-  mix(s.titlePosition);
-  mix(s.fontSize);
-  mix(s.titleOffsetTop);
-  mix(s.titleOffsetBottom);
-  mix(s.passwordOnButton);
-  mix(s.passwordOnMenu);
-  mix(s.password);
-  mix(s.videoOutput);
-  mix(s.converterSubnetClass);
-  mix(s.converterIpAddress);
-  mix(s.converterGatewayAddress);
-  mix(s.converterActiveAddress);
-  mix(s.converterKeepAlive);
-  mix(s.converterConnectionTry);
-  mix(s.converterTimeRegister);
-  mix(s.converterPortNumber);
-  mix(s.converterMacAddress);
-  mix(s.converterVersion);
-  mix(s.glyphBitmap);
-  mix(state.status.shownInput);
-  mix(state.status.switchingPattern);
+  mix(s.currentScreenPattern, s.screenPatterns, s.autoSwitchPatterns, s.dateTimeRange,
+      s.dateTimeSize, s.dateTimeDisplayInput, s.dateTimeDisplayOutput, s.titles,
+      s.titleDisplayInput, s.titleDisplayOutput, s.titlePosition, s.fontSize, s.titleOffsetTop,
+      s.titleOffsetBottom, s.passwordOnButton, s.passwordOnMenu, s.password, s.videoOutput,
+      s.converterSubnetClass, s.converterIpAddress, s.converterGatewayAddress,
+      s.converterActiveAddress, s.converterKeepAlive, s.converterConnectionTry,
+      s.converterTimeRegister, s.converterPortNumber, s.converterMacAddress, s.converterVersion,
+      s.glyphBitmap, state.status.shownInput, state.status.switchingPattern);
   return h;
 }
 

@@ -1,6 +1,6 @@
 // Win32 resources owned by types: a kernel handle, a socket, a created GDI
-// object, an object selected into a device context, a window timer and a
-// paint. Each gives its resource back when it goes out of scope.
+// object, a memory device context, an object selected into a device
+// context, a window timer and a paint. Each gives its resource back when it goes out of scope.
 #pragma once
 
 #include <windows.h>
@@ -82,6 +82,21 @@ class GdiObject {
 
  private:
   T object_;
+};
+
+// A memory device context compatible with another, to draw off screen.
+class MemoryDC {
+ public:
+  explicit MemoryDC(HDC compatible_with) : dc_(CreateCompatibleDC(compatible_with)) {}
+  ~MemoryDC() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
 };
 
 // An object selected into a device context until the end of the scope.

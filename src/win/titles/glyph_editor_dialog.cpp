@@ -59,28 +59,27 @@ void repaint_grid(GlyphEditorDialog& d) {
 void on_paint(GlyphEditorDialog& d) {
   const PaintScope paint(d.window);
   const int side = kGridLeft + kGridSide + 1;
-  const HDC memory = CreateCompatibleDC(paint.dc());
+  const MemoryDC memory(paint.dc());
   const GdiObject<HBITMAP> canvas(CreateCompatibleBitmap(paint.dc(), side, side));
   {
-    const SelectedObject canvas_in_use(memory, canvas.get());
+    const SelectedObject canvas_in_use(memory.get(), canvas.get());
     RECT all{0, 0, side, side};
-    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(memory.get(), &all, GetSysColorBrush(COLOR_BTNFACE));
     const GdiObject<HBRUSH> set(CreateSolidBrush(kSetPixel));
     const GdiObject<HBRUSH> clear(CreateSolidBrush(kClearPixel));
-    const SelectedObject outline(memory, GetStockObject(BLACK_PEN));
+    const SelectedObject outline(memory.get(), GetStockObject(BLACK_PEN));
     for (int row = 0; row < d.editor.cells(); ++row) {
       for (int column = 0; column < d.editor.cells(); ++column) {
         const GridCell cell{row, column};
         const CellBox box = d.editor.cell_box(cell);
-        const SelectedObject fill(memory, d.editor.pixel(cell) ? set.get() : clear.get());
-        Rectangle(memory, box.left, box.top, box.right + 1, box.bottom + 1);
+        const SelectedObject fill(memory.get(), d.editor.pixel(cell) ? set.get() : clear.get());
+        Rectangle(memory.get(), box.left, box.top, box.right + 1, box.bottom + 1);
       }
     }
     const RECT& area = paint.area();
-    BitBlt(paint.dc(), area.left, area.top, area.right - area.left, area.bottom - area.top, memory,
-           area.left, area.top, SRCCOPY);
+    BitBlt(paint.dc(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+           memory.get(), area.left, area.top, SRCCOPY);
   }
-  DeleteDC(memory);
 }
 
 void repaint_cell(GlyphEditorDialog& d, const std::optional<GridCell>& cell) {

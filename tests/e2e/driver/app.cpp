@@ -43,6 +43,10 @@ std::string read_ini() {
   return file_bytes(ini_path());
 }
 
+bool ini_holds(const std::string& line) {
+  return wait_until([&] { return read_ini().find(line) != std::string::npos; }, 3000);
+}
+
 std::string ini_with(std::initializer_list<std::string> lines) {
   std::string text = "[ORVELLAN_section]\r\n";
   for (const std::string& line : lines) text += line + "\r\n";

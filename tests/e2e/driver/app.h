@@ -11,6 +11,9 @@ namespace e2e {
 // Where the program keeps ORVELLAN.ini for this Windows user.
 std::wstring ini_path();
 std::string read_ini();
+// Whether the configuration file holds `line` ("key=value"), now or within
+// three seconds.
+bool ini_holds(const std::string& line);
 
 class App {
  public:

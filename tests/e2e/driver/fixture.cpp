@@ -56,6 +56,13 @@ MessageBoxSeen ProgramTest::next_box(const App& app, int timeout_ms, int button)
   return *box;
 }
 
+void ProgramTest::expect_box(const MessageBoxSeen& box, const std::wstring& text,
+                             const std::wstring& caption, Icon icon) {
+  EXPECT_EQ(box.text, text);
+  EXPECT_EQ(box.caption, caption) << box.text;
+  EXPECT_EQ(box.icon, icon) << box.text;
+}
+
 void ProgramTest::expect_success(const App& app, HWND dialog, int button) {
   click(dialog, button);
   EXPECT_EQ(next_box(app).text, L"Success") << "button " << button;
@@ -110,6 +117,16 @@ MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property)
 
 std::string client_ini() {
   return ini_with({"interface_set=1", "port_number=" + std::to_string(tcp_port("CONVERTER"))});
+}
+
+std::string server_ini() {
+  return ini_with({"interface_set=1", "client_server=1",
+                   "port_number=" + std::to_string(tcp_port("SERVER")),
+                   "server_address=127.0.0.1"});
+}
+
+HWND open_server_dialog(const App& app) {
+  return ProgramTest::open_dialog(app, IDM_TCP_SETTINGS, L"TCP/IPの設定（Server）");
 }
 
 HWND open_client_dialog(const App& app) {

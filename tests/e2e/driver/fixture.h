@@ -34,6 +34,9 @@ class ProgramTest : public ::testing::Test {
   static HWND open_dialog(const App& app, int command, const std::wstring& caption_prefix);
   // The next message box, answered with `button` once it has been read.
   static MessageBoxSeen next_box(const App& app, int timeout_ms = 5000, int button = IDOK);
+  // Expects the box to show `text` under `caption` with `icon`.
+  static void expect_box(const MessageBoxSeen& box, const std::wstring& text,
+                         const std::wstring& caption, Icon icon);
   // Clicks `button` and expects the command it sends to be acknowledged.
   static void expect_success(const App& app, HWND dialog, int button);
   // True when no message box shows within `ms`.
@@ -55,9 +58,12 @@ inline constexpr int kFullRunMs = 150000;
 // test's properties as PROPERTY_ms and PROPERTY_longest_answer_ms.
 MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property);
 
-// The program as TCP/IP client of the simulated converter.
+// The program as TCP/IP client of the simulated converter, or as the server
+// that the 97 simulated converters connect to.
 std::string client_ini();
+std::string server_ini();
 HWND open_client_dialog(const App& app);
+HWND open_server_dialog(const App& app);
 // Adds 127.0.0.2, 127.0.0.1 and 127.0.0.3 to the open client dialog and
 // connects to the second.
 void connect_to_the_converter(const App& app, HWND dialog);

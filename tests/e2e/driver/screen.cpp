@@ -147,6 +147,12 @@ std::vector<MenuRow> read_menu(DWORD pid, HWND window, int index) {
   return rows;
 }
 
+std::vector<bool> menu_rows(DWORD pid, HWND window, int index, bool MenuRow::*state) {
+  std::vector<bool> states;
+  for (const MenuRow& row : read_menu(pid, window, index)) states.push_back(row.*state);
+  return states;
+}
+
 void save_screenshot(HWND window, const std::string& name) {
   const char* folder = std::getenv("ORV_SCREENSHOTS");
   if (!folder || !*folder) return;

@@ -37,6 +37,10 @@ struct MenuRow {
 // its items (separators left out) from the screen, and closes it again.
 std::vector<MenuRow> read_menu(DWORD pid, HWND window, int index);
 
+// Whether each row of the window's top-level menu number `index` is
+// enabled, or marked.
+std::vector<bool> menu_rows(DWORD pid, HWND window, int index, bool MenuRow::*state);
+
 // Writes the window's area of the screen to $ORV_SCREENSHOTS/<name>.ppm, when
 // that variable names a folder.
 void save_screenshot(HWND window, const std::string& name);

@@ -35,10 +35,8 @@ bool write_settings(const std::wstring& path, const orv::DeviceSettings& setting
 }
 
 bool read_settings(const std::wstring& path, int model, orv::DeviceSettings& settings) {
-  orv::DeviceSettings start;
-  orv::apply_model(start, model);
+  settings = orv::settings_for_model(model);
   orv::SettingsFileError error;
-  settings = start;
   return orv::load_settings_file(path, settings, error);
 }
 
