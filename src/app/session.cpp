@@ -14,11 +14,33 @@ Route Session::route() const {
 
 void apply_configuration(Session& session, const Configuration& config) {
   session.config = config;
-  // The converter's port and the TCP/IP link's are one value, kept under
-  // port_number.
-  set_buffer_text(session.settings.converterPortNumber, buffer_text(config.port_number));
   session.settings.model = config.select_model != 0 ? kModelTarquine : kModelOrvellan;
   session.settings.inputCount = input_count_of(session.settings.model);
+}
+
+void begin_whole_read(Session& session) {
+  session.reading = session.settings;
+}
+
+void end_whole_read(Session& session, bool completed) {
+  if (completed && session.reading) {
+    session.settings = std::move(*session.reading);
+    // A converter that reported its port (five digits) changes the port in use.
+    const std::string_view port = buffer_text(session.settings.converterPortNumber);
+    if (port.size() == 5 && port != port_number(session)) set_port_number(session, port);
+  }
+  session.reading.reset();
+}
+
+std::string_view port_number(const Session& session) {
+  return buffer_text(session.config.port_number);
+}
+
+void set_port_number(Session& session, std::string_view text) {
+  if (session.profile)
+    write_port_number(session.config, *session.profile, text);
+  else
+    set_buffer_text(session.config.port_number, text.substr(0, kPortNumberBuffer - 1));
 }
 
 namespace {
@@ -64,7 +86,8 @@ namespace {
 
 LinkEffects handle_line(Session& session, const LinkEvent& event) {
   StatusReplies* status = session.statusWindowOpen ? &session.status : nullptr;
-  ReplyTarget target{session.settings, session.awaitedGlyphCode, status};
+  DeviceSettings& settings = session.reading ? *session.reading : session.settings;
+  ReplyTarget target{settings, session.awaitedGlyphCode, status};
   const bool serial = event.connection == kSerialConnection;
   record_traffic(session, false, serial, event.connection, event.text);
   if (serial)

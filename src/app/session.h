@@ -3,6 +3,7 @@
 // It knows the links only as the core's Link interface.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/configuration.h"
@@ -33,9 +34,14 @@ struct Session {
   int statusPolls = 0;            // the poll counter, kept for the life of the program
   std::string awaitedGlyphCode;   // four hex digits of the last glyph read sent
   TrafficLog traffic;             // every line sent and received
+  // A whole read (read all, the converter read) stores its replies here, a
+  // copy of the settings taken when it starts; the settings take it over
+  // only when every reply came. Empty while no such read runs.
+  std::optional<DeviceSettings> reading;
 
   Link* serial_link = nullptr;
   Link* tcp_link = nullptr;
+  ProfileStore* profile = nullptr;  // where the configuration is kept
 
   SerialFraming framing() const;
   Route route() const;
@@ -51,6 +57,17 @@ void apply_configuration(Session& session, const Configuration& config);
 // recorded in the traffic log.
 DispatchResult send_to_unit(Session& session, const Command& command);
 DispatchResult send_to_converter(Session& session, const Command& command);
+
+// A whole read: it starts from a copy of the settings; at its end the copy
+// replaces them when the read completed, and is dropped otherwise (the
+// settings, their file and their changed mark stay exactly as they were).
+void begin_whole_read(Session& session);
+void end_whole_read(Session& session, bool completed);
+
+// The TCP/IP port, which is also the converter's: one value, kept in the
+// configuration (port_number) and written to its file at once.
+std::string_view port_number(const Session& session);
+void set_port_number(Session& session, std::string_view text);
 
 // What a handled link event asks the windows to do.
 struct LinkEffects {

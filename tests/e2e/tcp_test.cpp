@@ -216,6 +216,18 @@ TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
   click(dialog, IDB_CONVERTER_READ);
   EXPECT_EQ(next_box(app, 10000).text, L"No Connect");
   EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CONVERTER_READ); }, 3000));
+  ASSERT_TRUE(close_dialog(dialog));
+
+  // The TCP/IP dialogs and this one show and change the same port.
+  HWND client = open_client_dialog(app);
+  EXPECT_EQ(control_text(client, IDE_PORT_NUMBER), L"123");
+  SetDlgItemTextW(client, IDE_PORT_NUMBER, L"10001");
+  ASSERT_TRUE(close_dialog(client));
+  dialog = open_dialog(app, IDM_PROTOCOL, L"プロトコルの設定");
+  EXPECT_EQ(control_text(dialog, IDE_CONVERTER_PORT), L"10001");
+  EXPECT_TRUE(ini_holds("port_number=10001"));
+  expect_success(app, dialog, IDB_SET_CONVERTER_PORT);
+  EXPECT_EQ(sim("COM1").received().back(), "EPN10001\\r\\n");
 }
 
 TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {

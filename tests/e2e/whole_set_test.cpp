@@ -72,8 +72,20 @@ TEST_F(FullRun, SetAllThenReadAllBringsEverySettingBackFromATarquine) {
              random_settings(orv::kModelTarquine, 20261206));
 }
 
-TEST_F(FullRun, CutRunsEndWhereTheUnitFailsAndASecondRunCompletes) {
+int pattern_in_force(const App& app) {
+  HWND dialog = ProgramTest::open_dialog(app, IDM_SCREEN_PATTERN, L"画面表示パターン");
+  const int pattern = selection(dialog, IDC_PATTERN_LIST);
+  ProgramTest::close_dialog(dialog);
+  return pattern;
+}
+
+// A read that does not complete changes no setting: the pattern in force
+// stays the program's OP07 while the unit's is OP01.
+TEST_F(FullRun, CutRunsEndWhereTheUnitFailsChangeNothingAndASecondRunCompletes) {
   App app;  // COM1: one ORVELLAN unit
+  HWND patterns = ProgramTest::open_dialog(app, IDM_SCREEN_PATTERN, L"画面表示パターン");
+  choose(patterns, IDC_PATTERN_LIST, 6);
+  ASSERT_TRUE(close_dialog(patterns));
   HWND dialog = ProgramTest::open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
   const auto idle_again = [&] {
     return wait_until(
@@ -89,6 +101,8 @@ TEST_F(FullRun, CutRunsEndWhereTheUnitFailsAndASecondRunCompletes) {
   EXPECT_EQ(next_box(app, 30000).text, L"Lock Display");
   EXPECT_TRUE(idle_again());
   EXPECT_EQ(sim("COM1").received().size(), 40u) << "nothing after the failed step";
+  EXPECT_EQ(text_of(GetDlgItem(app.main_window(), IDC_STATUS_BAR)),
+            L"読み込みは完了しなかったため、設定は変更していません。");
 
   click(dialog, IDB_RUN);
   ASSERT_TRUE(wait_until([&] { return control_text(dialog, IDE_PERCENT) == L"2"; }, 10000));
@@ -97,10 +111,14 @@ TEST_F(FullRun, CutRunsEndWhereTheUnitFailsAndASecondRunCompletes) {
   const MessageBoxSeen cancelled = next_box(app);
   expect_box(cancelled, L"中止しました", L"キャンセル", Icon::error);
   EXPECT_TRUE(idle_again());
-  EXPECT_TRUE(IsWindow(dialog));
+  ASSERT_TRUE(close_dialog(dialog));
+  EXPECT_EQ(pattern_in_force(app), 6);
+  EXPECT_EQ(caption_of(app), L"ORVELLAN") << "no file, and unchanged";
 
+  dialog = ProgramTest::open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
   EXPECT_EQ(run_to_the_end(app, dialog, "read_all_orvellan").text, L"読み込みが完了しました");
   EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  EXPECT_EQ(pattern_in_force(app), 0) << "the unit's OP01";
 }
 
 using FileMenu = ProgramTest;

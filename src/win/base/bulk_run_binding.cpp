@@ -20,6 +20,7 @@ void BulkRunBinding::attach(HWND dialog) {
 void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
   if (run_.running()) return view_.cancellable ? cancel() : void();
   if (!run_.start(program_.session.exchange, steps, std::move(source))) return;
+  if (view_.reads_whole) begin_whole_read(program_.session);
   lock(true);
   if (view_.percent_edit) SetDlgItemTextW(dialog_, view_.percent_edit, L"0");
   if (view_.progress_bar) {
@@ -45,6 +46,7 @@ bool BulkRunBinding::on_timer(UINT_PTR timer_id) {
       break;
     case BulkRun::Tick::Kind::ended:
       timer_.stop();
+      end_read(tick.completed);
       on_end_(tick.completed);
       lock(false);
       break;
@@ -74,6 +76,7 @@ void BulkRunBinding::cancel() {
   exchange.set_suppress_errors(true);
   timer_.stop();
   run_.cancel(exchange);
+  end_read(false);
   show_box(MessageBoxRequest{BoxKind::error, "中止しました", "キャンセル", false, true});
   exchange.set_suppress_errors(false);
   lock(false);
@@ -81,7 +84,18 @@ void BulkRunBinding::cancel() {
 
 void BulkRunBinding::abandon() {
   timer_.stop();
+  if (run_.running()) end_read(false);
   run_.abandon(program_.session.exchange);
+}
+
+// A read that did not complete leaves the settings as they were, and says so.
+void BulkRunBinding::end_read(bool completed) {
+  if (!view_.reads_whole) return;
+  end_whole_read(program_.session, completed);
+  if (completed)
+    program_.status_note.clear();
+  else
+    note_in_status_line(program_, kReadLeftSettingsAlone);
 }
 
 void BulkRunBinding::show_progress() {

@@ -16,6 +16,10 @@
 
 namespace orv::win {
 
+// The status line after a whole read that did not complete.
+inline constexpr wchar_t kReadLeftSettingsAlone[] =
+    L"読み込みは完了しなかったため、設定は変更していません。";
+
 // What a run shows and locks; a dialog names the fields it sets.
 struct BulkRunView {
   TimerSetting timer{};
@@ -28,6 +32,9 @@ struct BulkRunView {
   bool lock_slave_list = true;  // the slave address list too (re-enabled by the link)
   bool to_converter = false;    // the steps go to the LAN converter over the serial line
   bool cancellable = true;      // false: the button is greyed while the run is active
+  // A whole read: the replies go into a copy that replaces the settings
+  // only when the run completes.
+  bool reads_whole = false;
 };
 
 class BulkRunBinding {
@@ -50,6 +57,7 @@ class BulkRunBinding {
  private:
   void send(const BulkStep& step);
   void cancel();
+  void end_read(bool completed);
   void lock(bool locked);
   void show_progress();
 

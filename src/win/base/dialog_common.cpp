@@ -38,6 +38,15 @@ void set_control_text(HWND dialog, int control_id, const char* utf8) {
   SetDlgItemTextW(dialog, control_id, widen(utf8).c_str());
 }
 
+std::string port_text(HWND dialog, int edit_id) {
+  wchar_t port[8] = {};
+  GetDlgItemTextW(dialog, edit_id, port, 8);
+  std::string text;
+  for (const wchar_t* c = port; *c && text.size() < 5; ++c)
+    text += *c < 0x80 ? static_cast<char>(*c) : '?';
+  return text;
+}
+
 void fill_slave_address_list(Program& p, HWND dialog) {
   std::vector<std::string> items;
   for (int address = 0; address < kSlaveAddressItems; ++address)

@@ -18,6 +18,11 @@ void fill_list(HWND dialog, int list_id, const std::vector<std::string>& items, 
 void select_item(HWND dialog, int list_id, int index);
 int selected_item(HWND dialog, int list_id);
 void set_control_text(HWND dialog, int control_id, const char* utf8);
+// A port number edit's text, at most five characters. A character outside
+// ASCII (a full-width digit from the input method) is kept as "?": the port
+// is then refused where it is used, and no broken multibyte text reaches the
+// configuration file.
+std::string port_text(HWND dialog, int edit_id);
 // The list's chosen item lands in `field` and the set becomes dirty (nothing
 // happens when no item is chosen).
 void store_list_choice(Program& program, HWND dialog, int list_id, int& field);

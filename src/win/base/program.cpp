@@ -1,5 +1,7 @@
 #include "win/base/program.h"
 
+#include <commctrl.h>
+
 #include "win/base/message_boxes.h"
 #include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
@@ -84,6 +86,7 @@ Program::Program()
       tcp(events) {
   session.serial_link = &serial;
   session.tcp_link = &tcp;
+  session.profile = &profile;
 }
 
 void report_tcp_failure(const std::string& text) {
@@ -115,6 +118,17 @@ int run_message_loop(Program& p) {
     }
   }
   return static_cast<int>(message.wParam);
+}
+
+void show_status(Program& p, const std::wstring& text) {
+  if (text == p.status_text) return;
+  p.status_text = text;
+  SendMessageW(p.status_bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void note_in_status_line(Program& p, const std::wstring& text) {
+  p.status_note = text;
+  show_status(p, text);
 }
 
 void line_changed(Program& p) {

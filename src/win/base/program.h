@@ -33,6 +33,8 @@ struct Program {
   std::wstring window_class;
   std::wstring window_title;
   std::wstring status_text;  // what the status bar shows now
+  // What the status bar says when no button hint shows, until the next hint.
+  std::wstring status_note;
 
   // The modal dialog open now: it is closed when the status window fails,
   // and repainted when a glyph arrives. Null while none is open.
@@ -60,6 +62,11 @@ bool create_link_window(Program& program);
 
 // Runs until the quit message; returns its code.
 int run_message_loop(Program& program);
+
+// The status bar's text, and a note that stays there until the pointer
+// shows a button's hint.
+void show_status(Program& program, const std::wstring& text);
+void note_in_status_line(Program& program, const std::wstring& text);
 
 // The interface or the serial line changed: the main window follows.
 void line_changed(Program& program);

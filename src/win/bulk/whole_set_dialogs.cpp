@@ -39,7 +39,8 @@ struct WholeSetDialog {
              .idle_label = k.idle_label,
              .percent_edit = IDE_PERCENT,
              .progress_bar = IDC_PROGRESS,
-             .locked = {IDB_CLOSE}},
+             .locked = {IDB_CLOSE},
+             .reads_whole = k.reads},
             [this](bool completed) { finish(completed); }) {}
 
   // A read leaves the settings different from the file in use.

@@ -40,7 +40,8 @@ struct ConverterDialog {
              .locked = locked_while_reading(),
              .lock_slave_list = false,
              .to_converter = true,
-             .cancellable = false},
+             .cancellable = false,
+             .reads_whole = true},
             [this](bool completed) { finish(completed); }) {}
   void finish(bool completed);
 
@@ -63,9 +64,7 @@ Octets octets_of(HWND dialog, int control) {
           static_cast<int>(THIRD_IPADDRESS(packed)), static_cast<int>(FOURTH_IPADDRESS(packed))};
 }
 
-// Every control from the converter fields. Filling the port edit also
-// writes it to the configuration, so a port read from the converter is the
-// one the TCP/IP link uses.
+// Every control from the converter fields and the port in use.
 void show_fields(ConverterDialog& d) {
   HWND dialog = d.window;
   const DeviceSettings& s = d.settings();
@@ -83,7 +82,8 @@ void show_fields(ConverterDialog& d) {
                   widen(mac.empty() ? "00-00-00-00-00-00" : mac).c_str());
   SetDlgItemTextW(dialog, IDE_CONVERTER_VERSION, widen(version.empty() ? "0.00" : version).c_str());
   d.filling = false;
-  SetDlgItemTextW(dialog, IDE_CONVERTER_PORT, widen(buffer_text(s.converterPortNumber)).c_str());
+  // Filling the port edit writes the port to the configuration file too.
+  SetDlgItemTextW(dialog, IDE_CONVERTER_PORT, widen(port_number(d.program.session)).c_str());
 }
 
 void ConverterDialog::finish(bool completed) {
@@ -108,18 +108,9 @@ void on_init(ConverterDialog& d, HWND dialog) {
   show_fields(d);
 }
 
-// The port edit is the converter's port and the TCP/IP link's in one. A
-// character outside ASCII (a full-width digit from the input method) is
-// kept as "?": the port is then refused when it is set, and no broken
-// multibyte text reaches the configuration file.
+// The port edit is the converter's port and the TCP/IP link's in one.
 void on_port_edited(ConverterDialog& d) {
-  wchar_t port[8] = {};
-  GetDlgItemTextW(d.window, IDE_CONVERTER_PORT, port, 8);
-  std::string text;
-  for (const wchar_t* c = port; *c && text.size() < 5; ++c)
-    text += *c < 0x80 ? static_cast<char>(*c) : '?';
-  set_buffer_text(d.settings().converterPortNumber, text);
-  write_port_number(d.program.session.config, d.program.profile, text);
+  set_port_number(d.program.session, port_text(d.window, IDE_CONVERTER_PORT));
 }
 
 int* list_field(DeviceSettings& s, int list) {
@@ -150,7 +141,8 @@ Octets* address_field(DeviceSettings& s, int control) {
   }
 }
 
-Command set_command(const DeviceSettings& s, int button) {
+Command set_command(const Session& session, int button) {
+  const DeviceSettings& s = session.settings;
   switch (button) {
     case IDB_SET_CONVERTER_IP:
       return build_converter_ip_address(s.converterIpAddress);
@@ -165,7 +157,7 @@ Command set_command(const DeviceSettings& s, int button) {
     case IDB_SET_CONVERTER_TIME_REGISTER:
       return build_converter_time_register(s.converterTimeRegister);
     case IDB_SET_CONVERTER_PORT:
-      return build_converter_port_number(buffer_text(s.converterPortNumber));
+      return build_converter_port_number(port_number(session));
     default:
       return build_converter_keep_alive(s.converterKeepAlive);
   }
@@ -214,7 +206,7 @@ void on_command(ConverterDialog& d, int id, int notification) {
   for (int button : kSetButtons) {
     if (id != button) continue;
     if (d.program.session.exchange.awaiting_reply()) return;
-    return send_to_converter(d.program, set_command(d.settings(), button));
+    return send_to_converter(d.program, set_command(d.program.session, button));
   }
   // Enter and Escape do nothing.
 }

@@ -61,7 +61,7 @@ void on_init(TcpClientDialog& d, HWND dialog) {
   show_connection(d);
   SendDlgItemMessageW(dialog, IDE_PORT_NUMBER, EM_LIMITTEXT, 5, 0);
   d.filling = true;
-  SetDlgItemTextW(dialog, IDE_PORT_NUMBER, widen(buffer_text(d.config().port_number)).c_str());
+  SetDlgItemTextW(dialog, IDE_PORT_NUMBER, widen(port_number(d.program.session)).c_str());
   d.filling = false;
 }
 
@@ -101,7 +101,7 @@ void connect(TcpClientDialog& d) {
   if (tcp.has_socket()) return;
   const auto host = d.config().selected_host();
   if (!host) return report_tcp_failure("接続できません");
-  tcp.connect_to(*host, buffer_text(d.config().port_number), report_tcp_failure);
+  tcp.connect_to(*host, port_number(d.program.session), report_tcp_failure);
   show_connection(d);
 }
 
@@ -121,11 +121,8 @@ void close(TcpClientDialog& d) {
 void on_command(TcpClientDialog& d, int id, int notification) {
   switch (id) {
     case IDE_PORT_NUMBER:
-      if (notification == EN_CHANGE && !d.filling) {
-        wchar_t port[8] = {};
-        GetDlgItemTextW(d.window, IDE_PORT_NUMBER, port, 8);
-        write_port_number(d.config(), d.program.profile, narrow(port));
-      }
+      if (notification == EN_CHANGE && !d.filling)
+        set_port_number(d.program.session, port_text(d.window, IDE_PORT_NUMBER));
       return;
     case IDC_HOST_LIST:
       if (notification == LBN_DBLCLK) choose_host(d);

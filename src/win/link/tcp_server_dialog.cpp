@@ -45,15 +45,14 @@ void on_init(TcpServerDialog& d, HWND dialog) {
   set_caption_with_path(d.program, dialog, "TCP/IPの設定（Server）  ");
   SendDlgItemMessageW(dialog, IDE_PORT_NUMBER, EM_LIMITTEXT, 5, 0);
   d.filling = true;
-  SetDlgItemTextW(dialog, IDE_PORT_NUMBER,
-                  widen(buffer_text(d.program.session.config.port_number)).c_str());
+  SetDlgItemTextW(dialog, IDE_PORT_NUMBER, widen(port_number(d.program.session)).c_str());
   d.filling = false;
   refresh(d);
 }
 
 void listen(TcpServerDialog& d) {
   const Configuration& c = d.program.session.config;
-  d.program.tcp.listen_on(buffer_text(c.port_number), c.server_address, report_tcp_failure);
+  d.program.tcp.listen_on(port_number(d.program.session), c.server_address, report_tcp_failure);
   refresh(d);
 }
 
@@ -71,10 +70,7 @@ void pick(TcpServerDialog& d) {
 }
 
 void on_port_edited(TcpServerDialog& d) {
-  if (d.filling) return;
-  wchar_t port[8] = {};
-  GetDlgItemTextW(d.window, IDE_PORT_NUMBER, port, 8);
-  write_port_number(d.program.session.config, d.program.profile, narrow(port));
+  if (!d.filling) set_port_number(d.program.session, port_text(d.window, IDE_PORT_NUMBER));
 }
 
 void on_command(TcpServerDialog& d, int id, int notification) {

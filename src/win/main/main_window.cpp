@@ -85,12 +85,6 @@ void paint_panel_button(const DRAWITEMSTRUCT& item) {
   DrawEdge(dc, &r, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
 }
 
-void show_status(Program& p, const std::wstring& text) {
-  if (text == p.status_text) return;
-  p.status_text = text;
-  SendMessageW(p.status_bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 // Timer 8: the hint of the button under the pointer, only while the main
 // window is the active one.
 void update_hover_hint(Program& p) {
@@ -102,9 +96,11 @@ void update_hover_hint(Program& p) {
     GetWindowRect(p.buttons[k], &r);
     const bool inside = pointer.x >= r.left && pointer.x <= r.right && pointer.y >= r.top &&
                         pointer.y <= r.bottom;  // edges included
-    if (inside) return show_status(p, kPanel[k].hint);
+    if (!inside) continue;
+    p.status_note.clear();
+    return show_status(p, kPanel[k].hint);
   }
-  show_status(p, kReady);
+  show_status(p, p.status_note.empty() ? kReady : p.status_note);
 }
 
 // Timer 1: the outcome of the outstanding command, through the core's decision.
