@@ -51,7 +51,18 @@ std::string escaped(std::string_view text) {
 
 }  // namespace
 
+std::string mask_password(std::string_view text) {
+  std::string masked(text);
+  const std::string_view address = std::string_view(masked).substr(0, 2);
+  const size_t start = is_decimal_digits(address) || address == "FF" ? 2 : 0;
+  if (masked.compare(start, 2, "PN") != 0) return masked;
+  for (size_t i = start + 2; i < masked.size() && masked[i] != '\r' && masked[i] != '\n'; ++i)
+    masked[i] = '*';
+  return masked;
+}
+
 void TrafficLog::record(TrafficLine line) {
+  line.text = mask_password(line.text);
   lines_.push_back(std::move(line));
   if (lines_.size() > kKeptLines) lines_.pop_front();
   ++recorded_;

@@ -23,6 +23,7 @@ class TrafficLog {
  public:
   static constexpr size_t kKeptLines = 5000;
 
+  // Keeps the line with its secret masked (see mask_password).
   void record(TrafficLine line);
   void clear();
 
@@ -34,6 +35,11 @@ class TrafficLog {
   std::deque<TrafficLine> lines_;
   std::uint64_t recorded_ = 0;
 };
+
+// The password a line carries ("PN654321", the command that sets it or the
+// reply that reads it back, behind a unit's address on RS-485) with each of
+// its characters as "*": the log never holds it. Other lines as they are.
+std::string mask_password(std::string_view text);
 
 // One line as the window lists it and the file keeps it, its fields
 // separated by tabs: "12:34:56.789\t→\tCOM2\t03\tOP01\r\n". Control bytes

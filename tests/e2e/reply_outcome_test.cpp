@@ -7,6 +7,7 @@
 #include "fixture.h"
 #include "resource.h"
 #include "win/dialogs/per_channel_dialog_res.h"
+#include "win/dialogs/unit_settings_dialogs_res.h"
 #include "win/link/traffic_log_window_res.h"
 
 namespace e2e {
@@ -109,6 +110,16 @@ TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
   EXPECT_TRUE(IsWindowEnabled(log)) << "usable beside the modal dialog";
   save_screenshot(log, "traffic_log");
   save_screenshot(titles, "title_display_beside_the_log");
+  ASSERT_TRUE(close_dialog(titles));
+
+  // The password goes to the unit, and the log keeps it masked.
+  HWND password = open_dialog(app, IDM_PASSWORD, L"パスワード");
+  SetDlgItemTextW(password, IDE_PASSWORD, L"654321");
+  expect_success(app, password, IDB_SET_PASSWORD);
+  ASSERT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) == 4; }, 2000));
+  EXPECT_NE(list_row_text(log, IDC_TRAFFIC_LIST, 2).find(L"\t03PN******\\r\\n"),
+            std::wstring::npos);
+  EXPECT_EQ(sim("COM2").received().back(), "03PN654321\\r\\n");
 
   const std::wstring file = temp_folder(L"orv-e2e-traffic") + L"\\log.txt";
   click(log, IDB_TRAFFIC_SAVE);
@@ -116,6 +127,7 @@ TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
   ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(file); }, 3000));
   const std::string saved = file_bytes(file), first = saved.substr(0, saved.find('\n'));
   EXPECT_NE(first.find("\t\xE2\x86\x92\tCOM2\t03\t03CTI01OF\\r\\n\r"), std::string::npos) << first;
+  EXPECT_EQ(saved.find("654321"), std::string::npos) << "no password in the file";
   click(log, IDB_TRAFFIC_CLEAR);
   EXPECT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) == 0; }, 2000));
 }

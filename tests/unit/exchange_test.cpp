@@ -286,6 +286,12 @@ TEST(TrafficLog, KeepsTheNewestLinesAndEscapesWhatIsNotPrintable) {
   const std::string row =
       format_traffic_line(TrafficLine{{}, false, "127.0.1.5", "07", "\x01G\\O\x82\r\n"});
   EXPECT_EQ(row.substr(12), "\t←\t127.0.1.5\t07\t\\x01G\\\\O\\x82\\r\\n");
+  // The password never reaches the log: sent or read back, on RS-485 too.
+  for (const char* line : {"PN654321\r\n", "FFPN654321\r\n", "05PN6543\n"})
+    log.record(TrafficLine{{}, true, "COM1", "", line});
+  EXPECT_EQ(log.lines()[1].text, "FFPN******\r\n");
+  EXPECT_EQ(format_traffic_log(log).find("6543"), std::string::npos);
+  EXPECT_EQ(mask_password("RPN\r\n"), "RPN\r\n");
 }
 
 // A whole exchange without Windows: dispatch, then replies or silence, then
