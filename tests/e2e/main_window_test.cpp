@@ -174,11 +174,15 @@ TEST_F(MainWindow, AboutBoxByAltQuestionMark) {
   EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, 3000));
 }
 
-// Closing with changes asks to save: a cancelled save keeps the program open
-// and the changes; "Yes" and a file name write the settings and end it.
+// Closing with changes asks to save: Cancel, or a cancelled save, keeps the
+// program open and the changes; "Yes" and a file name write the settings and
+// end it.
 TEST_F(MainWindow, CloseWithChangesAsksToSave) {
   App app;
   change_a_setting(app);
+  post_command(app.main_window(), IDM_EXIT);
+  EXPECT_EQ(next_box(app, 5000, IDCANCEL).caption, L"保存確認");
+  EXPECT_FALSE(app.wait_exit(800)) << "Cancel goes back";
   post_command(app.main_window(), IDM_EXIT);
   const MessageBoxSeen box = next_box(app, 5000, IDYES);
   EXPECT_EQ(box.caption, L"保存確認");

@@ -193,6 +193,12 @@ TEST_F(Glyphs, DrawRegisterReadBackSaveOpenAndInsert) {
   const std::string hex = orv::format_glyph_file(drawn, orv::GlyphSize::large);
   EXPECT_EQ(sim("COM1").received().back(), "GRL005" + hex.substr(0, 576) + "\\r\\n");
 
+  // A read would replace the drawing: it asks first, and Cancel keeps it.
+  sim("COM1").command("log clear");
+  click(editor, IDB_READ_REGISTERED);
+  EXPECT_EQ(next_box(app, 5000, IDCANCEL).caption, L"保存確認");
+  EXPECT_TRUE(shows_the_stroke());
+  EXPECT_TRUE(sim("COM1").received().empty()) << "nothing was read";
   click(editor, IDB_GLYPH_NEW);
   EXPECT_EQ(next_box(app, 5000, IDNO).caption, L"保存確認");
   ASSERT_TRUE(wait_until([&] { return !cell_is_set(editor, 5, 5); }, 3000)) << "an empty grid";

@@ -2,6 +2,9 @@
 
 #include <commdlg.h>
 
+#include <cwchar>
+
+#include "settings_file/settings_file.h"
 #include "win/base/message_boxes.h"
 
 namespace orv::win {
@@ -36,6 +39,24 @@ FileChoice ask_for_file(HWND owner, const wchar_t* title, const wchar_t* extensi
   const BOOL chosen = for_saving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
   if (chosen) return FileChoice{file, false};
   return FileChoice{{}, CommDlgExtendedError() != 0};
+}
+
+bool save_for_recovery(const std::wstring& folder, const std::string& text,
+                       const wchar_t* extension) {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  wchar_t name[64] = {};
+  swprintf(name, 64, L"\\recovered-%04u%02u%02u-%02u%02u%02u.%ls", now.wYear, now.wMonth, now.wDay,
+           now.wHour, now.wMinute, now.wSecond, extension);
+  const std::wstring path = folder + name;
+  std::string error;
+  if (!write_file_replacing(path, text, error)) {
+    report_unwritable_file();
+    return false;
+  }
+  show_message(Box{L"ファイルを選ぶダイアログが使えないため、次のファイルに保存しました。\n" + path,
+                   L"保存", MB_OK | MB_TASKMODAL | MB_ICONINFORMATION});
+  return true;
 }
 
 void report_file_dialog_failure() {

@@ -24,6 +24,12 @@ void report_file_dialog_failure();
 void report_chooser_failure();
 void report_missing_file();     // the Open dialog then comes again
 void report_unwritable_file();  // a save that could not be made
+// When the file dialog itself has failed, a save cannot ask for a name: the
+// text goes to a file of its own in `folder` ("recovered-YYYYMMDD-HHMMSS" and
+// the extension), which a box names. False when even that cannot be written.
+bool save_for_recovery(const std::wstring& folder, const std::string& text,
+                       const wchar_t* extension);
+
 // A file that is not whole: `what` says why, and the file is named.
 void report_damaged_file(const std::wstring& what, const std::wstring& path);
 

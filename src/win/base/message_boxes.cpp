@@ -20,7 +20,7 @@ int show_box(const MessageBoxRequest& box) {
 
 int ask_to_save_changes(HWND owner) {
   return show_message(
-      Box{L"ファイルが変更されています。保存しますか？", L"保存確認", MB_YESNO, owner});
+      Box{L"ファイルが変更されています。保存しますか？", L"保存確認", MB_YESNOCANCEL, owner});
 }
 
 void warn_unsendable_title() {

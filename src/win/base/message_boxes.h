@@ -26,7 +26,7 @@ int show_message(const Box& box);
 int show_box(const MessageBoxRequest& box);
 
 // "保存確認": whether the changed settings or glyph should be saved first;
-// IDYES or IDNO.
+// IDYES, IDNO, or IDCANCEL to go back with nothing changed.
 int ask_to_save_changes(HWND owner);
 
 // The warning of a title that the unit cannot take.

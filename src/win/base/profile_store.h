@@ -15,6 +15,7 @@ class WinProfileStore : public ProfileStore {
                    size_t buffer_size) override;
   bool write(std::string_view section, std::string_view key, std::string_view value) override;
   const std::wstring& path() const { return path_; }
+  std::wstring folder() const { return path_.substr(0, path_.rfind(L'\\')); }
 
  private:
   std::wstring path_;

@@ -43,6 +43,8 @@ struct Program {
   // links' events on the window thread.
   HWND link_window = nullptr;
   bool taking_link_events = false;  // a box shown for one of them is up
+  // The system's file dialog failed: saves go to a recovery file from now on.
+  bool file_dialog_failed = false;
   // The traffic log window while it is open (modeless, never current_dialog).
   HWND traffic_window = nullptr;
 

@@ -17,14 +17,14 @@ void document_changed(Program& p) {
 
 // The file dialog for `title`, starting from the file in use; the chosen
 // path, or empty when the operator gives up. When the dialog itself fails,
-// the program ends, as the message says, through its close path, which must
-// not ask to save again.
+// the program ends, as the message says, through its close path, which asks
+// about changed settings like any close.
 std::wstring choose_file(Program& p, const wchar_t* title, bool for_saving) {
   const FileChoice choice = ask_for_file(p.main_window, title, L"dat",
                                          p.session.settings.settingsFilePath.wstring(), for_saving);
   if (choice.dialog_failed) {
     report_file_dialog_failure();
-    p.session.settings.settingsDirty = 0;
+    p.file_dialog_failed = true;
     PostMessageW(p.main_window, WM_CLOSE, 0, 0);
   }
   return choice.path;
@@ -56,7 +56,14 @@ void report_damaged_settings(const std::filesystem::path& path, const SettingsFi
 
 bool ask_to_save(Program& p) {
   if (p.session.settings.settingsDirty == 0) return true;
-  return ask_to_save_changes(p.main_window) != IDYES || file_save(p);
+  switch (ask_to_save_changes(p.main_window)) {
+    case IDYES:
+      return file_save(p);
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void file_new(Program& p) {
@@ -89,6 +96,8 @@ bool file_save(Program& p) {
 }
 
 bool file_save_as(Program& p) {
+  if (p.file_dialog_failed)
+    return save_for_recovery(p.profile.folder(), format_settings_file(p.session.settings), L"dat");
   const std::wstring path = choose_file(p, L"名前を付けて保存", true);
   return !path.empty() && write_settings(p, path);
 }

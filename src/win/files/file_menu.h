@@ -8,7 +8,9 @@ namespace orv::win {
 
 // The save question, when the settings have changed. "Yes" saves, and a
 // save that is cancelled or fails keeps the operator where he was (false);
-// "No" goes on with the edits still marked changed.
+// "No" goes on with the edits still marked changed; "Cancel" goes back
+// (false). After the file dialog itself failed, a save without a file in
+// use goes to a recovery file in the configuration's folder.
 bool ask_to_save(Program& program);
 
 void file_new(Program& program);

@@ -101,8 +101,10 @@ void on_button_up(GlyphEditorDialog& d, GlyphEditor::Pen pen) {
   if (d.editor.pen() == GlyphEditor::Pen::none && GetCapture() == d.window) ReleaseCapture();
 }
 
-// The save question before New and Open. "Yes" saves first, and a save
-// that is cancelled or fails keeps the drawing and goes no further.
+// The save question before anything replaces or discards a changed drawing
+// (New, Open, the two reads, closing). "Yes" saves first, and a save that is
+// cancelled or fails keeps the drawing and goes no further; "Cancel" goes
+// back; "No" discards it.
 bool save_first(GlyphEditorDialog& d);
 
 bool write_glyph(GlyphEditorDialog& d, const std::filesystem::path& path) {
@@ -126,6 +128,7 @@ std::filesystem::path choose_glyph_file(GlyphEditorDialog& d, const wchar_t* tit
       ask_for_file(d.window, title, d.extension(), d.file.wstring(), for_saving);
   if (choice.dialog_failed) {
     report_file_dialog_failure();
+    d.program.file_dialog_failed = true;
     PostMessageW(d.window, WM_CLOSE, 0, 0);
     PostMessageW(d.program.main_window, WM_CLOSE, 0, 0);
   }
@@ -133,6 +136,12 @@ std::filesystem::path choose_glyph_file(GlyphEditorDialog& d, const wchar_t* tit
 }
 
 bool save_glyph_as(GlyphEditorDialog& d) {
+  if (d.program.file_dialog_failed) {
+    const bool saved =
+        save_for_recovery(d.program.profile.folder(), d.editor.file_text(), d.extension());
+    if (saved) d.editor.mark_saved();
+    return saved;
+  }
   const std::filesystem::path path = choose_glyph_file(d, L"名前を付けて保存", true);
   return !path.empty() && write_glyph(d, path);
 }
@@ -144,7 +153,9 @@ bool save_glyph(GlyphEditorDialog& d) {
 
 bool save_first(GlyphEditorDialog& d) {
   if (!d.editor.modified()) return true;
-  if (ask_to_save_changes(d.window) == IDYES) return save_glyph(d);
+  const int answer = ask_to_save_changes(d.window);
+  if (answer == IDCANCEL) return false;
+  if (answer == IDYES) return save_glyph(d);
   d.editor.mark_saved();  // the question is not asked again for this drawing
   return true;
 }
@@ -181,6 +192,7 @@ void open_glyph(GlyphEditorDialog& d) {
 // The reads need the answer of one unit.
 void read_glyph(GlyphEditorDialog& d, const Command& read) {
   if (d.program.session.exchange.awaiting_reply() || refuse_broadcast(d.program)) return;
+  if (!save_first(d)) return;
   send_single_command(d.program, read);
 }
 
@@ -219,9 +231,10 @@ void on_init(GlyphEditorDialog& d, HWND dialog) {
   set_caption(d);
 }
 
-// Closing discards the drawing without asking; a glyph still on its way
-// from the unit is no longer wanted.
+// Closing asks about a changed drawing first; a glyph still on its way from
+// the unit is no longer wanted.
 void close(GlyphEditorDialog& d) {
+  if (!save_first(d)) return;
   d.editor.clear();
   d.file.clear();
   d.program.session.awaitedGlyphCode.clear();
