@@ -66,7 +66,9 @@ constexpr const char* kCommandsHelp =
 
 constexpr const char* kCheckHelp =
     "usage: orvellan-cli check FILE.dat [--model orvellan|tarquine]\n"
-    "Says whether FILE.dat is a whole settings file; if not, where it is damaged.\n";
+    "Says whether FILE.dat is a whole settings file whose every value the unit\n"
+    "takes; if not, the line and the value. Read as ORVELLAN (the default), it\n"
+    "says how many screen pattern entries show TARQUINE's inputs 33 to 64.\n";
 
 constexpr int kFailed = 1;
 
@@ -80,13 +82,23 @@ int failed_run(const std::string& what, const WireRunEnd& end) {
   return kFailed;
 }
 
-bool load(const std::string& file, int model, DeviceSettings& settings, std::string& reason) {
-  settings = settings_for_model(model);
+// Loads a settings file for the model. `strict` also refuses a value the
+// unit does not take. Read as ORVELLAN, entries that show TARQUINE's inputs
+// 33 to 64 become inputs 1 to 32: the note says how many.
+bool load(const std::string& file, int model, DeviceSettings& settings, std::string& reason,
+          bool strict = false) {
+  std::string text;
   SettingsFileError error;
-  if (load_settings_file(path_of(file), settings, error)) return true;
-  reason = error.line > 0 ? file + ": line " + std::to_string(error.line) + ": " + error.reason
-                          : error.reason;
-  return false;
+  if (!read_whole_file(path_of(file), text, error.reason)) return reason = error.reason, false;
+  if (!parse_settings_file(text, settings_for_model(model), settings, error, strict)) {
+    reason = file + ": line " + std::to_string(error.line) + ": " + error.reason;
+    return false;
+  }
+  if (const int folded = inputs_beyond_orvellan(text); model == kModelOrvellan && folded > 0)
+    std::cerr << "orvellan-cli: " << file << ": " << folded
+              << " screen pattern entries show inputs 33 to 64; as ORVELLAN each shows its "
+                 "input less 32 (--model tarquine keeps them)\n";
+  return true;
 }
 
 void write_line(const std::string& text) {
@@ -141,7 +153,7 @@ int check(const Options& options) {
   if (options.words.size() != 2) return fail("check needs one settings file");
   DeviceSettings settings;
   std::string reason;
-  if (!load(options.words[1], options.model, settings, reason)) return fail(reason);
+  if (!load(options.words[1], options.model, settings, reason, true)) return fail(reason);
   std::cout << options.words[1] << ": a whole settings file (" << kSettingsFileLines
             << " values)\n";
   return 0;

@@ -21,43 +21,45 @@ constexpr std::string_view kIdeographicSpace = "\x81\x40";  // "　"
 constexpr std::string_view kNoPassword = "-";
 
 // Writes the 24 groups through one visitor so that reading and writing can
-// never disagree about the order. Each call names one value of the file.
+// never disagree about the order. Each call names one value of the file
+// and the range the unit takes for it (screen pattern entries in their file
+// form, as if the unit had 64 inputs).
 struct GroupVisitor {
-  std::function<void(int&)> integer;
+  std::function<void(int&, int low, int high)> integer;
   std::function<void(TitleSlot&)> title;
   std::function<void(std::array<char, kPasswordBytes>&)> password;
 };
 
 template <typename Array>
-void visit_all(Array& values, const GroupVisitor& v) {
-  for (auto& value : values) v.integer(value);
+void visit_all(Array& values, const GroupVisitor& v, int low, int high) {
+  for (auto& value : values) v.integer(value, low, high);
 }
 
 void visit_groups(DeviceSettings& s, const GroupVisitor& v) {
-  v.integer(s.currentScreenPattern);
-  for (auto& row : s.screenPatterns) visit_all(row, v);
-  for (auto& row : s.autoSwitchPatterns) visit_all(row, v);
-  v.integer(s.dateTimeRange);
-  v.integer(s.dateTimeSize);
-  visit_all(s.dateTimeDisplayInput, v);
-  visit_all(s.dateTimeDisplayOutput, v);
+  v.integer(s.currentScreenPattern, 0, kFreeLayout);
+  for (auto& row : s.screenPatterns) visit_all(row, v, 0, kMaxInputs + kPatternCount - 1);
+  for (auto& row : s.autoSwitchPatterns) visit_all(row, v, 0, 99);
+  v.integer(s.dateTimeRange, 0, 7);
+  v.integer(s.dateTimeSize, 0, 1);
+  visit_all(s.dateTimeDisplayInput, v, 0, 1);
+  visit_all(s.dateTimeDisplayOutput, v, 0, 1);
   for (auto& title : s.titles) v.title(title);
-  visit_all(s.titleDisplayInput, v);
-  visit_all(s.titleDisplayOutput, v);
-  visit_all(s.titlePosition, v);
-  visit_all(s.fontSize, v);
-  v.integer(s.titleOffsetTop);
-  v.integer(s.titleOffsetBottom);
-  v.integer(s.passwordOnButton);
-  v.integer(s.passwordOnMenu);
+  visit_all(s.titleDisplayInput, v, 0, 1);
+  visit_all(s.titleDisplayOutput, v, 0, 1);
+  visit_all(s.titlePosition, v, 0, 1);
+  visit_all(s.fontSize, v, 0, 2);
+  v.integer(s.titleOffsetTop, 0, 15);
+  v.integer(s.titleOffsetBottom, 0, 15);
+  v.integer(s.passwordOnButton, 0, 1);
+  v.integer(s.passwordOnMenu, 0, 1);
   v.password(s.password);
-  visit_all(s.videoOutput, v);
-  v.integer(s.converterSubnetClass);
-  visit_all(s.converterIpAddress, v);
-  visit_all(s.converterGatewayAddress, v);
-  visit_all(s.converterActiveAddress, v);
-  v.integer(s.converterKeepAlive);
-  v.integer(s.converterConnectionTry);
+  visit_all(s.videoOutput, v, 0, 1);
+  v.integer(s.converterSubnetClass, 0, 2);
+  visit_all(s.converterIpAddress, v, 0, 255);
+  visit_all(s.converterGatewayAddress, v, 0, 255);
+  visit_all(s.converterActiveAddress, v, 0, 255);
+  v.integer(s.converterKeepAlive, 0, 1);
+  v.integer(s.converterConnectionTry, 0, 1);
 }
 
 void convert_sources(DeviceSettings& s, int (*convert)(int, int)) {
@@ -158,7 +160,7 @@ std::string format_settings_file(const DeviceSettings& settings) {
   std::string out;
   out.reserve(40000);
   const GroupVisitor writer{
-      [&](int& value) { out += std::to_string(value) + "\r\n"; },
+      [&](int& value, int, int) { out += std::to_string(value) + "\r\n"; },
       [&](TitleSlot& title) { out += encode_file_title(title) + "\r\n"; },
       [&](std::array<char, kPasswordBytes>& password) {
         // A password that would not read back as one
@@ -173,7 +175,7 @@ std::string format_settings_file(const DeviceSettings& settings) {
 }
 
 bool parse_settings_file(std::string_view text, const DeviceSettings& current,
-                         DeviceSettings& result, SettingsFileError& error) {
+                         DeviceSettings& result, SettingsFileError& error, bool check_ranges) {
   DeviceSettings parsed = current;
   TokenReader reader(text);
   bool ok = true;
@@ -190,6 +192,9 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
       case SettingsFileError::Kind::goes_on:
         error.reason = "the file goes on after its last value";
         break;
+      case SettingsFileError::Kind::out_of_range:
+        error.reason = std::string(token) + " is not a value the unit takes";
+        break;
       default:
         error.reason = std::string(1, '"').append(error.token).append("\" is not a number");
     }
@@ -200,10 +205,13 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
     fail(SettingsFileError::Kind::ends_early, {});
     return false;
   };
-  const GroupVisitor readers{[&](int& value) {
+  const GroupVisitor readers{[&](int& value, int low, int high) {
                                std::string_view token;
-                               if (take(token) && !parse_int_token(token, value))
+                               if (!take(token)) return;
+                               if (!parse_int_token(token, value))
                                  fail(SettingsFileError::Kind::not_a_number, token);
+                               else if (check_ranges && (value < low || value > high))
+                                 fail(SettingsFileError::Kind::out_of_range, token);
                              },
                              [&](TitleSlot& title) {
                                std::string_view token;
@@ -280,6 +288,17 @@ bool write_file_replacing(const std::filesystem::path& path, std::string_view te
     return false;
   }
   return true;
+}
+
+int inputs_beyond_orvellan(std::string_view text) {
+  DeviceSettings as_tarquine;
+  SettingsFileError ignored;
+  if (!parse_settings_file(text, settings_for_model(kModelTarquine), as_tarquine, ignored))
+    return 0;
+  int entries = 0;
+  for (const auto& row : as_tarquine.screenPatterns)
+    for (int code : row) entries += code >= input_count_of(kModelOrvellan) && code < kMaxInputs;
+  return entries;
 }
 
 bool load_settings_file(const std::filesystem::path& path, DeviceSettings& settings,

@@ -18,10 +18,10 @@ inline constexpr int kSettingsFileLines = 6615;
 std::string format_settings_file(const DeviceSettings& settings);
 
 struct SettingsFileError {
-  enum class Kind { unreadable, ends_early, not_a_number, goes_on };
+  enum class Kind { unreadable, ends_early, not_a_number, goes_on, out_of_range };
   Kind kind = Kind::unreadable;
   int line = 0;        // 1-based line (token) where the file is damaged
-  std::string token;   // not_a_number: the first 20 bytes of the word found
+  std::string token;   // not_a_number, out_of_range: the first 20 bytes of the word found
   std::string reason;  // the whole reason, in English (for the command-line tool)
 };
 
@@ -29,9 +29,16 @@ struct SettingsFileError {
 // hold keep their values). Values are taken as read, without range checks;
 // a file that ends early, holds something that is not a number where a
 // number belongs, or goes on after its last value (a line too many shifts
-// every value after it) is refused as a whole and `error` says where.
+// every value after it) is refused as a whole and `error` says where. With
+// `check_ranges`, so is a value the unit does not take (999 for a source).
 bool parse_settings_file(std::string_view text, const DeviceSettings& current,
-                         DeviceSettings& result, SettingsFileError& error);
+                         DeviceSettings& result, SettingsFileError& error,
+                         bool check_ranges = false);
+
+// The screen pattern entries of a file that show TARQUINE's inputs 33 to 64:
+// read as ORVELLAN, each becomes input 1 to 32 (input 50 shows as 18).
+// 0 for a file that is not whole.
+int inputs_beyond_orvellan(std::string_view text);
 
 // The title of one file line: "＊" back to ideographic spaces, 28 of them
 // meaning no title. Longer tokens keep their first 56 bytes.

@@ -151,11 +151,28 @@ TEST_F(FileMenu, MissingAndDamagedFilesChangeNothing) {
   EXPECT_NE(refused.text.find(L"2 行目"), std::wstring::npos) << "and the line";
   EXPECT_EQ(caption_of(app), L"ORVELLAN") << "the file in use is still none";
   EXPECT_EQ(font_size_of_channel_one(app), 2) << "the settings are as they were";
-
-  // "No" kept the edits marked changed, so leaving asks again.
+  // "No" kept the edits marked changed, so leaving asks again (Cancel stays).
   PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(next_box(app, 5000, IDNO).caption, L"保存確認");
-  EXPECT_TRUE(app.wait_exit(5000));
+  EXPECT_EQ(next_box(app, 5000, IDCANCEL).caption, L"保存確認");
+
+  // A file whose patterns show TARQUINE's inputs: Cancel opens nothing,
+  // "Yes" switches the model and opens it unchanged.
+  DeviceSettings wide = orv::settings_for_model(orv::kModelTarquine);
+  wide.screenPatterns[0][0] = 49;  // input 50
+  ASSERT_TRUE(write_settings(folder + L"\\wide.dat", wide));
+  for (const int answer : {IDCANCEL, IDYES}) {
+    post_command(app.main_window(), IDM_FILE_OPEN);
+    next_box(app, 5000, IDNO);  // the save question
+    ASSERT_TRUE(choose_file(app.pid(), L"ファイルを開く", folder + L"\\wide.dat"));
+    EXPECT_EQ(next_box(app, 5000, answer).caption, L"モデルの確認");
+  }
+  EXPECT_TRUE(ini_holds("select_model=1"));
+  EXPECT_TRUE(
+      wait_until([&] { return caption_of(app) == L"ORVELLAN   " + folder + L"\\wide.dat"; }, 5000));
+  EXPECT_EQ(font_size_of_channel_one(app), 1) << "the file's settings";
+
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app.wait_exit(5000)) << "the file as it was opened: nothing to ask";
 }
 
 TEST_F(FileMenu, ASaveThatFailsKeepsTheEditsAndStopsNew) {

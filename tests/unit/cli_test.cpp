@@ -82,8 +82,25 @@ TEST_F(Cli, SetAllStopsAtATitleThatCannotBeSent) {
   EXPECT_EQ(crlf_lines(run.out).size(), 136u);  // everything before it
 }
 
+// A value the unit does not take is damage too; entries that show
+// TARQUINE's inputs are counted when the file is read as ORVELLAN.
 TEST_F(Cli, CheckTellsWholeFromDamaged) {
-  EXPECT_EQ(run_cli("check " + file.string()).status, 0);
+  DeviceSettings wide = settings_for_model(kModelTarquine);
+  wide.screenPatterns[0][0] = 49;  // input 50
+  std::string error;
+  ASSERT_TRUE(save_settings_file(file, wide, error));
+  const CliRun folded = run_cli("check " + file.string());
+  EXPECT_EQ(folded.status, 0);
+  EXPECT_NE(folded.err.find(": 1 screen pattern entries show inputs 33 to 64"), std::string::npos)
+      << folded.err;
+  EXPECT_EQ(run_cli("check " + file.string() + " --model tarquine").err, "");
+  std::string text = format_settings_file(wide);
+  text.replace(text.find("\r\n") + 2, 2, "999");  // line 2: pattern 01, output 01
+  std::ofstream(file, std::ios::trunc | std::ios::binary) << text;
+  const CliRun outside = run_cli("check " + file.string());
+  EXPECT_EQ(outside.status, 2);
+  EXPECT_NE(outside.err.find("line 2: 999 is not a value the unit takes"), std::string::npos)
+      << outside.err;
   std::ofstream(file, std::ios::trunc) << "0\r\n1\r\nx\r\n";
   const CliRun damaged = run_cli("check " + file.string());
   EXPECT_NE(damaged.status, 0);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "resource.h"
 #include "win/base/message_boxes.h"
 #include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
@@ -129,6 +130,21 @@ void show_status(Program& p, const std::wstring& text) {
 void note_in_status_line(Program& p, const std::wstring& text) {
   p.status_note = text;
   show_status(p, text);
+}
+
+void switch_model(Program& p, int model) {
+  if (p.session.settings.model == model) return;
+  apply_model(p.session.settings, model);
+  p.session.config.select_model = model;
+  write_select_model(p.profile, model);
+  apply_model_menu_mark(p);
+}
+
+void apply_model_menu_mark(Program& p) {
+  const int selected =
+      p.session.settings.model == kModelOrvellan ? IDM_MODEL_ORVELLAN : IDM_MODEL_TARQUINE;
+  CheckMenuRadioItem(GetMenu(p.main_window), IDM_MODEL_ORVELLAN, IDM_MODEL_TARQUINE, selected,
+                     MF_BYCOMMAND);
 }
 
 void line_changed(Program& p) {

@@ -62,6 +62,12 @@ void report_tcp_failure(const std::string& text);
 // Creates the link event window; false when it cannot be created.
 bool create_link_window(Program& program);
 
+// The model menu's choice: the settings follow the model (apply_model), the
+// configuration file keeps it, the menu marks it. Nothing when it is the
+// model in use already.
+void switch_model(Program& program, int model);
+void apply_model_menu_mark(Program& program);
+
 // Runs until the quit message; returns its code.
 int run_message_loop(Program& program);
 

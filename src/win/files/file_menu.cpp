@@ -52,6 +52,27 @@ void report_damaged_settings(const std::filesystem::path& path, const SettingsFi
                       path.wstring() + L"\n" + std::to_wstring(error.line) + L" 行目: " + why);
 }
 
+// Opened while the model is ORVELLAN, a file whose screen patterns show
+// TARQUINE's inputs 33 to 64 would have them become inputs 1 to 32: the
+// operator chooses to switch the model first and open it unchanged, to open
+// it so, or not to open it (false).
+bool fit_to_model(Program& p, const std::wstring& path) {
+  std::string text, error;
+  if (p.session.settings.model != kModelOrvellan || !read_whole_file(path, text, error))
+    return true;
+  const int entries = inputs_beyond_orvellan(text);
+  if (entries == 0) return true;
+  const int answer = show_message(
+      Box{L"このファイルの画面表示パターンには、TARQUINE の入力 33～64 を表示する項目が " +
+              std::to_wstring(entries) +
+              L" 個あります。\n\n「はい」: モデルを TARQUINE に切り換えて、そのまま開きます。\n"
+              L"「いいえ」: ORVELLAN のまま開きます（入力の番号から 32 を引きます）。\n"
+              L"「キャンセル」: 開きません。",
+          L"モデルの確認", MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL, p.main_window});
+  if (answer == IDYES) switch_model(p, kModelTarquine);
+  return answer != IDCANCEL;
+}
+
 }  // namespace
 
 bool ask_to_save(Program& p) {
@@ -82,6 +103,7 @@ void file_open(Program& p) {
   for (;;) {
     const std::wstring path = choose_file(p, L"ファイルを開く", false);
     if (path.empty()) return;
+    if (!fit_to_model(p, path)) return;
     SettingsFileError error;
     if (load_settings_file(path, p.session.settings, error)) return document_changed(p);
     if (error.kind != SettingsFileError::Kind::unreadable)

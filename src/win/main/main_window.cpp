@@ -114,14 +114,6 @@ void present_reply_outcome(Program& p) {
     SendMessageW(p.current_dialog, WM_CLOSE, 0, 0);
 }
 
-void switch_model(Program& p, int model) {
-  if (p.session.settings.model == model) return;
-  apply_model(p.session.settings, model);
-  p.session.config.select_model = model;
-  write_select_model(p.profile, model);
-  apply_model_menu_mark(p);
-}
-
 void set_main_caption(Program& p) {
   const std::wstring caption = L"ORVELLAN   " + p.session.settings.settingsFilePath.wstring();
   SetWindowTextW(p.main_window, caption.c_str());
@@ -275,13 +267,6 @@ void apply_interface_menu_state(Program& p) {
   enable(IDM_CLIENT_SERVER, !serial);
   enable(IDM_TCP_SETTINGS, !serial);
   enable(IDM_SLAVE_ADDRESS, p.session.config.addressed_serial());
-}
-
-void apply_model_menu_mark(Program& p) {
-  const int selected =
-      p.session.settings.model == kModelOrvellan ? IDM_MODEL_ORVELLAN : IDM_MODEL_TARQUINE;
-  CheckMenuRadioItem(GetMenu(p.main_window), IDM_MODEL_ORVELLAN, IDM_MODEL_TARQUINE, selected,
-                     MF_BYCOMMAND);
 }
 
 }  // namespace orv::win

@@ -15,6 +15,5 @@ void start_reply_timer(Program& program);
 // Greys the communication entries that do not apply to the configured
 // interface and line.
 void apply_interface_menu_state(Program& program);
-void apply_model_menu_mark(Program& program);
 
 }  // namespace orv::win
