@@ -1,8 +1,10 @@
 #include "settings_file/settings_diff.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "protocol/number_text.h"
+#include "protocol/title_codec.h"
 
 namespace orv {
 namespace {
@@ -18,6 +20,17 @@ class DifferenceList {
   }
   void text(const std::string& name, std::string_view left, std::string_view right) {
     if (left != right) out_.push_back({name, std::string(left), std::string(right)});
+  }
+  // Titles differ when the unit would hold different codes for them, as far
+  // as `characters` of them: an IBM-extension kanji and its NEC-selected
+  // twin are one character to the unit. Titles that cannot be sent differ
+  // by their bytes.
+  void title(const std::string& name, std::string_view left, std::string_view right,
+             int characters) {
+    const auto a = title_codes(left), b = title_codes(right);
+    const bool same =
+        a && b ? std::equal(a->begin(), a->begin() + characters, b->begin()) : left == right;
+    if (!same) out_.push_back({name, std::string(left), std::string(right)});
   }
   template <typename Array>
   void channels(const std::string& name, const Array& left, const Array& right, int count) {
@@ -67,11 +80,11 @@ void compare_titles(DifferenceList& list, const DeviceSettings& a, const DeviceS
   for (int i = 0; i < a.inputCount; ++i) {
     const std::string name = "titles ch." + decimal_text(i + 1, 2);
     if (compared == Compared::whole_file) {
-      list.text(name, title_text(a.titles[i]), title_text(b.titles[i]));
+      list.title(name, title_text(a.titles[i]), title_text(b.titles[i]), kTitleCharacters);
     } else {
       const int characters = title_reply_characters(b.fontSize[i]);
-      list.text(name, title_as_answered(a.titles[i], characters),
-                title_as_answered(b.titles[i], characters));
+      list.title(name, title_as_answered(a.titles[i], characters),
+                 title_as_answered(b.titles[i], characters), characters);
     }
   }
 }

@@ -1,6 +1,7 @@
 // The settings two sets hold differently, each named by its field and
 // channel ("titleDisplayInput ch.05", "screenPatterns OP12 ch.03"), for the
 // command-line diff and for checking what a unit gave back after a set-all.
+// Titles are compared as the JIS codes the unit holds for them.
 #pragma once
 
 #include <string>

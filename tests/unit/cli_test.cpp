@@ -153,9 +153,14 @@ TEST(SettingsDifferences, WhatAUnitGivesBackLeavesOutWhatNoReadCarries) {
   EXPECT_TRUE(settings_differences(sent, back, Compared::what_a_unit_gives_back).empty());
   EXPECT_EQ(settings_differences(sent, back, Compared::whole_file).size(), 2u);
   set_title(back.titles[3], test::repeat("\x82\xa0", 13));
+  // An IBM-extension kanji comes back as its NEC-selected twin: the same.
+  set_title(sent.titles[5], test::sjis({0xFA, 0x5C, 0xFB, 0x40}));
+  set_title(back.titles[5], test::sjis({0xED, 0x40, 0xED, 0xE1}));
   const auto shorter = settings_differences(sent, back, Compared::what_a_unit_gives_back);
   ASSERT_EQ(shorter.size(), 1u);
   EXPECT_EQ(shorter[0].name, "titles ch.04");
+  EXPECT_TRUE(settings_differences(back, sent, Compared::whole_file).size() == 2u)
+      << "diff too: only the free layout and ch.04";
 }
 
 // The tool against simulated units on a pseudo-terminal and over TCP/IP.
