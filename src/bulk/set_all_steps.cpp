@@ -13,18 +13,22 @@ namespace {
 
 using Build = BulkStep (*)(int index, const DeviceSettings& settings);
 struct Group {
-  int (*count)(int inputCount);
+  int (*count)(const DeviceSettings& settings);
   Build build;
 };
 
-int one(int) {
+int one(const DeviceSettings&) {
   return 1;
 }
-int patterns(int) {
+int patterns(const DeviceSettings&) {
   return kPatternCount;
 }
-int inputs(int inputCount) {
-  return inputCount;
+// A title command for each input, and an insert for each external character.
+int title_step_count(const DeviceSettings& s) {
+  return static_cast<int>(all_title_steps(s).size());
+}
+BulkStep title_step(int index, const DeviceSettings& s) {
+  return all_title_steps(s)[static_cast<size_t>(index)];
 }
 
 BulkStep layout_in_force(int, const DeviceSettings& s) {
@@ -61,7 +65,7 @@ constexpr std::array<Group, 19> kGroups{{
      }},
     {one, set_channels<PerChannelMember::date_time_display_input>},
     {one, set_channels<PerChannelMember::date_time_display_output>},
-    {inputs, title_step},
+    {title_step_count, title_step},
     {one, set_channels<PerChannelMember::title_display_input>},
     {one, set_channels<PerChannelMember::title_display_output>},
     {one, set_channels<PerChannelMember::title_position>},
@@ -92,9 +96,9 @@ constexpr std::array<Group, 19> kGroups{{
 
 }  // namespace
 
-int set_all_step_count(int inputCount) {
+int set_all_step_count(const DeviceSettings& settings) {
   int count = 0;
-  for (const Group& group : kGroups) count += group.count(inputCount);
+  for (const Group& group : kGroups) count += group.count(settings);
   return count;
 }
 
@@ -102,8 +106,9 @@ BulkStep set_all_step(int step, const DeviceSettings& settings) {
   int index = step - 1;
   for (const Group& group : kGroups) {
     if (index < 0) break;
-    if (index < group.count(settings.inputCount)) return group.build(index, settings);
-    index -= group.count(settings.inputCount);
+    const int count = group.count(settings);
+    if (index < count) return group.build(index, settings);
+    index -= count;
   }
   return {Command::refused(), "step " + std::to_string(step) + " (no such step)"};
 }

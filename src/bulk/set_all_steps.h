@@ -6,8 +6,9 @@
 
 namespace orv {
 
-// 208 steps with 64 inputs, 176 with 32.
-int set_all_step_count(int inputCount);
+// 208 steps with 64 inputs, 176 with 32, and one more for each external
+// character of a title.
+int set_all_step_count(const DeviceSettings& settings);
 
 // Step s (1-based) built from the settings. A title that cannot be sent
 // gives a refused command with title_unsendable set; a password that is not

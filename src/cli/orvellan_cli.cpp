@@ -124,7 +124,7 @@ int commands_set_all(const Options& options) {
   DeviceSettings settings;
   std::string reason;
   if (!load(options.words[2], options.model, settings, reason)) return fail(reason);
-  const int steps = set_all_step_count(settings.inputCount);
+  const int steps = set_all_step_count(settings);
   for (int s = 1; s <= steps; ++s) {
     const BulkStep step = set_all_step(s, settings);
     if (!step.command.sendable()) {

@@ -79,7 +79,7 @@ WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const std::string
 WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::string& title) {
   DeviceSettings replies = settings;  // a set-all stores nothing, but the run needs a target
   return run(
-      link, replies, set_all_step_count(settings.inputCount),
+      link, replies, set_all_step_count(settings),
       [&settings](int step) { return set_all_step(step, settings); }, title);
 }
 

@@ -268,11 +268,14 @@ Command build_read_video_output() {
 
 // --- Titles -------------------------------------------------------------------
 
+// An external character's glyph code (above 7E7E) goes as the ideographic
+// space: the unit never sees a code outside 2121..7E7E in a title command.
 Command build_title(int channel, const TitleCodes& jis_codes) {
   if (!is_channel(channel, kMaxInputs)) return Command::refused();
   std::string line = "CT" + decimal_text(channel + 1, 2);
   line.resize(4 + 4 * jis_codes.size());
-  for (size_t c = 0; c < jis_codes.size(); ++c) put_hex(line, 4 + 4 * c, jis_codes[c], 4);
+  for (size_t c = 0; c < jis_codes.size(); ++c)
+    put_hex(line, 4 + 4 * c, jis_codes[c] > 0x7E7E ? kIdeographicSpaceJis : jis_codes[c], 4);
   return Command::line(line + "\r\n");
 }
 

@@ -68,10 +68,11 @@ Command build_read_font_size();
 Command build_read_video_output();
 
 // --- Titles -------------------------------------------------------------------
-Command build_title(int channel, const TitleCodes& jis_codes);  // CT01...
-Command build_title_offset_top(int offset);                     // CTAT01..CTAT16
-Command build_title_offset_bottom(int offset);                  // CTAB01..CTAB16
-Command build_read_title(int channel);                          // RCT01
+Command build_title(int channel,
+                    const TitleCodes& jis_codes);  // CT01... (external characters as 2121)
+Command build_title_offset_top(int offset);        // CTAT01..CTAT16
+Command build_title_offset_bottom(int offset);     // CTAB01..CTAB16
+Command build_read_title(int channel);             // RCT01
 Command build_read_title_offset_top();
 Command build_read_title_offset_bottom();
 

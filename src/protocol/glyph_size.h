@@ -20,6 +20,9 @@ struct GlyphSizeInfo {
 const GlyphSizeInfo& glyph_size_info(GlyphSize size);
 std::optional<GlyphSize> glyph_size_from_letter(char letter);
 
+// Registration numbers 001..256: the most a size has (SMALL).
+inline constexpr int kGlyphRegistrations = 256;
+
 // The glyph code the unit gives registration index `index` (0-based):
 // with k = index + 68, (0xA3 + k / 94) * 256 + 0x21 + k % 94.
 std::uint16_t registration_glyph_code(int index);

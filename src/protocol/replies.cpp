@@ -157,8 +157,11 @@ bool parse_title(std::string_view line, RowContext& c) {  // row 13
   while (characters > 0 && received[characters - 1] == kIdeographicSpaceJis) --characters;
   std::string text;
   for (size_t i = 0; i < characters; ++i) {
+    // A registered external character is kept as itself; any other code
+    // beyond the JIS rows reads as the ideographic space.
+    const auto registration = registration_of_glyph_code(received[i]);
     const std::uint16_t code = received[i] > 0x7C7E ? kIdeographicSpaceJis : received[i];
-    const std::uint16_t sjis = jis_to_sjis(code);
+    const std::uint16_t sjis = registration ? external_character(*registration) : jis_to_sjis(code);
     text += static_cast<char>(sjis >> 8);
     text += static_cast<char>(sjis & 0xFF);
   }

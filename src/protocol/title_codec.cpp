@@ -1,6 +1,7 @@
 #include "protocol/title_codec.h"
 
 #include "protocol/device_settings.h"
+#include "protocol/glyph_size.h"
 
 namespace orv {
 namespace {
@@ -62,7 +63,30 @@ std::optional<std::uint16_t> sjis_to_jis(std::uint16_t s) {
   return static_cast<std::uint16_t>(jis);
 }
 
+std::uint16_t external_character(int registration) {
+  const int trail = 0x40 + registration % 188;
+  return static_cast<std::uint16_t>((0xF0 + registration / 188) << 8 | (trail + (trail >= 0x7F)));
+}
+
+std::optional<int> registration_of_external(std::uint16_t sjis) {
+  const int lead = sjis >> 8, trail = sjis & 0xFF;
+  if (lead < 0xF0 || trail < 0x40 || trail == 0x7F || trail > 0xFC) return std::nullopt;
+  const int registration = (lead - 0xF0) * 188 + trail - 0x40 - (trail > 0x7F);
+  if (registration >= kGlyphRegistrations) return std::nullopt;
+  return registration;
+}
+
+std::optional<int> registration_of_glyph_code(std::uint16_t jis) {
+  const int low = jis & 0xFF;
+  if ((jis >> 8) < 0xA3 || low < 0x21 || low > 0x7E) return std::nullopt;
+  const int registration = ((jis >> 8) - 0xA3) * 94 + low - 0x21 - 68;
+  if (registration < 0 || registration >= kGlyphRegistrations) return std::nullopt;
+  return registration;
+}
+
 std::optional<std::uint16_t> title_char_to_jis(std::uint16_t s) {
+  if (const auto registration = registration_of_external(s))
+    return registration_glyph_code(*registration);
   if (is_small_roman_numeral(s)) return static_cast<std::uint16_t>(s - 0x7DCF);
   if (is_ibm_symbol(s)) return static_cast<std::uint16_t>(s - 0x7DD9);
   if (s >= 0xFA5C) s = map_ibm_extension(s);

@@ -25,14 +25,26 @@ inline constexpr std::string_view kUnsendableTitle =
 // with ideographic spaces; nullopt for any other title.
 std::optional<PaddedTitle> pad_title(std::string_view title);
 
-// The 28 JIS codes of a padded title, or nullopt when a character is outside
-// JIS X 0208 (single-byte characters, the user-defined area, the IBM-block
-// characters that have no JIS code).
+// The 28 codes the unit holds for a padded title, or nullopt when a
+// character is outside JIS X 0208 (single-byte characters, the IBM-block
+// characters that have no JIS code) and is no registered external
+// character. An external character is held as its registration's glyph
+// code, above 7E7E (see registration_of_external).
 std::optional<TitleCodes> encode_title(const PaddedTitle& padded);
 
-// A title as the unit takes it: pad_title, then encode_title; nullopt when
+// A title as the unit holds it: pad_title, then encode_title; nullopt when
 // it cannot be sent.
 std::optional<TitleCodes> title_codes(std::string_view title);
+
+// External characters. Registration index n (0..255, shown as 001..256) is
+// kept in a title as the n-th character of Shift_JIS's user-defined area,
+// in Shift_JIS order: lead byte F0 + n / 188, trail byte 40 + n % 188 (7F
+// skipped). The unit holds it as the registration's glyph code; a title
+// command carries the ideographic space in its place, and the glyph goes in
+// by the insert command.
+std::uint16_t external_character(int registration);
+std::optional<int> registration_of_external(std::uint16_t sjis);
+std::optional<int> registration_of_glyph_code(std::uint16_t jis);
 
 // IBM-extension Shift_JIS code -> the NEC-selected code of the same
 // character, or 0 when there is none.

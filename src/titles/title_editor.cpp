@@ -37,12 +37,6 @@ bool TitleEditor::store_title(std::string_view shift_jis) {
   return true;
 }
 
-std::optional<Command> TitleEditor::title_command() const {
-  const auto codes = title_codes(title());
-  if (!codes) return std::nullopt;
-  return build_title(channel(), *codes);
-}
-
 std::vector<TitleTableEntry> TitleEditor::painted_table() const {
   std::vector<TitleTableEntry> table;
   const int page = channel() / kTitlesPerPage;

@@ -41,10 +41,6 @@ class TitleEditor {
   // longer than a title holds is refused (false) and nothing changes.
   bool store_title(std::string_view shift_jis);
 
-  // "設定": the current channel's title command; nothing when the title
-  // cannot be sent (the operator is warned instead).
-  std::optional<Command> title_command() const;
-
   std::vector<TitleTableEntry> painted_table() const;
 
  private:

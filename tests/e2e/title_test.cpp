@@ -58,6 +58,20 @@ TEST_F(Titles, ATypedAndPastedTitleReachesTheUnitAsJisCodes) {
   EXPECT_EQ(sim("COM1").received(), std::vector<std::string>{sent.substr(0, 116) + "\\r\\n"});
   // A MEDIUM title answers with 21 characters.
   EXPECT_EQ(sim("COM1").value("get 00 RCT03"), sent.substr(0, 4 + 4 * 21));
+
+  // External character 005 (U+E004, Shift_JIS F044): the title goes with the
+  // ideographic space in its place, then its insert command.
+  sim("COM1").command("log clear");
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Ａ\xE004"));
+  EXPECT_EQ(control_text(dialog, IDE_TITLE), L"Ａ\xE004") << "taken as typed";
+  save_screenshot(dialog, "title-external-character");
+  click(dialog, IDB_SET);
+  EXPECT_EQ(next_box(app, 5000).text, L"Success");
+  std::string title = "CT032341";
+  while (title.size() < 116) title += "2121";
+  EXPECT_EQ(sim("COM1").received(),
+            (std::vector<std::string>{title + "\\r\\n", "G005C03I02\\r\\n"}));
+  EXPECT_EQ(sim("COM1").value("get 00 RCT03").substr(4, 8), "2341A369");
 }
 
 TEST_F(Titles, TitlesTheUnitCannotTakeAreNeverSent) {

@@ -2,6 +2,7 @@
 
 #include "bulk/read_all_steps.h"
 #include "bulk/set_all_steps.h"
+#include "bulk/shared_steps.h"
 #include "test_support.h"
 
 namespace orv {
@@ -19,7 +20,7 @@ std::string set_line(int step, const DeviceSettings& s) {
 // tool's set-all and read-all, through a simulated bus too (cli_test.cpp).
 TEST(BulkSteps, CountsAndEndsByModel) {
   EXPECT_EQ(read_all_step_count(32), 175);
-  EXPECT_EQ(set_all_step_count(64), 208);
+  EXPECT_EQ(set_all_step_count(settings_for_model(kModelTarquine)), 208);
   EXPECT_FALSE(read_all_step(176, 32).command.sendable());
   EXPECT_FALSE(read_all_step(0, 32).command.sendable());
   EXPECT_EQ(read_line(207, 64), "ROE\r\n");
@@ -50,6 +51,23 @@ TEST(SetAllSteps, AnUnsendablePasswordIsNotTakenForATitle) {
   const BulkStep password = set_all_step(175, s);
   EXPECT_FALSE(password.command.sendable());
   EXPECT_FALSE(password.title_unsendable);
+}
+
+// A title with external characters: the title command with the ideographic
+// space in their places, then an insert for each (registration 005 at the
+// second place of ch.03); one beyond registration 256 cannot be sent.
+TEST(TitleSteps, ExternalCharactersGoInByTheirInsertCommands) {
+  DeviceSettings s = settings_for_model(kModelOrvellan);
+  set_title(s.titles[2], test::sjis({0x82, 0x60, 0xF0, 0x44, 0x82, 0x61, 0xF0, 0x40}));
+  const auto steps = title_steps(2, s);
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0].command.text,
+            std::string("CT03") + "2341" + "2121" + "2342" + test::repeat("2121", 25) + "\r\n");
+  EXPECT_EQ(steps[1].command.text, "G005C03I02\r\n");
+  EXPECT_EQ(steps[2].command.text, "G001C03I04\r\n");
+  EXPECT_EQ(set_all_step_count(s), 178);
+  set_title(s.titles[2], test::sjis({0xF1, 0x85}));
+  EXPECT_TRUE(title_steps(2, s).front().title_unsendable);
 }
 
 // A run of `steps` labelled steps, and what a tick asked for, as text.

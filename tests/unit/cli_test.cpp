@@ -186,12 +186,16 @@ TEST_F(CliWithUnits, SetAllWithVerifyChangesOnlyTheAddressedUnit) {
   ASSERT_EQ(read_unit_06("before.dat").status, 0);
   const auto sent = folder / "sent.dat";
   std::string error;
-  ASSERT_TRUE(save_settings_file(sent, test::random_settings(kModelOrvellan, 7), error));
+  DeviceSettings drawn = test::random_settings(kModelOrvellan, 7);
+  drawn.fontSize[2] = 0;  // ch.03 answers 14 characters: external character 005 at the second
+  set_title(drawn.titles[2], test::sjis({0x82, 0x60, 0xF0, 0x44}));
+  ASSERT_TRUE(save_settings_file(sent, drawn, error));
   const CliRun set =
       run_cli("set-all " + sent.string() + port() + " --line rs485 --address 07 --verify");
   EXPECT_EQ(set.status, 0) << set.err << set.out;
   EXPECT_NE(set.err.find("pseudo-terminal"), std::string::npos) << set.err;
-  EXPECT_EQ(set.out, "") << "no setting differs";
+  EXPECT_EQ(set.out, "") << "no setting differs, the external character included";
+  EXPECT_EQ(control_command("get 07 RCT03").substr(3, 12), "CT032341A369");
 
   ASSERT_EQ(read_unit_06("after.dat").status, 0);
   const CliRun neighbour =

@@ -142,9 +142,10 @@ TEST_F(SerialReply, TitlesComeByTheFontSizeAndLoseTrailingSpaces) {
   EXPECT_EQ(title_text(state.settings.titles[4]).size(), 28u);
   expect_accepted("CT05" + repeat("2422", 21) + "\r\n");
   EXPECT_EQ(title_text(state.settings.titles[4]).size(), 42u);
-  // Above 7C7E: an ideographic space. A byte outside 21..7E: the title ends there.
-  expect_accepted("CT01" + std::string("24227D21242200222422") + repeat("2121", 23) + "\r\n");
-  EXPECT_EQ(title_text(state.settings.titles[0]), "\x82\xa0\x81\x40\x82\xa0");
+  // Above 7C7E: an ideographic space, unless it is a registration's glyph
+  // code (A369: 005). A byte outside 21..7E: the title ends there.
+  expect_accepted("CT01" + std::string("24227D21A369242200222422") + repeat("2121", 22) + "\r\n");
+  EXPECT_EQ(title_text(state.settings.titles[0]), "\x82\xa0\x81\x40\xF0\x44\x82\xa0");
 }
 
 TEST_F(SerialReply, GlyphReplyMustAnswerTheLastRequest) {

@@ -176,7 +176,6 @@ TEST_F(SettingsFileOnDisk, SaveReplacesTheOldFileWholeOrLeavesItAsItWas) {
   EXPECT_EQ(text, format_settings_file(s));
 }
 
-
 TEST(StartupSettings, DefaultTitlesCarryFullWidthChannelNumbers) {
   const DeviceSettings s;
   // Title 2: five ideographic spaces, ＣＨ, ０２; title 64 ends in ６４.

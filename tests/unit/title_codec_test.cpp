@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/glyph_size.h"
 #include "test_support.h"
 
 namespace orv {
@@ -43,13 +44,26 @@ TEST(EncodeTitle, KnownCodePoints) {
 TEST(EncodeTitle, RefusesCharactersOutsideJisRowsOneToNinetyFour) {
   EXPECT_FALSE(first_code(sjis({0xFA, 0x4A})).has_value());  // Roman numeral one, IBM block
   EXPECT_FALSE(first_code(sjis({0xFA, 0x58})).has_value());
-  EXPECT_FALSE(first_code(sjis({0xF0, 0x40})).has_value());  // user-defined area
+  EXPECT_FALSE(first_code(sjis({0xF1, 0x85})).has_value());  // beyond registration 256
   EXPECT_FALSE(first_code("AB").has_value());                // single-byte characters
   EXPECT_FALSE(first_code(sjis({0xB1, 0xB2})).has_value());  // half-width katakana
   EXPECT_FALSE(first_code(sjis({0x82, 0x3F})).has_value());  // no trail byte
   // The title as a whole fails on its first bad character.
-  const auto padded = pad_title(sjis({0x82, 0xa0, 0xF0, 0x40}));
+  const auto padded = pad_title(sjis({0x82, 0xa0, 0xF9, 0x40}));
   EXPECT_FALSE(encode_title(*padded).has_value());
+}
+
+// Registrations 001..256 are the user-defined area's first 256 characters in
+// Shift_JIS order, held by the unit as their glyph codes A365..A64A.
+TEST(ExternalCharacters, TheUserDefinedAreaInOrderHeldAsGlyphCodes) {
+  EXPECT_EQ(first_code(sjis({0xF0, 0x40})), 0xA365);                       // 001
+  EXPECT_EQ(first_code(sjis({0xF0, 0x80})), registration_glyph_code(63));  // 7F skipped
+  EXPECT_EQ(first_code(sjis({0xF1, 0x84})), 0xA64A);                       // 256
+  for (int n = 0; n < kGlyphRegistrations; ++n) {
+    ASSERT_EQ(registration_of_external(external_character(n)), n);
+    ASSERT_EQ(registration_of_glyph_code(registration_glyph_code(n)), n);
+  }
+  EXPECT_FALSE(registration_of_glyph_code(0xA364).has_value());
 }
 
 TEST(MapIbmExtension, RowsInOrder) {

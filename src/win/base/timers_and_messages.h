@@ -15,6 +15,8 @@ inline constexpr TimerSetting kSetAllTimer{3, 400};
 inline constexpr TimerSetting kScreenPatternRunTimer{4, 400};
 inline constexpr TimerSetting kSwitchingPatternRunTimer{6, 400};
 inline constexpr TimerSetting kTitleRunTimer{7, 400};
+// A title with external characters: its title and insert commands.
+inline constexpr TimerSetting kTitleSetTimer{15, 400};
 inline constexpr TimerSetting kHintTimer{8, 50};
 inline constexpr TimerSetting kStatusPollTimer{10, 500};
 inline constexpr TimerSetting kConverterReadTimer{12, 200};

@@ -62,7 +62,7 @@ struct WholeSetDialog {
       return;
     }
     const DeviceSettings& settings = program.session.settings;
-    run.press(set_all_step_count(settings.inputCount),
+    run.press(set_all_step_count(settings),
               [&settings](int step) { return set_all_step(step, settings); });
   }
 

@@ -27,12 +27,24 @@ struct TitleDialog {
              .keep_percent = true,
              .locked = {IDC_TITLE_CHANNEL_LIST, IDE_TITLE, IDB_SET, IDB_CLOSE, IDB_TITLE_EXPORT,
                         IDB_TITLE_IMPORT}},
-            [](bool completed) {
-              if (completed) show_box(acknowledged_box());
-            }) {}
+            acknowledge),
+        set_run(p,
+                {.timer = kTitleSetTimer,
+                 .button = IDB_SET,
+                 .idle_label = "設定",
+                 .percent_edit = IDE_PERCENT,
+                 .keep_percent = true,
+                 .locked = {IDC_TITLE_CHANNEL_LIST, IDE_TITLE, IDB_SET_ALL, IDB_CLOSE,
+                            IDB_TITLE_EXPORT, IDB_TITLE_IMPORT},
+                 .cancellable = false},
+                acknowledge) {}
+  static void acknowledge(bool completed) {
+    if (completed) show_box(acknowledged_box());
+  }
   Program& program;
   TitleEditor editor;
-  BulkRunBinding run;
+  BulkRunBinding run;          // "全設定"
+  BulkRunBinding set_run;      // "設定" of a title with external characters
   bool showing_title = false;  // the edit is being filled, not typed into
 };
 
@@ -52,6 +64,7 @@ void on_init(TitleDialog& d, HWND dialog) {
   enable_slave_address_list_by_link(p, dialog);
   show_title(d, dialog);
   d.run.attach(dialog);
+  d.set_run.attach(dialog);
 }
 
 // The table of the current channel's page: "ch.nn =" and each title, in
@@ -85,21 +98,25 @@ void on_title_edited(TitleDialog& d, HWND dialog) {
   repaint_table(dialog);
 }
 
+// "設定": the title command; a title with external characters is followed
+// by their insert commands, as a run of its own.
 void send_title(TitleDialog& d) {
   if (d.program.session.exchange.awaiting_reply()) return;
-  const auto command = d.editor.title_command();
-  if (!command) return warn_unsendable_title();
-  send_single_command(d.program, *command);
+  const std::vector<BulkStep> steps = title_steps(d.editor.channel(), d.program.session.settings);
+  if (steps.front().title_unsendable) return warn_unsendable_title();
+  if (steps.size() == 1) return send_single_command(d.program, steps.front().command);
+  d.set_run.press(static_cast<int>(steps.size()), [steps](int step) { return steps[step - 1]; });
 }
 
 void start_or_cancel_all(TitleDialog& d) {
-  const DeviceSettings& settings = d.program.session.settings;
-  d.run.press(settings.inputCount,
-              [&settings](int step) { return title_step(step - 1, settings); });
+  if (d.set_run.running()) return;
+  const std::vector<BulkStep> steps = all_title_steps(d.program.session.settings);
+  d.run.press(static_cast<int>(steps.size()), [steps](int step) { return steps[step - 1]; });
 }
 
 void close(TitleDialog& d, HWND dialog) {
   d.run.abandon();
+  d.set_run.abandon();
   end_dialog(d.program, dialog, IDB_CLOSE);
 }
 
@@ -141,7 +158,7 @@ INT_PTR CALLBACK title_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
       on_paint(*d, dialog);
       return TRUE;
     case WM_TIMER:
-      return d->run.on_timer(wparam) ? TRUE : FALSE;
+      return d->run.on_timer(wparam) || d->set_run.on_timer(wparam) ? TRUE : FALSE;
     case WM_COMMAND:
       on_command(*d, dialog, LOWORD(wparam), HIWORD(wparam));
       return TRUE;
