@@ -61,7 +61,8 @@ constexpr const char* kCommandsHelp =
     "usage: orvellan-cli commands set-all FILE.dat [--model orvellan|tarquine]\n"
     "       orvellan-cli commands read-all [--model orvellan|tarquine]\n"
     "Writes to standard output, in step order, every command line that \"全項目の設定\"\n"
-    "sends for the settings file (176 lines for ORVELLAN, 208 for TARQUINE), or that\n"
+    "sends for the settings file (176 lines for ORVELLAN, 208 for TARQUINE, and an\n"
+    "insert command for each external character of a title), or that\n"
     "\"設定項目の読み込み\" sends (175 or 207), each with its CR LF, byte for byte.\n";
 
 constexpr const char* kCheckHelp =
