@@ -2,7 +2,6 @@
 
 #include "bulk/read_all_steps.h"
 #include "bulk/set_all_steps.h"
-#include "bulk/shared_steps.h"
 #include "test_support.h"
 
 namespace orv {
@@ -51,23 +50,6 @@ TEST(SetAllSteps, AnUnsendablePasswordIsNotTakenForATitle) {
   const BulkStep password = set_all_step(175, s);
   EXPECT_FALSE(password.command.sendable());
   EXPECT_FALSE(password.title_unsendable);
-}
-
-// A title with external characters: the title command with the ideographic
-// space in their places, then an insert for each (registration 005 at the
-// second place of ch.03); one beyond registration 256 cannot be sent.
-TEST(TitleSteps, ExternalCharactersGoInByTheirInsertCommands) {
-  DeviceSettings s = settings_for_model(kModelOrvellan);
-  set_title(s.titles[2], test::sjis({0x82, 0x60, 0xF0, 0x44, 0x82, 0x61, 0xF0, 0x40}));
-  const auto steps = title_steps(2, s);
-  ASSERT_EQ(steps.size(), 3u);
-  EXPECT_EQ(steps[0].command.text,
-            std::string("CT03") + "2341" + "2121" + "2342" + test::repeat("2121", 25) + "\r\n");
-  EXPECT_EQ(steps[1].command.text, "G005C03I02\r\n");
-  EXPECT_EQ(steps[2].command.text, "G001C03I04\r\n");
-  EXPECT_EQ(set_all_step_count(s), 178);
-  set_title(s.titles[2], test::sjis({0xF1, 0x85}));
-  EXPECT_TRUE(title_steps(2, s).front().title_unsendable);
 }
 
 // A run of `steps` labelled steps, and what a tick asked for, as text.
