@@ -59,10 +59,12 @@ void record_traffic(Session& session, bool sent, bool serial, int connection,
                                      unit_name(session, serial), std::string(text)});
 }
 
-// What went out, as it went: on RS-485 behind the unit's address.
+// What went out, as it went: on RS-485 behind the unit's address. Its
+// reply is the one that is stored.
 DispatchResult recorded(Session& session, const DispatchResult& result, bool serial,
                         const Command& command) {
   if (!result.sent) return result;
+  session.askedCommand = command.text.substr(0, command.text.find('\r'));
   const std::string line = serial ? serial_frame(command.text, session.framing()) : command.text;
   record_traffic(session, true, serial, kCommandedConnection, line);
   return result;
@@ -87,7 +89,9 @@ namespace {
 LinkEffects handle_line(Session& session, const LinkEvent& event) {
   StatusReplies* status = session.statusWindowOpen ? &session.status : nullptr;
   DeviceSettings& settings = session.reading ? *session.reading : session.settings;
-  ReplyTarget target{settings, session.awaitedGlyphCode, status};
+  std::string_view asked;
+  if (session.exchange.awaiting_reply()) asked = session.askedCommand;
+  ReplyTarget target{settings, session.awaitedGlyphCode, status, false, asked};
   const bool serial = event.connection == kSerialConnection;
   record_traffic(session, false, serial, event.connection, event.text);
   if (serial)

@@ -33,6 +33,7 @@ struct Session {
   bool statusWindowOpen = false;  // status replies are taken only while it is
   int statusPolls = 0;            // the poll counter, kept for the life of the program
   std::string awaitedGlyphCode;   // four hex digits of the last glyph read sent
+  std::string askedCommand;       // the last command sent, without its CR LF
   TrafficLog traffic;             // every line sent and received
   // A whole read (read all, the converter read) stores its replies here, a
   // copy of the settings taken when it starts; the settings take it over

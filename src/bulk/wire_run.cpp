@@ -25,11 +25,14 @@ std::string refusal_reason(const BulkStep& step) {
 class ReplyWait {
  public:
   ReplyWait(const WireRunSetup& setup, DeviceSettings& settings)
-      : setup_(setup), target_{settings, {}, nullptr, false} {}
+      : setup_(setup), target_{settings, {}, nullptr, false, {}} {}
 
   // Feeds what arrives to the exchange until the awaited reply is handled;
   // false, with `reason`, when the time runs out or the port fails.
-  bool until_answered(Exchange& exchange, WireRunEnd::Kind& failure, std::string& reason) {
+  bool until_answered(Exchange& exchange, const Command& asked, WireRunEnd::Kind& failure,
+                      std::string& reason) {
+    const std::string text = asked.text.substr(0, asked.text.find('\r'));
+    target_.asked = text;
     const auto deadline = Clock::now() + std::chrono::milliseconds(setup_.reply_timeout_ms);
     while (exchange.awaiting_reply()) {
       const auto left =
@@ -86,7 +89,7 @@ WireRunEnd run_on_wire(const WireRunSetup& setup, DeviceSettings& settings, int 
     }
     WireRunEnd::Kind failure{};
     std::string reason;
-    if (!wait.until_answered(exchange, failure, reason))
+    if (!wait.until_answered(exchange, step.command, failure, reason))
       return ended(failure, s, step, std::move(reason));
     if (exchange.condition_pending())
       return ended(WireRunEnd::Kind::condition, s, step,

@@ -16,6 +16,9 @@ void handle_serial_reply(Exchange& exchange, ReplyTarget& target, const SerialFr
       case RowOutcome::accepted:
         exchange.reply_stored();
         break;
+      case RowOutcome::unasked:  // a data reply nobody waits for changes nothing
+        if (exchange.awaiting_reply()) exchange.condition(ResultCode::command_error);
+        break;
       case RowOutcome::rejected:
       case RowOutcome::no_row:
         exchange.condition(ResultCode::command_error);
@@ -28,21 +31,23 @@ void handle_serial_reply(Exchange& exchange, ReplyTarget& target, const SerialFr
 void handle_socket_reply(Exchange& exchange, ReplyTarget& target, std::string_view line) {
   line = line.substr(0, kReplyLineBytes - 1);
   exchange.send_failure_cleared();
-  if (line.starts_with("GO")) {
+  if (line.starts_with("GO") && exchange.awaiting_reply()) {
     exchange.acknowledged();
   } else {
     switch (dispatch_reply_line(target, line, ReplyRoad::socket)) {
       case RowOutcome::accepted:
         exchange.reply_stored();
         break;
+      case RowOutcome::unasked:  // a data reply nobody waits for changes nothing
+        if (exchange.awaiting_reply()) exchange.condition(ResultCode::command_error);
+        break;
       case RowOutcome::rejected:
         exchange.condition(ResultCode::command_error);
         break;
       case RowOutcome::no_row:
-        if (const ResultCode code = condition_code(line); code != ResultCode::none)
-          exchange.condition(code);
-        else
-          exchange.acknowledged();  // any other line counts as an acknowledgement
+        // A line the unit would not send is no acknowledgement.
+        const ResultCode code = condition_code(line);
+        exchange.condition(code != ResultCode::none ? code : ResultCode::command_error);
         break;
     }
   }

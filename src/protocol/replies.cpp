@@ -357,11 +357,17 @@ ResultCode condition_code(std::string_view line) {
   return ResultCode::none;
 }
 
+bool answers(std::string_view asked, std::string_view line) {
+  if (asked.size() < 2 || asked[0] != 'R' || !line.starts_with(asked.substr(1))) return false;
+  return asked != "ROP" || line.size() == 6;
+}
+
 RowOutcome dispatch_reply_line(ReplyTarget& target, std::string_view line, ReplyRoad road) {
   RowContext context{target, target.settings};
   for (const ReplyRow& row : kRows) {
     if (line.substr(0, row.prefix.size()) != row.prefix) continue;
     if (row.serial_only && road != ReplyRoad::serial) continue;
+    if (!answers(target.asked, line)) return RowOutcome::unasked;
     return row.parse(line, context) ? RowOutcome::accepted : RowOutcome::rejected;
   }
   return RowOutcome::no_row;

@@ -53,9 +53,19 @@ struct ReplyTarget {
   std::string_view awaited_glyph_code;
   StatusReplies* status = nullptr;  // null: status replies have no taker
   bool glyph_updated = false;       // set when glyphBitmap was replaced
+  // The command whose reply is awaited, without the unit's address and CR
+  // LF; empty while none is. Only its answer is stored.
+  std::string_view asked;
 };
 
-enum class RowOutcome { no_row, accepted, rejected };
+// no_row: no data reply begins so; unasked: a data reply that does not
+// answer the command asked (nothing stored).
+enum class RowOutcome { no_row, accepted, rejected, unasked };
+
+// Whether a data reply answers the read `asked`: "ROP07" is answered by
+// "OP07…", "RCTI" by "CTI…", the pattern in force ("ROP") by "OPnn" alone.
+// A command that sets something has no data reply.
+bool answers(std::string_view asked, std::string_view line);
 
 // Runs the table of data replies: the first row whose prefix begins the
 // line parses it. "EMA" (the converter's MAC address) is a row of the serial

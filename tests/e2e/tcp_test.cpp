@@ -31,6 +31,9 @@ TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
   choose(titles, IDC_VALUE_LIST, 0);
   expect_success(app, titles, IDB_SET);
   EXPECT_EQ(sim("TCP_CONVERTER").value("get 00 RCTI")[3], 'F') << "the unit behind the converter";
+  sim("TCP_CONVERTER").command("fault garble");
+  click(titles, IDB_SET);
+  EXPECT_EQ(next_box(app).text, L"Command Error") << "a garbled reply is no acknowledgement";
 
   sim("TCP_CONVERTER").command("fault silence 1");
   const auto sent = std::chrono::steady_clock::now();

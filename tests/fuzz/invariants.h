@@ -90,7 +90,9 @@ void check_reply(Session& state, const std::string& line, size_t& before, Road r
   require(line.size() < kReplyLineBytes, "assembled line fits its buffer");
   state.exchange.abandon();
   state.exchange.sent();
-  ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status};
+  // Asked for by the read it answers: the line goes through its row.
+  const std::string asked = "R" + line.substr(0, line.find('\r'));
+  ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status, false, asked};
   road(target, line);
   const size_t after = digest(state);
   if (state.exchange.result_code() != ResultCode::none)

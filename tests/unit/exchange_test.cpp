@@ -211,6 +211,7 @@ TEST(WholeRead, TheConvertersPortBecomesTheOneInUse) {
   session.profile = &store;
   begin_whole_read(session);
   session.exchange.sent();
+  session.askedCommand = "REPN";
   handle_link_event(session, line("EPN10001\r\n"));
   EXPECT_EQ(port_number(session), "09004") << "not before the end";
   end_whole_read(session, true);
@@ -291,7 +292,7 @@ class Presentation : public ::testing::Test, public test::SessionWithLinks {
  protected:
   void send() { dispatch_command(session.exchange, session.route(), "CTI01ON\r\n"); }
   void reply(std::string_view line) {
-    ReplyTarget target{session.settings, session.awaitedGlyphCode, &session.status};
+    ReplyTarget target{session.settings, session.awaitedGlyphCode, &session.status, false, {}};
     handle_serial_reply(session.exchange, target, session.framing(), line);
   }
   std::vector<Timer1Decision> ticks(int count) {

@@ -22,7 +22,9 @@ class SerialReply : public ::testing::Test, public test::SessionWithLinks {
   }
   // The line arrives whether or not a reply is awaited.
   ReplyTarget arrives(std::string_view line) {
-    ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status};
+    // Asked for by the read it answers ("RCT03" for "CT03…").
+    const std::string asked = "R" + std::string(line.substr(0, line.find('\r')));
+    ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status, false, asked};
     handle_serial_reply(state.exchange, target, state.framing(), line);
     return target;
   }
@@ -183,25 +185,29 @@ TEST_F(SerialReply, StatusRepliesFeedTheGridAndAreCheckedToTheirLineEnd) {
   expect_rejected("OSS02" + repeat("I01", 30) + "\r\n");
 }
 
-TEST(SocketReply, AnyLineThatIsNeitherDataNorConditionAcknowledges) {
+// Only the answer to the read asked is stored, and a line the unit would
+// not send is a Command Error, on TCP/IP as on the serial line. A data reply
+// nobody waits for changes nothing; an unasked GO is a Command Error.
+TEST(SocketReply, OnlyTheAnswerToWhatWasAskedCounts) {
   Session state;
-  const auto reply = [&](std::string_view line) {
-    state.exchange.sent();
-    ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status};
+  const auto reply = [&](std::string_view line, std::string_view asked) {
+    state.exchange.abandon();
+    if (!asked.empty()) state.exchange.sent();
+    ReplyTarget target{state.settings, state.awaitedGlyphCode, &state.status, false, asked};
     handle_socket_reply(state.exchange, target, line);
-    return state.exchange.completion();
+    return state.exchange.result_code();
   };
-  EXPECT_EQ(reply("XYZ\r\n"), Completion::single);
-  state.exchange.success_reported();
-  // The MAC address is read on the serial road only.
-  EXPECT_EQ(reply("EMA00-80-45-12-34-56\r\n"), Completion::single);
-  EXPECT_EQ(buffer_text(state.settings.converterMacAddress), "");
-  state.exchange.success_reported();
-  reply("LOCK\r\n");
-  EXPECT_EQ(state.exchange.result_code(), ResultCode::lock);
-  state.exchange.abandon();
-  reply("OP65\r\n");
-  EXPECT_EQ(state.exchange.result_code(), ResultCode::command_error);
+  EXPECT_EQ(reply("XYZ\r\n", "RPN"), ResultCode::command_error);
+  EXPECT_EQ(reply("PN123456\r\n", "RCTI"), ResultCode::command_error);
+  EXPECT_EQ(reply("PN123456\r\n", ""), ResultCode::none);
+  EXPECT_EQ(buffer_text(state.settings.password), "482915") << "neither stored anything";
+  EXPECT_EQ(reply("PN123456\r\n", "RPN"), ResultCode::none);
+  EXPECT_EQ(buffer_text(state.settings.password), "123456");
+  EXPECT_EQ(reply("EMA00-80-45-12-34-56\r\n", "REMA"), ResultCode::command_error)
+      << "the MAC address is read on the serial road only";
+  EXPECT_EQ(reply("LOCK\r\n", "RPN"), ResultCode::lock);
+  EXPECT_EQ(reply("GO\r\n", ""), ResultCode::command_error);
+  EXPECT_EQ(reply("OP07I01\r\n", "ROP"), ResultCode::command_error) << "not the pattern in force";
 }
 
 TEST(LineAssembler, EveryLfEndsALineAndOverlongInputIsCutAtTheLineBuffer) {
