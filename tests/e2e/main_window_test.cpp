@@ -63,22 +63,6 @@ TEST_F(MainWindow, SizeStyleAndTheThirteenButtons) {
   EXPECT_EQ(app.exit_code(), 0u);
 }
 
-TEST_F(MainWindow, ButtonLooksSunkenWhilePressed) {
-  App app;
-  HWND button = GetDlgItem(app.main_window(), IDB_FIRST_PANEL_BUTTON + 4);
-  auto corner_brightness = [&] {
-    const COLORREF c = client_pixel(app.main_window(), 60 * 4 + 1, 1);
-    return GetRValue(c) + GetGValue(c) + GetBValue(c);
-  };
-  ASSERT_TRUE(wait_painted(button));
-  const int raised = corner_brightness();
-  SendMessageW(button, BM_SETSTATE, TRUE, 0);
-  EXPECT_TRUE(wait_until([&] { return corner_brightness() + 100 < raised; }, 3000))
-      << "a raised edge is lit at its top left, a sunken one shaded";
-  SendMessageW(button, BM_SETSTATE, FALSE, 0);
-  EXPECT_TRUE(wait_until([&] { return corner_brightness() == raised; }, 3000));
-}
-
 TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
   App app;
   SetForegroundWindow(app.main_window());
@@ -225,14 +209,6 @@ TEST_F(Startup, WithoutConfigurationFileUsesTheSerialLineAndOrvellan) {
             (std::vector<bool>{true, false}));
   // A missing file is not written at start-up.
   EXPECT_EQ(GetFileAttributesW(ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(Startup, TcpInterfaceOpensNoPortAndTheModelComesFromTheConfiguration) {
-  App app(ini_with({"interface_set=1", "control=1", "com_port=5", "select_model=1"}));
-  EXPECT_TRUE(no_box_within(app, 800)) << "no serial port is opened, so none fails";
-  EXPECT_FALSE(slave_address_entry_enabled(app)) << "RS-485 is not in use over TCP/IP";
-  EXPECT_EQ(menu_rows(app.pid(), app.main_window(), kModelMenu, &MenuRow::marked),
-            (std::vector<bool>{false, true}));
 }
 
 TEST_F(Startup, SecondCopyIsRefusedWithoutAWindow) {

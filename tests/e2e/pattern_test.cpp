@@ -64,19 +64,6 @@ TEST_F(Patterns, PatternSevenIsSentTheScreensSwitchToItAndTheFreeLayoutHasItsOwn
             (std::vector<std::string>{"O03I09\\r\\n", all_sp05 + "\\r\\n"}));
 }
 
-TEST_F(Patterns, TarquineOffersSixtyFourInputs) {
-  App app(ini_with({"select_model=1", "com_port=2"}));  // COM3: TARQUINE
-  HWND dialog = open_screen_patterns(app);
-  ASSERT_EQ(item_count(dialog, IDC_SOURCE_LIST), 128);
-  choose(dialog, IDC_PATTERN_LIST, 1);  // OP02
-  choose(dialog, IDC_OUTPUT_LIST, 0);
-  choose(dialog, IDC_SOURCE_LIST, 63);  // IN64
-  choose(dialog, IDC_OUTPUT_LIST, 1);
-  choose(dialog, IDC_SOURCE_LIST, 64);  // SP01
-  expect_success(app, dialog, IDB_SET_PATTERN);
-  EXPECT_EQ(sim("COM3").value("get 00 ROP02").substr(0, 13), "OP02I64S01I03");
-}
-
 TEST_F(Patterns, AnOutputOnASwitchingPatternCyclesThroughItsInputs) {
   App app;
   HWND dialog = open_switching_patterns(app);

@@ -52,7 +52,6 @@ TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
   EXPECT_EQ(silent->icon, Icon::warning);
   EXPECT_LT(waited, 2850) << "before timer 1 would call it No Connect";
   EXPECT_LT(longest_answer, 50) << "the window answers while the reply is awaited";
-  RecordProperty("silent_converter_longest_answer_ms", std::to_string(longest_answer));
   EXPECT_TRUE(no_box_within(app, 3500)) << "reported once";
 
   ASSERT_TRUE(close_dialog(titles));

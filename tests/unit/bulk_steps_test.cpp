@@ -7,25 +7,8 @@
 namespace orv {
 namespace {
 
-std::string read_line(int step, int inputs) {
-  return read_all_step(step, inputs).command.text;
-}
-
 std::string set_line(int step, const DeviceSettings& s) {
   return set_all_step(step, s).command.text;
-}
-
-// The step texts and the other two counts are checked by the command-line
-// tool's set-all and read-all, through a simulated bus too (cli_test.cpp).
-TEST(BulkSteps, CountsAndEndsByModel) {
-  EXPECT_EQ(read_all_step_count(32), 175);
-  EXPECT_EQ(set_all_step_count(settings_for_model(kModelTarquine)), 208);
-  EXPECT_FALSE(read_all_step(176, 32).command.sendable());
-  EXPECT_FALSE(read_all_step(0, 32).command.sendable());
-  EXPECT_EQ(read_line(207, 64), "ROE\r\n");
-  EXPECT_EQ(read_all_step(197, 64).label, "title ch.64");
-  EXPECT_EQ(set_line(199, settings_for_model(kModelTarquine)),
-            "CTI" + std::string(64, 'N') + "\r\n");
 }
 
 TEST(SetAllSteps, FirstTwoStepsFollowThePatternInForce) {

@@ -67,6 +67,7 @@ TEST_F(Cli, CommandsOfSetAllAndReadAllByModel) {
   ASSERT_EQ(tarquine.status, 0);
   ASSERT_EQ(crlf_lines(tarquine.out).size(), 207u);
   EXPECT_EQ(crlf_lines(tarquine.out)[196], "RCT64");
+  EXPECT_EQ(crlf_lines(tarquine.out)[206], "ROE");
 }
 
 TEST_F(Cli, SetAllStopsAtATitleThatCannotBeSent) {

@@ -167,13 +167,6 @@ TEST_F(SimUnit, MalformedOutOfRangeOrOutsideTheModelIsRefusedByUnitAndConverter)
   EXPECT_FALSE(converter.handle("ROP").has_value()) << "a unit's command";
 }
 
-TEST_F(SimUnit, SampleGlyphsAreFixedPerCode) {
-  const std::string sample = orvellan.handle("RFBML2341");
-  EXPECT_EQ(sample, orvellan.handle("RFBML2341"));
-  EXPECT_NE(sample.substr(8), orvellan.handle("RFBML2342").substr(8));
-  EXPECT_NE(sample.substr(8), std::string(576, '0') + "\r\n");
-}
-
 // Date fields never roll into another month; the thirty-second correction.
 TEST_F(SimUnit, CalendarFollowsTheClock) {
   // 04-31 is kept until the day is set.

@@ -76,13 +76,6 @@ TEST(MapIbmExtension, RowsInOrder) {
   EXPECT_EQ(map_ibm_extension(0xFAFD), 0);
 }
 
-TEST(JisToShiftJis, StandardArithmetic) {
-  EXPECT_EQ(jis_to_sjis(0x2422), 0x82A0);
-  EXPECT_EQ(jis_to_sjis(0x2160), 0x817F + 1);  // odd row, cell above 0x5F skips 0x7F
-  EXPECT_EQ(jis_to_sjis(0x2020), 0);
-  EXPECT_EQ(jis_to_sjis(0x7F21), 0);
-}
-
 TEST(JisToShiftJis, RoundTripsEveryCodeOfTheNinetyFourRows) {
   for (int high = 0x21; high <= 0x7E; ++high) {
     for (int low = 0x21; low <= 0x7E; ++low) {
