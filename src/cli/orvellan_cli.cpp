@@ -107,15 +107,18 @@ void write_line(const std::string& text) {
 }
 
 std::string shown_value(const SettingDifference& d, const std::string& value) {
-  return d.name.rfind("titles ", 0) == 0 || d.name == "password"
-             ? "\"" + terminal_text(value) + "\""
-             : value;
+  return d.name.rfind("titles ", 0) == 0 ? "\"" + terminal_text(value) + "\"" : value;
 }
 
+// The password is never shown: that the two differ is enough.
 void print_differences(const std::vector<SettingDifference>& differences) {
-  for (const SettingDifference& d : differences)
-    std::cout << d.name << ": " << shown_value(d, d.left) << " | " << shown_value(d, d.right)
-              << '\n';
+  for (const SettingDifference& d : differences) {
+    if (d.name == "password")
+      std::cout << "password: the passwords differ\n";
+    else
+      std::cout << d.name << ": " << shown_value(d, d.left) << " | " << shown_value(d, d.right)
+                << '\n';
+  }
 }
 
 // --- Without a unit.
@@ -197,6 +200,7 @@ int read_all(const Options& options) {
   const auto address = unit_address(options, error);
   if (!address) return fail(error);
   if (*address == kBroadcastAddress) return fail("a Broadcast is not answered: read one unit");
+  if (!can_write_beside(path_of(options.output), error)) return fail(error);
   auto link = open_unit_link(options, *address, error);
   if (!link) return fail(error);
   DeviceSettings settings = settings_for_model(options.model);
@@ -247,6 +251,7 @@ int backup(const Options& options) {
   std::filesystem::create_directories(path_of(options.directory), made);
   if (made) return fail(options.directory + ": " + made.message());
   std::string error;
+  if (!can_write_beside(path_of(options.directory) / "unit-00.dat", error)) return fail(error);
   auto link = open_unit_link(options, addresses->front(), error);
   if (!link) return fail(error);
   int status = 0;

@@ -112,6 +112,9 @@ std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, 
   } else if (!set) {
     return error = system_error(device + ": cannot set 8E1 at " + std::to_string(baud)), nullptr;
   }
+  // A late reply of an aborted run, or a line of another device, must not
+  // be taken for the answer to the first command.
+  ::tcflush(fd, TCIFLUSH);
   return port;
 }
 

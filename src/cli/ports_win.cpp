@@ -132,6 +132,9 @@ std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, 
     return error =
                last_error(device + ": cannot set 8E1 at " + std::to_string(baud), GetLastError()),
            nullptr;
+  // A late reply of an aborted run, or a line of another device, must not
+  // be taken for the answer to the first command.
+  PurgeComm(handle, PURGE_RXCLEAR);
   return port;
 }
 

@@ -7,6 +7,7 @@
 #include "bulk/set_all_steps.h"
 #include "cli/ports.h"
 #include "cli/terminal.h"
+#include "link/traffic_log.h"
 
 namespace orv::cli {
 namespace {
@@ -24,7 +25,7 @@ class ProgressLine {
 
   void show(int step, int steps, const BulkStep& next) {
     if (!shown_) return;
-    std::string command = next.command.text.substr(0, 24);
+    std::string command = mask_password(next.command.text).substr(0, 24);
     while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
       command.pop_back();
     const int width = std::fprintf(stderr, "\r%s %3d %%  %s", title_.c_str(),

@@ -1,11 +1,21 @@
 #include "settings_file/settings_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <system_error>
 
@@ -72,6 +82,52 @@ void convert_sources(DeviceSettings& s, int (*convert)(int, int)) {
 char file_safe_byte(char byte) {
   const auto b = static_cast<unsigned char>(byte);
   return b <= 0x20 || b == 0x7F ? '_' : byte;
+}
+
+// A new file of its own beside `path` ("NAME.XXXXXXXX.tmp"), made
+// exclusively: it never follows a link or takes over a file placed there.
+// Its descriptor, or -1 with `error`.
+int create_temporary_beside(const std::filesystem::path& path, std::filesystem::path& temporary,
+                            std::string& error) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char tag[16];
+    std::snprintf(tag, sizeof tag, ".%08x.tmp", static_cast<unsigned>(random()));
+    temporary = path;
+    temporary += tag;
+#ifdef _WIN32
+    const int fd =
+        _wopen(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+#endif
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
+  }
+  error = "cannot create " + path_text(temporary) + ": " + std::strerror(errno);
+  return -1;
+}
+
+bool write_all(int fd, std::string_view text) {
+  while (!text.empty()) {
+#ifdef _WIN32
+    const int n = _write(fd, text.data(), static_cast<unsigned>(text.size()));
+#else
+    const ssize_t n = ::write(fd, text.data(), text.size());
+#endif
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+bool close_file(int fd) {
+#ifdef _WIN32
+  return _close(fd) == 0;
+#else
+  return ::fsync(fd) == 0 && ::close(fd) == 0;
+#endif
 }
 
 bool is_blank(char c) {
@@ -260,24 +316,28 @@ bool read_whole_file(const std::filesystem::path& path, std::string& text, std::
   return true;
 }
 
+bool can_write_beside(const std::filesystem::path& path, std::string& error) {
+  std::filesystem::path temporary;
+  const int fd = create_temporary_beside(path, temporary, error);
+  if (fd < 0) return false;
+  close_file(fd);
+  std::error_code ignored;
+  std::filesystem::remove(temporary, ignored);
+  return true;
+}
+
 bool write_file_replacing(const std::filesystem::path& path, std::string_view text,
                           std::string& error) {
-  std::filesystem::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      error = "cannot create " + path_text(temporary);
-      return false;
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();  // a full disk may only show when the file is closed
-    if (!out) {
-      error = "cannot write " + path_text(temporary);
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
+  std::filesystem::path temporary;
+  const int fd = create_temporary_beside(path, temporary, error);
+  if (fd < 0) return false;
+  const bool written = write_all(fd, text);
+  // A full disk may only show when the file is closed.
+  if (!close_file(fd) || !written) {
+    error = "cannot write " + path_text(temporary);
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return false;
   }
   std::error_code code;
   std::filesystem::rename(temporary, path, code);

@@ -50,8 +50,9 @@ std::string encode_file_title(const TitleSlot& title);
 bool load_settings_file(const std::filesystem::path& path, DeviceSettings& settings,
                         SettingsFileError& error);
 
-// Writes to a temporary file beside `path` and then replaces `path` with it,
-// so that a failure leaves the old file as it was.
+// Writes to a new temporary file of its own beside `path` (made exclusively,
+// never through a link placed there) and then replaces `path` with it, so
+// that a failure leaves the old file as it was.
 bool save_settings_file(const std::filesystem::path& path, const DeviceSettings& settings,
                         std::string& error);
 
@@ -60,6 +61,10 @@ bool save_settings_file(const std::filesystem::path& path, const DeviceSettings&
 std::string path_text(const std::filesystem::path& path);
 // A path from UTF-8 text, as the command-line tool takes its arguments.
 std::filesystem::path path_of(const std::string& utf8);
+
+// Whether a file can be written beside `path` (a new temporary file is made
+// there and removed again); the reason when not.
+bool can_write_beside(const std::filesystem::path& path, std::string& error);
 
 // File helpers shared with the glyph files.
 bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error);

@@ -102,7 +102,8 @@ TEST_F(FullRun, CutRunsEndWhereTheUnitFailsChangeNothingAndASecondRunCompletes) 
   EXPECT_TRUE(idle_again());
   EXPECT_EQ(sim("COM1").received().size(), 40u) << "nothing after the failed step";
   EXPECT_EQ(text_of(GetDlgItem(app.main_window(), IDC_STATUS_BAR)),
-            L"読み込みは完了しなかったため、設定は変更していません。");
+            L"読み込みは完了しなかったため、設定は変更していません。 "
+            L"ステップ 40/175（ROP39）で止まりました。");
 
   click(dialog, IDB_RUN);
   ASSERT_TRUE(wait_until([&] { return control_text(dialog, IDE_PERCENT) == L"2"; }, 10000));

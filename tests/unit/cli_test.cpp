@@ -129,6 +129,7 @@ TEST_F(Cli, DiffNamesExactlyTheChangedSettings) {
   changed.titleDisplayInput[4] = 0;
   changed.screenPatterns[kFreeLayout][31] = 7;
   set_title(changed.titles[0], "\x82\xa0");
+  set_buffer_text(changed.password, "654321");
   const auto other = file.string() + ".other";
   std::string error;
   ASSERT_TRUE(save_settings_file(other, changed, error));
@@ -138,7 +139,8 @@ TEST_F(Cli, DiffNamesExactlyTheChangedSettings) {
   EXPECT_EQ(run.out,
             "screenPatterns FREE ch.32: 31 | 7\n"
             "titles ch.01: \"お買い上げいただきありがとうございます。\" | \"あ\"\n"
-            "titleDisplayInput ch.05: 1 | 0\n");
+            "titleDisplayInput ch.05: 1 | 0\n"
+            "password: the passwords differ\n");
 }
 
 // A unit answers a title only as far as its font size shows it, and nothing
@@ -222,14 +224,21 @@ TEST_F(CliWithUnits, BackupOfABusNamesTheSilentAddresses) {
   EXPECT_NE(run.err.find("unit 07: no reply, skipped"), std::string::npos) << run.err;
 }
 
+// A read starts only when its file can be written, takes no stale line on
+// the port for an answer, and leaves no file when the unit fails midway.
 TEST_F(CliWithUnits, AConditionMidRunFailsByNameAndLeavesNoFile) {
   const int tcp_port = sim_process::free_port();
   start({"--listen", "127.0.0.1:" + std::to_string(tcp_port)});
   ASSERT_TRUE(wait_ready());
+  EXPECT_EQ(run_cli("read-all" + port() + " -o " + (folder / "gone" / "x.dat").string()).status, 2);
+  EXPECT_EQ(control_command("log"), "OK 0\n") << "nothing was sent";
+  control_command("send serial OP05I01I02\\r\\n");  // waiting on the line before the read
   const auto over_tcp = folder / "tcp.dat";
   const CliRun tcp =
       run_cli("read-all --tcp 127.0.0.1:" + std::to_string(tcp_port) + " -o " + over_tcp.string());
   ASSERT_EQ(tcp.status, 0) << tcp.err;
+  EXPECT_EQ(run_cli("read-all" + port() + " -o " + over_tcp.string()).status, 0)
+      << "the stale line is not the first answer";
 
   EXPECT_NE(control_command("fault condition LOCK 1 after 40").find("OK"), std::string::npos);
   const auto cut = folder / "cut.dat";

@@ -155,25 +155,26 @@ class SettingsFileOnDisk : public ::testing::Test {
   std::filesystem::path dir;
 };
 
-TEST_F(SettingsFileOnDisk, SaveReplacesTheOldFileWholeOrLeavesItAsItWas) {
+// The old file is replaced whole; the temporary file is a new one of its
+// own, so a link placed where a temporary file might go is never written
+// through; a save that cannot be made says why and leaves nothing behind.
+TEST_F(SettingsFileOnDisk, SaveReplacesTheOldFileWholeAndNeverWritesThroughALink) {
   std::string error;
   DeviceSettings s;
   ASSERT_TRUE(save_settings_file(dir / "b.dat", s, error));
+  std::ofstream(dir / "victim") << "kept";
+  std::filesystem::create_symlink(dir / "victim", dir / "b.dat.tmp");
   s.titleOffsetTop = 3;
   ASSERT_TRUE(save_settings_file(dir / "b.dat", s, error));
   std::string text;
   ASSERT_TRUE(read_whole_file(dir / "b.dat", text, error));
   EXPECT_EQ(text, format_settings_file(s));
-  EXPECT_FALSE(std::filesystem::exists(dir / "b.dat.tmp"));
+  ASSERT_TRUE(read_whole_file(dir / "victim", text, error));
+  EXPECT_EQ(text, "kept");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3) << "no file left";
 
-  // A directory where the temporary file would go makes the write fail.
-  std::filesystem::create_directory(dir / "b.dat.tmp");
-  s.titleOffsetTop = 5;
-  EXPECT_FALSE(save_settings_file(dir / "b.dat", s, error));
-  EXPECT_FALSE(error.empty());
-  ASSERT_TRUE(read_whole_file(dir / "b.dat", text, error));
-  s.titleOffsetTop = 3;
-  EXPECT_EQ(text, format_settings_file(s));
+  EXPECT_FALSE(save_settings_file(dir / "gone" / "b.dat", s, error));
+  EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
 }
 
 TEST(StartupSettings, DefaultTitlesCarryFullWidthChannelNumbers) {

@@ -58,6 +58,7 @@ class BulkRunBinding {
   void send(const BulkStep& step);
   void cancel();
   void end_read(bool completed);
+  void say_where_it_stopped();
   void lock(bool locked);
   void show_progress();
 
@@ -67,6 +68,9 @@ class BulkRunBinding {
   HWND dialog_ = nullptr;
   WindowTimer timer_;
   BulkRun run_;
+  // The last step sent ("40/175") and its command, for the status line.
+  std::wstring last_step_;
+  std::string last_command_;
 };
 
 }  // namespace orv::win

@@ -34,6 +34,7 @@ bool write_settings(Program& p, const std::filesystem::path& path) {
   std::string error;
   if (!save_settings_file(path, p.session.settings, error)) {
     report_unwritable_file();
+    note_in_status_line(p, widen(error));
     return false;
   }
   p.session.settings.settingsFilePath = path;
