@@ -53,9 +53,10 @@ std::string escaped(std::string_view text) {
 
 std::string mask_password(std::string_view text) {
   std::string masked(text);
-  const std::string_view address = std::string_view(masked).substr(0, 2);
-  const size_t start = is_decimal_digits(address) || address == "FF" ? 2 : 0;
-  if (masked.compare(start, 2, "PN") != 0) return masked;
+  const std::string_view address = text.substr(0, 2);
+  const size_t start =
+      address.size() == 2 && (is_decimal_digits(address) || address == "FF") ? 2 : 0;
+  if (text.substr(start, 2) != "PN") return masked;
   for (size_t i = start + 2; i < masked.size() && masked[i] != '\r' && masked[i] != '\n'; ++i)
     masked[i] = '*';
   return masked;

@@ -284,6 +284,7 @@ TEST(TrafficLog, KeepsTheNewestLinesAndEscapesWhatIsNotPrintable) {
   EXPECT_EQ(log.lines()[1].text, "FFPN******\r\n");
   EXPECT_EQ(format_traffic_log(log).find("6543"), std::string::npos);
   EXPECT_EQ(mask_password("RPN\r\n"), "RPN\r\n");
+  EXPECT_EQ(mask_password(""), "") << "a refused command has no text";
 }
 
 // A whole exchange without Windows: dispatch, then replies or silence, then
