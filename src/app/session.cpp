@@ -20,6 +20,8 @@ void apply_configuration(Session& session, const Configuration& config) {
 
 void begin_whole_read(Session& session) {
   session.reading = session.settings;
+  // Empty until the converter reports its port during this read.
+  set_buffer_text(session.reading->converterPortNumber, "");
 }
 
 void end_whole_read(Session& session, bool completed) {
@@ -27,7 +29,7 @@ void end_whole_read(Session& session, bool completed) {
     session.settings = std::move(*session.reading);
     // A converter that reported its port (five digits) changes the port in use.
     const std::string_view port = buffer_text(session.settings.converterPortNumber);
-    if (port.size() == 5 && port != port_number(session)) set_port_number(session, port);
+    if (port.size() == 5) set_port_number(session, port);
   }
   session.reading.reset();
 }

@@ -209,13 +209,17 @@ TEST(WholeRead, TheConvertersPortBecomesTheOneInUse) {
   Session session;
   test::MemoryProfileStore store;
   session.profile = &store;
+  set_port_number(session, "10001");
+  begin_whole_read(session);
+  end_whole_read(session, true);
+  EXPECT_EQ(port_number(session), "10001") << "a read that reported no port keeps it";
   begin_whole_read(session);
   session.exchange.sent();
   session.askedCommand = "REPN";
-  handle_link_event(session, line("EPN10001\r\n"));
-  EXPECT_EQ(port_number(session), "09004") << "not before the end";
+  handle_link_event(session, line("EPN09004\r\n"));
+  EXPECT_EQ(port_number(session), "10001") << "not before the end";
   end_whole_read(session, true);
-  EXPECT_EQ(store.get("port_number"), "10001");
+  EXPECT_EQ(store.get("port_number"), "09004");
 }
 
 // One wake-up until the events are taken; a lost one is tried again on the
