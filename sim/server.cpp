@@ -101,6 +101,14 @@ struct Server::State {
   }
 
   std::string open_pty() {
+    Channel& c = add(Kind::pty, -1, "serial");  // its descriptor is closed by ~Server
+    c.link =
+        std::make_unique<Link>("serial", simulator.main_bus(), options.line == LineKind::rs485);
+    return plug_pty(c);
+  }
+
+  // A new pseudo-terminal for the serial channel, symlinked at the path.
+  std::string plug_pty(Channel& c) {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
       const std::string reason =
@@ -109,7 +117,7 @@ struct Server::State {
       return reason;
     }
     pty_slave_name = ::ptsname(master);
-    Channel& c = add(Kind::pty, master, "serial");  // closed by ~Server on any failure below
+    c.fd = master;
     // Holding the slave open keeps the master readable while the program
     // has not opened the port yet, or has closed it.
     pty_slave_fd = ::open(pty_slave_name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -127,9 +135,29 @@ struct Server::State {
     std::filesystem::create_symlink(pty_slave_name, link_path, ec);
     if (ec) return "cannot create " + options.pty_path + ": " + ec.message();
     set_nonblocking(master);
-    c.link =
-        std::make_unique<Link>("serial", simulator.main_bus(), options.line == LineKind::rs485);
     return {};
+  }
+
+  // The adapter pulled out: the pseudo-terminal hangs up and its path goes;
+  // `plug` puts a new one at the same path, as a restarted simulator would.
+  std::string unplug_or_plug(bool plug) {
+    for (auto& c : channels) {
+      if (c->kind != Kind::pty) continue;
+      if (plug == (c->fd >= 0))
+        return std::string("ERR the serial line is ") + (plug ? "plugged\n" : "unplugged\n");
+      if (plug) {
+        const std::string error = plug_pty(*c);
+        return error.empty() ? "OK\n" : "ERR " + error + "\n";
+      }
+      ::close(c->fd);
+      c->fd = -1;
+      if (pty_slave_fd >= 0) ::close(pty_slave_fd);
+      pty_slave_fd = -1;
+      std::error_code ec;
+      std::filesystem::remove(options.pty_path, ec);
+      return "OK\n";
+    }
+    return "ERR no serial line\n";
   }
 
   // Converter N connects from 127.0.1.N when the program is on loopback, so
@@ -319,6 +347,7 @@ Server::Server(const Options& options, Simulator& simulator)
   simulator.drop_links = [this](const std::string& w) { return state_->drop(w); };
   simulator.reconnect_links = [this](const std::string& w) { return state_->reconnect(w); };
   simulator.list_links = [this] { return state_->list(); };
+  simulator.plug_serial = [this](bool plug) { return state_->unplug_or_plug(plug); };
   simulator.send_raw = [this](const std::string& link, const std::string& bytes) {
     return state_->send_raw(link, bytes);
   };

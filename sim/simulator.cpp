@@ -23,6 +23,8 @@ const char* const kControlHelp =
     "  fault                                the fault in force\n"
     "  delay MS                             every reply waits MS longer (0: no delay)\n"
     "  drop [all|serial|tcp|NAME]           close links (TCP connections, converters c1..cN)\n"
+    "  unplug / plug                        the serial line's adapter out (the pty hangs up,\n"
+    "                                       its path goes) / in again (a new pty, same path)\n"
     "  connect [all|cN]                     let dropped converters connect again\n"
     "  links                                the links and their state\n"
     "  output UNIT OUT I05|S02|auto         make output OUT (1..32) of UNIT show an input or a\n"
@@ -276,6 +278,10 @@ std::string Simulator::control(std::string_view line) {
     return reconnect_links(w.size() > 1 ? w[1] : "all");
   }
   if (w[0] == "links") return list_links ? list_links() : ok("0");
+  if (w[0] == "unplug" || w[0] == "plug") {
+    if (!plug_serial) return err("no serial line");
+    return plug_serial(w[0] == "plug");
+  }
   if (w[0] == "send") {
     if (w.size() < 3) return err("send LINK TEXT");
     if (!send_raw) return err("no links");

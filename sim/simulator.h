@@ -54,6 +54,7 @@ class Simulator {
   std::function<std::string(const std::string&)> drop_links;
   std::function<std::string(const std::string&)> reconnect_links;
   std::function<std::string()> list_links;
+  std::function<std::string(bool plug)> plug_serial;  // false: unplug
   std::function<std::string(const std::string& link, const std::string& bytes)> send_raw;
   std::function<void(const std::string&)> trace;
 

@@ -24,6 +24,12 @@ std::optional<Octets> Configuration::selected_host() const {
   return host_addresses[client_select_ip_address];
 }
 
+bool Configuration::is_listed_host(const Octets& address) const {
+  for (int i = 0; i < ip_address_count && i < kHostListSize; ++i)
+    if (host_addresses[static_cast<size_t>(i)] == address) return true;
+  return false;
+}
+
 int profile_atoi(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && is_blank(text[i])) ++i;
@@ -89,7 +95,22 @@ Configuration read_configuration(ProfileStore& store) {
   set_buffer_text(c.port_number,
                   store.read(kConfigSection, "port_number", "09004", kPortNumberBuffer));
   c.server_address = store.read(kConfigSection, "server_address", "", kIntegerValueBuffer);
+  c.listed_hosts_only = read_integer(store, "listed_hosts_only") != 0;
+  const int timeout =
+      profile_atoi(store.read(kConfigSection, "connect_timeout_ms",
+                              std::to_string(kDefaultConnectTimeoutMs), kIntegerValueBuffer));
+  c.connect_timeout_ms = timeout > 0 ? timeout : kDefaultConnectTimeoutMs;
   return c;
+}
+
+void write_server_address(Configuration& config, ProfileStore& store, std::string_view text) {
+  config.server_address = std::string(text.substr(0, kIntegerValueBuffer - 1));
+  store.write(kConfigSection, "server_address", config.server_address);
+}
+
+void write_listed_hosts_only(Configuration& config, ProfileStore& store, bool on) {
+  config.listed_hosts_only = on;
+  store.write(kConfigSection, "listed_hosts_only", on ? "1" : "0");
 }
 
 void write_select_model(ProfileStore& store, int model) {

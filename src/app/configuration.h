@@ -17,6 +17,7 @@ inline constexpr std::string_view kClientSelectSection = "ORVELLAN_Section";
 inline constexpr int kHostListSize = 256;
 inline constexpr int kIntegerValueBuffer = 16;  // integer and address keys
 inline constexpr int kPortNumberBuffer = 6;     // five characters and a terminator
+inline constexpr int kDefaultConnectTimeoutMs = 5000;
 
 struct Configuration {
   int com_port = 0;       // 0..5: COM1..COM6
@@ -28,9 +29,15 @@ struct Configuration {
   int select_model = 0;
   std::array<Octets, kHostListSize> host_addresses{};
   std::array<char, kPortNumberBuffer> port_number{'0', '9', '0', '0', '4', '\0'};
-  // The address the TCP/IP server listens on (key server_address, read but
-  // never written); empty for every local address.
+  // The address the TCP/IP server listens on (key server_address); empty
+  // for every local address.
   std::string server_address;
+  // The server takes only converters whose address is in the host list
+  // (key listed_hosts_only, 0 or 1).
+  bool listed_hosts_only = false;
+  // How long the client waits for its converter to answer a connection
+  // (key connect_timeout_ms).
+  int connect_timeout_ms = kDefaultConnectTimeoutMs;
 
   bool serial_interface() const { return interface_set == 0; }
   bool rs485() const { return control == 1; }
@@ -38,6 +45,7 @@ struct Configuration {
   bool addressed_serial() const { return serial_interface() && rs485(); }
   // The host the client connects to, when the selection names an entry in use.
   std::optional<Octets> selected_host() const;
+  bool is_listed_host(const Octets& address) const;
 };
 
 // Reads and writes profile values, as the platform's private profile
@@ -87,6 +95,10 @@ bool add_host(Configuration& config, ProfileStore& store, const Octets& address)
 // last), or -1 when the deleted one was not the selected one or the list is
 // now empty.
 int delete_host(Configuration& config, ProfileStore& store, int row);
+// The server dialog's listening address ("" for every local address) and
+// its "登録したアドレスのみ許可".
+void write_server_address(Configuration& config, ProfileStore& store, std::string_view text);
+void write_listed_hosts_only(Configuration& config, ProfileStore& store, bool on);
 // The client dialog's closing: the selection under kClientSelectSection.
 void write_client_selection(const Configuration& config, ProfileStore& store);
 

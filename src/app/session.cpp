@@ -53,13 +53,15 @@ std::string unit_name(const Session& session, bool serial) {
   return serial && session.config.rs485() ? slave_address_name(session.slaveAddress) : "";
 }
 
-void record_traffic(Session& session, bool sent, bool serial, int connection,
-                    std::string_view text) {
+void record_traffic(Session& session, bool sent, bool serial, int connection, std::string_view text,
+                    std::string note = {}) {
   const Link* link = serial ? session.serial_link : session.tcp_link;
-  session.traffic.record(TrafficLine{std::chrono::system_clock::now(), sent,
-                                     link ? link->name_of(connection) : "",
-                                     unit_name(session, serial), std::string(text)});
+  session.traffic.record(
+      TrafficLine{std::chrono::system_clock::now(), sent, link ? link->name_of(connection) : "",
+                  unit_name(session, serial), std::string(text), std::move(note)});
 }
+
+constexpr std::string_view kUnasked = "unasked";
 
 // What went out, as it went: on RS-485 behind the unit's address. Its
 // reply is the one that is stored.
@@ -95,12 +97,19 @@ LinkEffects handle_line(Session& session, const LinkEvent& event) {
   if (session.exchange.awaiting_reply()) asked = session.askedCommand;
   ReplyTarget target{settings, session.awaitedGlyphCode, status, false, asked};
   const bool serial = event.connection == kSerialConnection;
-  record_traffic(session, false, serial, event.connection, event.text);
+  const bool unasked = !session.exchange.awaiting_reply();
+  record_traffic(session, false, serial, event.connection, event.text,
+                 unasked ? std::string(kUnasked) : std::string());
+  LinkEffects effects;
+  if (unasked && session.outcome_box_up) {
+    ++session.unasked_lines;
+    effects.unasked_counted = true;
+    return effects;
+  }
   if (serial)
     handle_serial_reply(session.exchange, target, session.framing(), event.text);
   else
     handle_socket_reply(session.exchange, target, event.text);
-  LinkEffects effects;
   effects.glyph_updated = target.glyph_updated;
   effects.status_updated =
       !session.status.changedCells.empty() || !session.status.changedLabels.empty();
@@ -123,9 +132,16 @@ LinkEffects handle_link_event(Session& session, const LinkEvent& event) {
     case LinkEvent::Kind::line:
       return handle_line(session, event);
     case LinkEvent::Kind::opened:
-      if (event.connection == kClientConnection) effects.box = success_box(kSocketConnected);
+      if (event.connection == kClientConnection) {
+        session.closed_by_converter = false;
+        effects.box = success_box(kSocketConnected);
+      }
       break;
     case LinkEvent::Kind::closed:
+      if (event.connection == kClientConnection) {
+        session.closed_by_converter = true;
+        effects.status_note = kClosedByConverter;
+      }
       if (reply_lost) show_failure(effects, send_failed(exchange, kNoAnswer));
       break;
     case LinkEvent::Kind::failed:
@@ -147,8 +163,50 @@ LinkEffects handle_link_event(Session& session, const LinkEvent& event) {
     case LinkEvent::Kind::unknown_socket_event:
       effects.box = tcp_link_box(event.text, false);
       break;
+    case LinkEvent::Kind::port_lost:
+      record_traffic(session, false, true, event.connection, {}, "port lost");
+      effects.status_note = port_lost_note(event.text);
+      effects.box = warning_box(event.text + " が使えなくなりました。ポートを閉じ、開き直します。");
+      break;
   }
   return effects;
+}
+
+std::string failure_cause(const LinkEvent& event) {
+  switch (event.kind) {
+    case LinkEvent::Kind::failed:
+      return std::string(kSocketEventError);
+    case LinkEvent::Kind::failed_call:  // the message without its "[code]"
+      return event.text.substr(0, event.text.rfind('['));
+    case LinkEvent::Kind::unknown_socket_event:
+      return event.text;
+    default:
+      return {};
+  }
+}
+
+void record_repeated_failure(Session& session, const LinkEvent& event) {
+  const std::string note = event.kind == LinkEvent::Kind::failed
+                               ? std::string(kSocketEventError) + "（接続を閉じました）"
+                               : event.text;
+  record_traffic(session, false, false, event.connection, {}, note);
+}
+
+std::string port_lost_note(std::string_view port) {
+  return std::string(port) + " が使えなくなりました。数秒ごとに開き直しています…";
+}
+
+std::string port_back_note(std::string_view port) {
+  return std::string(port) + " を開き直しました。";
+}
+
+std::string unasked_lines_note(int count) {
+  return "応答を待っていない行を " + std::to_string(count) +
+         " 行受け取りました（トラフィックログに記録）。";
+}
+
+std::string repeated_failures_note(const std::string& cause, int count) {
+  return cause + " がさらに " + std::to_string(count) + " 回ありました（トラフィックログに記録）。";
 }
 
 }  // namespace orv

@@ -39,6 +39,13 @@ struct Session {
   // copy of the settings taken when it starts; the settings take it over
   // only when every reply came. Empty while no such read runs.
   std::optional<DeviceSettings> reading;
+  // A box of the reply outcome is up: a line that comes while no reply is
+  // awaited is counted (and marked in the traffic log), not reported again.
+  bool outcome_box_up = false;
+  // The converter the client talks to closed the connection, and it has
+  // not been opened again: a run that stops says so.
+  bool closed_by_converter = false;
+  int unasked_lines = 0;  // counted while that box is up
 
   Link* serial_link = nullptr;
   Link* tcp_link = nullptr;
@@ -75,16 +82,36 @@ struct LinkEffects {
   bool glyph_updated = false;         // glyphBitmap replaced: repaint the glyph editor
   bool status_updated = false;        // the status grid changed: repaint what changed
   bool link_changed = false;          // a TCP/IP connection came or went: its dialog refreshes
+  bool unasked_counted = false;       // unasked_lines grew: the status line says so
+  std::string status_note;            // what the status line says now, if anything
   MessageBoxRequest box;              // what the operator must be shown
   bool close_current_dialog = false;  // the status window closes on a failure
 };
 
 inline constexpr std::string_view kSocketConnected = "Socket 接続 OK";
 inline constexpr std::string_view kSocketEventError = "ソケットイベントにエラーが発生しました。";
+inline constexpr std::string_view kClosedByConverter = "コンバータが TCP/IP の接続を閉じました。";
 
 // One event of a link, on the window thread: a reply line goes down the
 // road of its link (the serial road, or the socket road); a connection that
 // fails or goes while its reply is awaited ends the exchange.
 LinkEffects handle_link_event(Session& session, const LinkEvent& event);
+
+// The failure an event reports, as one cause for all its repeats ("the
+// accept() error" whatever its code): empty for an event that is no failure
+// of the link. While the box of a cause is up, its repeats are only counted.
+std::string failure_cause(const LinkEvent& event);
+// A repeat of a failure whose box is up: recorded in the traffic log.
+void record_repeated_failure(Session& session, const LinkEvent& event);
+
+// What the status line says while a lost serial port is being opened
+// again, and once it is.
+std::string port_lost_note(std::string_view port);
+std::string port_back_note(std::string_view port);
+
+// What the status line says of the lines and failures counted while a box
+// was up.
+std::string unasked_lines_note(int count);
+std::string repeated_failures_note(const std::string& cause, int count);
 
 }  // namespace orv

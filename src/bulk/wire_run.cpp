@@ -52,8 +52,20 @@ class ReplyWait {
     return true;
   }
 
+  // Whatever is on the line before the run (the late reply of a run that
+  // failed, a stray line on the bus, half a line) is nobody's answer: it is
+  // dropped until the line has been quiet for a moment, so it cannot be
+  // taken for the first command's reply.
+  void drain() {
+    constexpr int kQuietMs = 20;
+    std::string bytes, ignored;
+    while (setup_.port.receive(bytes, kQuietMs, ignored) && !bytes.empty()) bytes.clear();
+    lines_.clear();
+  }
+
  private:
   void handle(Exchange& exchange, const std::string& line) {
+    if (!exchange.awaiting_reply()) return;  // after the answer: changes nothing
     if (setup_.route.tcp_interface)
       handle_socket_reply(exchange, target_, line);
     else
@@ -71,6 +83,7 @@ WireRunEnd run_on_wire(const WireRunSetup& setup, DeviceSettings& settings, int 
                        const BulkRun::StepSource& source, const WireProgress& progress) {
   Exchange exchange;
   ReplyWait wait(setup, settings);
+  wait.drain();
   for (int s = 1; s <= steps; ++s) {
     const BulkStep step = source(s);
     if (progress) progress(s, steps, step);

@@ -29,6 +29,7 @@ struct LinkEvent {
     // `text` is the message with its error code.
     failed_call,
     unknown_socket_event,  // `text` names the event
+    port_lost,             // the serial port stopped working (its adapter went): it is closed
   };
   Kind kind = Kind::line;
   int connection = kSerialConnection;

@@ -75,7 +75,7 @@ void TrafficLog::clear() {
 
 std::string format_traffic_line(const TrafficLine& line) {
   return clock_text(line.time) + "\t" + (line.sent ? "→" : "←") + "\t" + line.link + "\t" +
-         line.unit + "\t" + escaped(line.text);
+         line.unit + "\t" + escaped(line.text) + (line.note.empty() ? "" : "\t(" + line.note + ")");
 }
 
 std::string format_traffic_log(const TrafficLog& log) {

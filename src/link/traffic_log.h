@@ -17,6 +17,10 @@ struct TrafficLine {
   std::string link;  // "COM2", "127.0.1.57"
   std::string unit;  // "03", "Broadcast"; empty on RS-232C and TCP/IP
   std::string text;  // the line as it went or came, CR LF included
+  // What the program made of it, when that is not the usual: "unasked" for
+  // a line that came while no reply was awaited; for a failure of the link
+  // (with an empty text), its message.
+  std::string note = {};
 };
 
 class TrafficLog {
@@ -42,8 +46,9 @@ class TrafficLog {
 std::string mask_password(std::string_view text);
 
 // One line as the window lists it and the file keeps it, its fields
-// separated by tabs: "12:34:56.789\t→\tCOM2\t03\tOP01\r\n". Control bytes
-// and bytes above 0x7E are written as escapes (\r, \n, \xHH).
+// separated by tabs: "12:34:56.789\t→\tCOM2\t03\tOP01\r\n", and the note
+// in a sixth field when there is one. Control bytes and bytes above 0x7E
+// are written as escapes (\r, \n, \xHH).
 std::string format_traffic_line(const TrafficLine& line);
 
 // The whole log as a UTF-8 text file, one line each, CR LF.

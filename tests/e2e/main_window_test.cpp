@@ -16,10 +16,6 @@ namespace {
 
 constexpr wchar_t kFifthButtonHint[] = L"日付・時刻の設定（出力側）";
 
-std::wstring status_text(const App& app) {
-  return text_of(GetDlgItem(app.main_window(), IDC_STATUS_BAR));
-}
-
 void point_at(int x, int y) {
   SetCursorPos(x, y);
 }
@@ -70,23 +66,23 @@ TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
   RECT b{};
   GetWindowRect(GetDlgItem(app.main_window(), 14), &b);
   point_at((b.left + b.right) / 2, (b.top + b.bottom) / 2);
-  EXPECT_TRUE(wait_until([&] { return status_text(app) == kFifthButtonHint; }, 2000))
-      << status_text(app).size();
+  EXPECT_TRUE(wait_until([&] { return status_line(app) == kFifthButtonHint; }, 2000))
+      << status_line(app).size();
   RECT w{};
   GetWindowRect(app.main_window(), &w);
   point_at(w.left + 400, w.bottom + 100);
-  EXPECT_TRUE(wait_until([&] { return status_text(app) == L"ﾚﾃﾞｨ"; }, 2000));
+  EXPECT_TRUE(wait_until([&] { return status_line(app) == L"ﾚﾃﾞｨ"; }, 2000));
   // The bottom edge, one pixel below the button, still counts as the button.
   point_at((b.left + b.right) / 2, b.bottom);
-  EXPECT_TRUE(wait_until([&] { return status_text(app) == kFifthButtonHint; }, 2000));
+  EXPECT_TRUE(wait_until([&] { return status_line(app) == kFifthButtonHint; }, 2000));
   point_at(w.left + 400, w.bottom + 100);
-  EXPECT_TRUE(wait_until([&] { return status_text(app) == L"ﾚﾃﾞｨ"; }, 2000));
+  EXPECT_TRUE(wait_until([&] { return status_line(app) == L"ﾚﾃﾞｨ"; }, 2000));
 
   // While a dialog is active the status bar does not change.
   open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
   point_at((b.left + b.right) / 2, (b.top + b.bottom) / 2);
   Sleep(400);
-  EXPECT_EQ(status_text(app), L"ﾚﾃﾞｨ");
+  EXPECT_EQ(status_line(app), L"ﾚﾃﾞｨ");
 }
 
 TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {

@@ -1,6 +1,7 @@
 // What the operator sees after a command: success, the unit's condition, or
 // "No Connect", each once, shown by the main window; and what the traffic
 // log window lists of it.
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -53,6 +54,22 @@ TEST_F(ReplyOutcome, EachReplyIsShownOnce) {
   click(dialog, IDB_SET_ALL);
   EXPECT_EQ(next_box(*app).text, L"Success");
   EXPECT_TRUE(no_box_within(*app, 1000));
+
+  // Lines nobody asked for: the first is reported, those that come while
+  // its box is up are only counted.
+  sim("COM1").command("send serial XX\\r\\n");
+  const auto stray = wait_message_box(app->pid());
+  ASSERT_TRUE(stray.has_value());
+  for (const char* line : {"YY", "GO", "CTI01FF"}) {
+    sim("COM1").command(std::string("send serial ") + line + "\\r\\n");
+    Sleep(250);
+  }
+  EXPECT_TRUE(
+      wait_until([&] { return status_line(*app).find(L"を 3 行") != std::wstring::npos; }, 3000))
+      << status_line(*app).size();
+  answer_box(*stray);
+  EXPECT_EQ(stray->text, L"Command Error");
+  EXPECT_TRUE(no_box_within(*app, 1000));
 }
 
 TEST_F(ReplyOutcome, SilentUnitGivesNoConnectAfterFifteenTicksOnce) {
@@ -69,6 +86,26 @@ TEST_F(ReplyOutcome, SilentUnitGivesNoConnectAfterFifteenTicksOnce) {
   // The link is usable again.
   click(dialog, IDB_SET);
   EXPECT_EQ(next_box(*app).text, L"Success");
+
+  // The adapter pulled out: reported once; put back: the commands work again
+  // without a restart.
+  struct PlugBack {
+    ~PlugBack() { sim("COM1").command("plug"); }
+  } plug_back;
+  ASSERT_EQ(sim("COM1").command("unplug"), "OK\n");
+  click(dialog, IDB_SET);
+  std::vector<std::wstring> boxes;
+  while (auto box = wait_message_box(app->pid(), 3500)) {
+    answer_box(*box);
+    boxes.push_back(box->text);
+  }
+  EXPECT_EQ(std::count(boxes.begin(), boxes.end(),
+                       L"COM1 が使えなくなりました。ポートを閉じ、開き直します。"),
+            1);
+  EXPECT_EQ(status_line(*app), L"COM1 が使えなくなりました。数秒ごとに開き直しています…");
+  ASSERT_EQ(sim("COM1").command("plug"), "OK\n");
+  EXPECT_TRUE(wait_until([&] { return status_line(*app) == L"COM1 を開き直しました。"; }, 8000));
+  expect_success(*app, dialog, IDB_SET);
 }
 
 class Rs485 : public TitleDisplayOpen {

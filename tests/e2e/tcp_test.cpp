@@ -2,9 +2,12 @@
 // from the host list, the server of 96, failures of the network, the
 // communication dialogs and their configuration keys, and the LAN converter
 // settings. Every address a test uses is on loopback.
+#include <winsock2.h>  // before windows.h
+
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <set>
 
@@ -20,6 +23,67 @@ namespace e2e {
 namespace {
 
 using Tcp = ProgramTest;
+
+// A converter played by hand: a connection from `source` to the server.
+class HandConverter {
+ public:
+  HandConverter(const char* source, int port) : socket_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in from{}, to{};
+    from.sin_family = to.sin_family = AF_INET;
+    from.sin_addr.s_addr = inet_addr(source);
+    to.sin_addr.s_addr = inet_addr("127.0.0.1");
+    to.sin_port = htons(static_cast<u_short>(port));
+    bind(socket_, reinterpret_cast<sockaddr*>(&from), sizeof from);
+    connect(socket_, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  }
+  ~HandConverter() { closesocket(socket_); }
+  // Goes (as the object goes) with a reset instead of an orderly close.
+  void reset() {
+    const linger at_once{1, 0};
+    setsockopt(socket_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&at_once),
+               sizeof at_once);
+  }
+  // The server closed the connection within `timeout_ms`.
+  bool closed_within(int timeout_ms) const {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket_, &readable);
+    timeval wait{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+    char byte = 0;
+    return select(0, &readable, nullptr, nullptr, &wait) == 1 && recv(socket_, &byte, 1, 0) <= 0;
+  }
+
+ private:
+  SOCKET socket_;
+};
+
+// A converter that never answers a connection: it listens, but its queue
+// is full and it takes nobody off it.
+class DeafConverter {
+ public:
+  DeafConverter(const char* address, int port) : listener_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = inet_addr(address);
+    at.sin_port = htons(static_cast<u_short>(port));
+    bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    listen(listener_, 0);
+    for (SOCKET& queued : queue_) {
+      queued = socket(AF_INET, SOCK_STREAM, 0);
+      u_long non_blocking = 1;
+      ioctlsocket(queued, FIONBIO, &non_blocking);
+      connect(queued, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    }
+  }
+  ~DeafConverter() {
+    for (SOCKET queued : queue_) closesocket(queued);
+    closesocket(listener_);
+  }
+
+ private:
+  SOCKET listener_;
+  std::array<SOCKET, 3> queue_{};
+};
 
 TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
   App app(client_ini());
@@ -65,8 +129,23 @@ TEST_F(Tcp, TheClientReachesTheChosenConverterAndReportsASilentOne) {
 }
 
 TEST_F(Tcp, AConnectionThatFailsIsReportedAndANextOneWorks) {
-  App app(client_ini());
+  App app(ini_with({"interface_set=1", "port_number=" + std::to_string(tcp_port("CONVERTER")),
+                    "connect_timeout_ms=1500"}));
   HWND dialog = open_client_dialog(app);
+  {
+    const DeafConverter deaf("127.0.0.4", tcp_port("CONVERTER"));
+    set_address(dialog, IDC_HOST_ADDRESS, 127, 0, 0, 4);
+    click(dialog, IDB_ADD_HOST);
+    const auto asked = std::chrono::steady_clock::now();
+    click(dialog, IDB_CONNECT);
+    EXPECT_TRUE(
+        wait_until([&] { return control_text(dialog, IDC_CONNECTION_STATE) == L"接続中…"; }, 1000));
+    EXPECT_EQ(next_box(app, 5000).text, L"ソケットイベントにエラーが発生しました。");
+    EXPECT_GE(ms_since(asked), 1400) << "the configured time-out";
+    EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CONNECT); }, 3000));
+    click(dialog, IDB_DELETE_HOST);
+    ASSERT_TRUE(wait_until([&] { return list_row_count(dialog, IDC_HOST_LIST) == 0; }, 3000));
+  }
   set_address(dialog, IDC_HOST_ADDRESS, 127, 0, 0, 2);  // nobody listens there
   click(dialog, IDB_ADD_HOST);
   click(dialog, IDB_CONNECT);
@@ -150,6 +229,51 @@ TEST_F(Tcp, TheServerTakesNinetySixConvertersAndSendsToThePickedOne) {
       },
       5000))
       << "every converter sees its connection closed";
+}
+
+// The places cannot be taken hostage: a converter that comes back takes its
+// place over (still picked), and with "登録したアドレスのみ許可" an unlisted
+// address gets none.
+TEST_F(Tcp, AReturningConverterKeepsItsPlaceAndUnlistedAddressesGetNone) {
+  App app(ini_with({"interface_set=1", "client_server=1",
+                    "port_number=" + std::to_string(tcp_port("SERVER")), "ip_address_count=1",
+                    "IP_001=127.000.009.009"}));
+  HWND dialog = open_server_dialog(app);
+  EXPECT_EQ(control_text(dialog, IDE_SERVER_ADDRESS), L"") << "every interface by default";
+  click(dialog, IDB_CONNECT);
+  ASSERT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_DISCONNECT); }, 3000));
+  const int port = tcp_port("SERVER");
+  auto before_reboot = std::make_unique<HandConverter>("127.0.9.9", port);
+  ASSERT_TRUE(wait_until([&] { return list_row_count(dialog, IDC_CLIENT_LIST) == 1; }, 3000));
+  double_click_row(dialog, IDC_CLIENT_LIST, 0);
+  const HandConverter after_reboot("127.0.9.9", port);
+  EXPECT_TRUE(before_reboot->closed_within(3000)) << "the old connection is closed";
+  EXPECT_EQ(list_row_count(dialog, IDC_CLIENT_LIST), 1);
+  EXPECT_EQ(control_text(dialog, IDE_TRANSMISSION_PLACE), L"127.0.9.9") << "still picked";
+  EXPECT_FALSE(after_reboot.closed_within(300));
+
+  // Connections that go with a reset before they are taken: one box at a
+  // time, the repeats counted while it is up.
+  for (int n = 20; n < 60; ++n)
+    HandConverter(("127.0.9." + std::to_string(n)).c_str(), port).reset();
+  const auto first = wait_message_box(app.pid(), 3000);
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(first->text.rfind(L"WINSOCK.DLLの accept() からのエラー。[", 0), 0u);
+  EXPECT_TRUE(wait_until(
+      [&] { return status_line(app).find(L"回ありました") != std::wstring::npos; }, 3000));
+  answer_box(*first);
+  EXPECT_TRUE(no_box_within(app, 1500));
+  EXPECT_EQ(list_row_count(dialog, IDC_CLIENT_LIST), 1);
+
+  click(dialog, IDC_LISTED_HOSTS_ONLY);
+  EXPECT_TRUE(wait_until([] { return ini_holds("listed_hosts_only=1"); }, 3000));
+  const HandConverter unlisted("127.0.9.8", port);
+  EXPECT_TRUE(unlisted.closed_within(3000)) << "closed before it takes a place";
+  EXPECT_EQ(list_row_count(dialog, IDC_CLIENT_LIST), 1);
+  click(dialog, IDB_DISCONNECT);
+  ASSERT_TRUE(wait_until([&] { return is_enabled(dialog, IDE_SERVER_ADDRESS); }, 3000));
+  SetDlgItemTextW(dialog, IDE_SERVER_ADDRESS, L"127.0.0.1");
+  EXPECT_TRUE(wait_until([] { return ini_holds("server_address=127.0.0.1"); }, 3000));
 }
 
 using CommunicationDialogs = ProgramTest;
@@ -239,16 +363,19 @@ TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {
   HWND read_all = open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
   click(read_all, IDB_RUN);
   ASSERT_TRUE(wait_until([&] { return control_text(read_all, IDE_PERCENT) == L"5"; }, 20000));
+  const auto dropped = std::chrono::steady_clock::now();
   sim("TCP_CONVERTER").command("drop tcp");
-  // Dropped while a reply was awaited, or between two steps.
+  // Dropped while a reply was awaited, or between two steps: noticed at once.
   const std::wstring ended = next_box(app, 8000).text;
-  EXPECT_TRUE(ended == L"Answer が､きません" || ended == L"Socket 送信");
+  EXPECT_LT(ms_since(dropped), 1500);
+  EXPECT_TRUE(ended == L"Answer が､きません" || ended == L"Socket が接続されていません") << ended;
   EXPECT_TRUE(wait_until([&] { return control_text(read_all, IDB_RUN) == L"読み込み"; }, 3000));
+  EXPECT_EQ(status_line(app).rfind(L"コンバータが TCP/IP の接続を閉じました。", 0), 0u)
+      << "then where the read stopped";
   ASSERT_TRUE(close_dialog(read_all));
 
   HWND dialog = open_client_dialog(app);
-  click(dialog, IDB_DISCONNECT);
-  next_box(app);
+  EXPECT_FALSE(is_enabled(dialog, IDB_DISCONNECT)) << "the dialog knows the link is closed";
   click(dialog, IDB_CONNECT);
   EXPECT_EQ(next_box(app).text, L"Socket 接続 OK");
   ASSERT_TRUE(close_dialog(dialog));

@@ -101,7 +101,7 @@ TEST_F(FullRun, CutRunsEndWhereTheUnitFailsChangeNothingAndASecondRunCompletes) 
   EXPECT_EQ(next_box(app, 30000).text, L"Lock Display");
   EXPECT_TRUE(idle_again());
   EXPECT_EQ(sim("COM1").received().size(), 40u) << "nothing after the failed step";
-  EXPECT_EQ(text_of(GetDlgItem(app.main_window(), IDC_STATUS_BAR)),
+  EXPECT_EQ(status_line(app),
             L"読み込みは完了しなかったため、設定は変更していません。 "
             L"ステップ 40/175（ROP39）で止まりました。");
 

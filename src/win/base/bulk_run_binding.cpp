@@ -99,6 +99,7 @@ void BulkRunBinding::say_where_it_stopped() {
   std::wstring note = L"ステップ " + last_step_ + L"（" + widen(last_command_.substr(0, 16)) +
                       L"）で止まりました。";
   if (view_.reads_whole) note = std::wstring(kReadLeftSettingsAlone) + L" " + note;
+  if (program_.session.closed_by_converter) note = widen(kClosedByConverter) + L" " + note;
   note_in_status_line(program_, note);
 }
 

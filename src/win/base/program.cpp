@@ -26,20 +26,80 @@ void show_effects(Program& p, const LinkEffects& effects) {
     SendMessageW(p.current_dialog, WM_CLOSE, 0, 0);
 }
 
+Program::FailureOnShow* failure_on_show(Program& p, const std::string& cause) {
+  for (Program::FailureOnShow& shown : p.failures_on_show)
+    if (shown.cause == cause) return &shown;
+  return nullptr;
+}
+
+// A repeat of a failure whose box is up: its connection is closed already;
+// it is recorded and counted, and the status line says how many came.
+bool counted_as_repeat(Program& p, const LinkEvent& event) {
+  const std::string cause = failure_cause(event);
+  Program::FailureOnShow* shown = cause.empty() ? nullptr : failure_on_show(p, cause);
+  if (!shown) return false;
+  record_repeated_failure(p.session, event);
+  note_in_status_line(p, widen(repeated_failures_note(cause, ++shown->repeats)));
+  return true;
+}
+
+// A failure's box is on show until its OK, which ends the count.
+void show_failure_effects(Program& p, const LinkEvent& event, const LinkEffects& effects) {
+  const std::string cause = failure_cause(event);
+  if (cause.empty() || effects.box.kind == BoxKind::none) return show_effects(p, effects);
+  p.failures_on_show.push_back({cause, 0});
+  show_effects(p, effects);
+  p.failures_on_show.pop_back();
+}
+
+// The lost port is closed before anybody hears of it; the timer opens it
+// again.
+void close_lost_port(Program& p) {
+  p.serial.close();
+  SetTimer(p.link_window, kSerialReopenTimer.id, kSerialReopenTimer.period_ms, nullptr);
+}
+
+void handle_one_link_event(Program& p, const LinkEvent& event, bool& link_changed) {
+  if (counted_as_repeat(p, event)) return;
+  if (event.kind == LinkEvent::Kind::port_lost) close_lost_port(p);
+  const LinkEffects effects = handle_link_event(p.session, event);
+  link_changed = link_changed || effects.link_changed;
+  if (effects.unasked_counted)
+    note_in_status_line(p, widen(unasked_lines_note(p.session.unasked_lines)));
+  if (!effects.status_note.empty()) note_in_status_line(p, widen(effects.status_note));
+  show_failure_effects(p, event, effects);
+}
+
+std::deque<LinkEvent> next_link_events(Program& p) {
+  std::deque<LinkEvent> events;
+  events.swap(p.set_aside);
+  for (LinkEvent& event : p.events.take()) events.push_back(std::move(event));
+  return events;
+}
+
+// While a box shown for an event is up, what comes meanwhile waits for the
+// loop that showed it, rather than overtake the events before it; only the
+// repeats of the failure on show are counted at once.
+void set_link_events_aside(Program& p) {
+  for (LinkEvent& event : p.events.take())
+    if (!counted_as_repeat(p, event)) p.set_aside.push_back(std::move(event));
+}
+
 // Hands every waiting link event to the session, on the window thread. The
 // open dialog hears of connections that came or went once for the lot: a
-// rack of converters connecting together is one refresh, not one each. A
-// box shown for one event runs its own message loop: events that come
-// meanwhile wait for this loop rather than overtake the ones before them.
+// rack of converters connecting together is one refresh, not one each.
 void take_link_events(Program& p) {
-  if (p.taking_link_events) return;
+  if (p.taking_link_events) return set_link_events_aside(p);
   p.taking_link_events = true;
   bool link_changed = false;
-  for (auto events = p.events.take(); !events.empty(); events = p.events.take()) {
-    for (const LinkEvent& event : events) {
-      const LinkEffects effects = handle_link_event(p.session, event);
-      link_changed = link_changed || effects.link_changed;
-      show_effects(p, effects);
+  for (auto events = next_link_events(p); !events.empty(); events = next_link_events(p)) {
+    while (!events.empty()) {
+      const LinkEvent event = std::move(events.front());
+      events.pop_front();
+      handle_one_link_event(p, event, link_changed);
+      // Events set aside during a box go after the rest of this batch.
+      for (LinkEvent& later : p.set_aside) events.push_back(std::move(later));
+      p.set_aside.clear();
     }
   }
   p.taking_link_events = false;
@@ -65,6 +125,8 @@ LRESULT CALLBACK link_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
       return 0;
     case WM_TIMER:
       if (wparam == kTcpReplyTimer.id) p.tcp.on_reply_timer();
+      if (wparam == kTcpConnectTimer.id) p.tcp.on_connect_timer();
+      if (wparam == kSerialReopenTimer.id) reopen_lost_port(p);
       return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);
@@ -156,11 +218,19 @@ void open_serial_port(Program& p) {
                 [](const char* text) { show_box(error_box(text)); });
 }
 
+void reopen_lost_port(Program& p) {
+  if (!p.serial.lost() || !p.serial.reopen()) return;
+  KillTimer(p.link_window, kSerialReopenTimer.id);
+  note_in_status_line(p, widen(port_back_note(p.serial.name_of(kSerialConnection))));
+}
+
 void send_to_unit(Program& p, const Command& command) {
+  if (p.session.config.serial_interface()) reopen_lost_port(p);
   show_failure(p, orv::send_to_unit(p.session, command));
 }
 
 void send_to_converter(Program& p, const Command& command) {
+  reopen_lost_port(p);
   show_failure(p, orv::send_to_converter(p.session, command));
 }
 

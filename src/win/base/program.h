@@ -7,7 +7,9 @@
 #include <winsock2.h>
 
 #include <array>
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "app/session.h"
 #include "link/link_events.h"
@@ -43,6 +45,14 @@ struct Program {
   // links' events on the window thread.
   HWND link_window = nullptr;
   bool taking_link_events = false;  // a box shown for one of them is up
+  // Events that came while such a box was up, in their order, for the loop
+  // that showed it; the repeats of the failure on show are only counted.
+  std::deque<LinkEvent> set_aside;
+  struct FailureOnShow {
+    std::string cause;
+    int repeats = 0;
+  };
+  std::vector<FailureOnShow> failures_on_show;  // outermost first
   // The system's file dialog failed: saves go to a recovery file from now on.
   bool file_dialog_failed = false;
   // The traffic log window while it is open (modeless, never current_dialog).
@@ -82,6 +92,9 @@ void line_changed(Program& program);
 // (Re)opens the configured COM port with its reader; each failure is
 // reported in the error box.
 void open_serial_port(Program& program);
+// A serial port that stopped working is opened again, quietly; the status
+// line says when it is back.
+void reopen_lost_port(Program& program);
 
 // Sends a command to the selected unit (or, for the LAN converter's
 // commands, over the serial line) and shows what a failed send must show.

@@ -13,6 +13,8 @@ constexpr DWORD kQueueCheckMs = 200;
 // How long the reader rests after a failed wait before it tries again, so a
 // port whose waits keep failing does not keep the processor busy.
 constexpr DWORD kFailureBackOffMs = 200;
+// Failed waits in a row that mean the port is gone.
+constexpr int kFailedWaitsOfALostPort = 5;
 
 void configure_line(DCB& dcb) {
   dcb.BaudRate = CBR_9600;
@@ -56,8 +58,25 @@ SerialLink::~SerialLink() {
 void SerialLink::open(const std::string& port_name, const Report& report) {
   close();
   port_name_ = port_name;
+  lost_ = false;
   open_port(port_name, report);
   if (port_.valid() && !start_reader()) report("error creating read thread");
+}
+
+bool SerialLink::reopen() {
+  bool failed = false;
+  open(port_name_, [&failed](const char*) { failed = true; });
+  if (failed) {
+    close();
+    lost_ = true;  // still to be opened again
+  }
+  return is_open();
+}
+
+// Once per loss: the window thread closes the port and opens it again.
+void SerialLink::mark_lost() {
+  if (!lost_.exchange(true))
+    events_.push(LinkEvent{LinkEvent::Kind::port_lost, kSerialConnection, port_name_});
 }
 
 void SerialLink::open_port(const std::string& port_name, const Report& report) {
@@ -78,6 +97,9 @@ void SerialLink::open_port(const std::string& port_name, const Report& report) {
   const BOOL got_state = GetCommState(port, &dcb);
   configure_line(dcb);
   if (!got_state || !SetCommState(port, &dcb)) report("Miss! Set Comm State");
+  // What reached the port before it was ours (a late reply, another
+  // device's line) is nobody's answer.
+  if (port_.valid()) PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR);
 }
 
 void SerialLink::close() {
@@ -102,8 +124,10 @@ bool SerialLink::send(std::string_view bytes) {
   write_buffer_.assign(bytes);
   ResetEvent(write_request_.hEvent);
   if (!WriteFile(port_.get(), write_buffer_.data(), static_cast<DWORD>(write_buffer_.size()),
-                 nullptr, &write_request_))
+                 nullptr, &write_request_)) {
     write_pending_ = GetLastError() == ERROR_IO_PENDING;
+    if (!write_pending_) mark_lost();
+  }
   return true;
 }
 
@@ -127,19 +151,20 @@ DWORD WINAPI SerialLink::reader_entry(void* self) {
   return 0;
 }
 
-void SerialLink::clear_port_errors() {
-  DWORD errors = 0;
-  COMSTAT status{};
-  ClearCommError(port_.get(), &errors, &status);
-}
-
 // Waits for a character-received event, for the stop request, or for a
 // periodic look at the input queue. False when the reader must stop.
 bool SerialLink::wait_for_characters() {
   OVERLAPPED& wait = wait_request_;
   ResetEvent(wait.hEvent);
+  // A port whose waits keep failing is gone (its adapter unplugged).
   const auto back_off = [this] {
-    clear_port_errors();
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(port_.get(), &errors, &status) ||
+        ++failed_waits_ >= kFailedWaitsOfALostPort) {
+      mark_lost();
+      return false;
+    }
     return WaitForSingleObject(stop_event_.get(), kFailureBackOffMs) != WAIT_OBJECT_0;
   };
   if (WaitCommEvent(port_.get(), &event_mask_, &wait)) return true;
@@ -161,6 +186,7 @@ bool SerialLink::wait_for_characters() {
   }
   DWORD ignored = 0;
   if (!GetOverlappedResult(port_.get(), &wait, &ignored, FALSE)) return back_off();
+  failed_waits_ = 0;
   return true;
 }
 
@@ -169,17 +195,16 @@ void SerialLink::read_available() {
   for (;;) {
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(port_.get(), &errors, &status) || status.cbInQue == 0) return;
+    if (!ClearCommError(port_.get(), &errors, &status)) return mark_lost();
+    if (status.cbInQue == 0) return;
     char chunk[kReadChunk];
     DWORD got = 0;
     ResetEvent(read_request_.hEvent);
     if (!ReadFile(port_.get(), chunk, std::min<DWORD>(status.cbInQue, kReadChunk), &got,
                   &read_request_)) {
       if (GetLastError() != ERROR_IO_PENDING ||
-          !GetOverlappedResult(port_.get(), &read_request_, &got, TRUE)) {
-        clear_port_errors();
-        return;
-      }
+          !GetOverlappedResult(port_.get(), &read_request_, &got, TRUE))
+        return mark_lost();
     }
     if (got == 0) return;
     for (std::string& line : assembler_.feed(std::string_view(chunk, got)))
@@ -189,7 +214,8 @@ void SerialLink::read_available() {
 
 void SerialLink::read_loop() {
   SetCommMask(port_.get(), EV_RXCHAR);
-  while (WaitForSingleObject(stop_event_.get(), 0) != WAIT_OBJECT_0) {
+  failed_waits_ = 0;
+  while (!lost_ && WaitForSingleObject(stop_event_.get(), 0) != WAIT_OBJECT_0) {
     if (!wait_for_characters()) break;
     read_available();
   }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,12 @@ class SerialLink : public Link {
   // Stops the reader and closes the port.
   void close();
   bool is_open() const { return port_.valid(); }
+  // The port stopped working (a failed write, or its reader met an error
+  // reading it): a port_lost event has gone out, and the port is to be
+  // closed and opened again. Cleared by open().
+  bool lost() const { return lost_.load(); }
+  // Opens the port asked for last, without a report; true when it is open.
+  bool reopen();
 
   // The serial line takes a command whenever asked; a write is not waited
   // for, and a lost command shows as a time-out.
@@ -51,8 +58,8 @@ class SerialLink : public Link {
   void read_loop();
   bool wait_for_characters();
   void read_available();
-  void clear_port_errors();
   void finish_pending_write();
+  void mark_lost();
 
   LinkEventQueue& events_;
   std::string port_name_;  // "COM1": the port asked for, open or not
@@ -66,8 +73,11 @@ class SerialLink : public Link {
   std::string write_buffer_;  // kept until the overlapped write has finished
   bool write_pending_ = false;
 
+  std::atomic<bool> lost_{false};
+
   UniqueHandle reader_;
   LineAssembler assembler_;  // reader thread only: every LF ends a line
+  int failed_waits_ = 0;     // reader thread only
 };
 
 }  // namespace orv::win

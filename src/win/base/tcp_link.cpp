@@ -67,7 +67,8 @@ bool TcpLink::make_socket(long events, const Report& report) {
   return true;
 }
 
-bool TcpLink::connect_to(const Octets& host, std::string_view port_text, const Report& report) {
+bool TcpLink::connect_to(const Octets& host, std::string_view port_text, int timeout_ms,
+                         const Report& report) {
   if (has_socket()) return true;  // a connection is under way or stands already
   const auto port = tcp_port(port_text);
   if (!start_library(report)) return false;
@@ -88,12 +89,21 @@ bool TcpLink::connect_to(const Octets& host, std::string_view port_text, const R
   }
   client_lines_.clear();
   host_ = address_text(host);
+  SetTimer(window_, kTcpConnectTimer.id, static_cast<UINT>(timeout_ms), nullptr);
   return true;
 }
 
+// The converter did not answer the connection in time: it fails as a
+// refused one does.
+void TcpLink::on_connect_timer() {
+  KillTimer(window_, kTcpConnectTimer.id);
+  if (connecting()) close_connection(main_.get(), LinkEvent::Kind::failed);
+}
+
 bool TcpLink::listen_on(std::string_view port_text, const std::string& address_text_in,
-                        const Report& report) {
+                        Admission admits, const Report& report) {
   if (has_socket()) return true;
+  admits_ = std::move(admits);
   const auto port = tcp_port(port_text);
   if (!start_library(report)) return false;
   if (!port) {
@@ -122,6 +132,9 @@ bool TcpLink::listen_on(std::string_view port_text, const std::string& address_t
 
 void TcpLink::disconnect_all() {
   stop_waiting();
+  if (window_) KillTimer(window_, kTcpConnectTimer.id);
+  outgoing_.clear();
+  outgoing_socket_ = INVALID_SOCKET;
   close(main_);
   for (Record& record : records_) {
     close(record.socket);
@@ -168,15 +181,20 @@ void TcpLink::on_socket_event(SOCKET socket, int event, int error) {
   const bool listening_socket = server_ && socket == main_.get();
   // An event for a socket already closed is late: there is nothing to act on.
   if (connection < 0 && !listening_socket) return;
+  // A failed accept is the failure of one caller, not of the listening socket.
+  if (error != 0 && event == FD_ACCEPT)
+    return report_failed_call(with_code("WINSOCK.DLLの accept() からのエラー。", error));
   if (error != 0) return close_connection(socket, LinkEvent::Kind::failed);
   switch (event) {
     case FD_READ:
       return receive(socket);
     case FD_WRITE:
+      if (!flush_outgoing()) close_connection(socket, LinkEvent::Kind::failed);
       return;
     case FD_ACCEPT:
       return accept_clients();
     case FD_CONNECT:
+      KillTimer(window_, kTcpConnectTimer.id);
       connected_ = true;
       events_.push(LinkEvent{LinkEvent::Kind::opened, kClientConnection, {}, false});
       return;
@@ -207,10 +225,14 @@ bool TcpLink::accept_client() {
       report_failed_call(with_code("WINSOCK.DLLの accept() からのエラー。", WSAGetLastError()));
     return false;
   }
-  int free = -1;
-  for (int r = 1; r < kServerRecords && free < 0; ++r)
-    if (!records_[static_cast<size_t>(r)].in_use()) free = r;
-  if (free < 0) return true;  // closed as `client` goes
+  const std::string address = inet_ntoa(peer.sin_addr);
+  const auto octets = [&peer] {
+    const auto* b = reinterpret_cast<const unsigned char*>(&peer.sin_addr);
+    return Octets{b[0], b[1], b[2], b[3]};
+  };
+  if (admits_ && !admits_(octets())) return true;  // closed as `client` goes
+  const int free = place_for(address);
+  if (free < 0) return true;
   if (WSAAsyncSelect(client.get(), window_, WM_SOCKET_EVENT, kAcceptedEvents) == SOCKET_ERROR) {
     report_failed_call(
         with_code("WINSOCK.DLLの WSAAsyncSelect() からのエラー。", WSAGetLastError()));
@@ -218,10 +240,31 @@ bool TcpLink::accept_client() {
   }
   Record& record = records_[static_cast<size_t>(free)];
   record.socket = std::move(client);
-  record.address = inet_ntoa(peer.sin_addr);
+  record.address = address;
   record.lines.clear();
   events_.push(LinkEvent{LinkEvent::Kind::opened, free, {}, false});
   return true;
+}
+
+// A converter that connects again from the address of a place (after a
+// reboot, its old connection half-open) takes that place over: the old
+// connection is closed, and a picked place stays picked, since it is the
+// same converter. Otherwise the first free place; -1 when all 96 are held.
+int TcpLink::place_for(const std::string& address) {
+  int free = -1;
+  for (int r = 1; r < kServerRecords; ++r) {
+    Record& record = records_[static_cast<size_t>(r)];
+    if (record.in_use() && record.address == address) {
+      const bool awaited = awaited_ == r;
+      if (awaited) stop_waiting();
+      close(record.socket);
+      record = Record{};
+      events_.push(LinkEvent{LinkEvent::Kind::closed, r, {}, awaited});
+      return r;
+    }
+    if (!record.in_use() && free < 0) free = r;
+  }
+  return free;
 }
 
 // At most one receive buffer a read event; what is left raises another.
@@ -230,10 +273,14 @@ bool TcpLink::accept_client() {
 void TcpLink::receive(SOCKET socket) {
   char buffer[kReceiveBuffer];
   const int got = recv(socket, buffer, kReceiveBuffer, 0);
-  // The peer closed: its close event follows and closes the connection. Were
-  // it closed here, that late event could close whoever gets the same
-  // socket handle next.
-  if (got == 0) return;
+  // The peer closed. The client's connection closes at once, so a run in
+  // progress ends now. A converter of the server is closed by its close
+  // event, which follows: were it closed here, that late event could close
+  // whoever the server accepts next under the same socket handle.
+  if (got == 0) {
+    if (!server_) close_connection(socket, LinkEvent::Kind::closed);
+    return;
+  }
   if (got < 0) {
     if (WSAGetLastError() != WSAEWOULDBLOCK) close_connection(socket, LinkEvent::Kind::failed);
     return;
@@ -257,10 +304,15 @@ void TcpLink::close_connection(SOCKET socket, LinkEvent::Kind why) {
   const int connection = connection_of(socket);
   const bool awaited = awaited_ == connection;
   if (awaited) stop_waiting();
+  if (socket == outgoing_socket_) outgoing_.clear();
   if (socket == main_.get()) {
     // A server whose listening socket failed keeps its converters: they are
     // still records, not the client's one connection.
     close(main_);
+    if (!server_) {
+      connected_ = false;
+      KillTimer(window_, kTcpConnectTimer.id);
+    }
   } else if (connection > 0) {
     close(records_[static_cast<size_t>(connection)].socket);
     records_[static_cast<size_t>(connection)] = Record{};
@@ -273,11 +325,26 @@ bool TcpLink::send(std::string_view bytes) {
   const int connection = server_ ? selected_ : kClientConnection;
   const SOCKET socket = socket_of(connection);
   if (socket == INVALID_SOCKET) return false;
-  // A command is at most one framed line: it goes out whole or not at all
-  // (a converter that stopped reading is a failed send, not half a command).
-  const int sent = ::send(socket, bytes.data(), static_cast<int>(bytes.size()), 0);
-  if (sent != static_cast<int>(bytes.size())) return false;
+  outgoing_socket_ = socket;
+  outgoing_.assign(bytes);
+  if (!flush_outgoing()) return false;
   await_reply(connection);
+  return true;
+}
+
+// Sends what is left of the last command. "Would block" keeps the rest for
+// the socket's next write event; false on any other error.
+bool TcpLink::flush_outgoing() {
+  while (!outgoing_.empty() && outgoing_socket_ != INVALID_SOCKET) {
+    const int sent =
+        ::send(outgoing_socket_, outgoing_.data(), static_cast<int>(outgoing_.size()), 0);
+    if (sent == SOCKET_ERROR) {
+      if (WSAGetLastError() == WSAEWOULDBLOCK) return true;
+      outgoing_.clear();
+      return false;
+    }
+    outgoing_.erase(0, static_cast<size_t>(sent));
+  }
   return true;
 }
 

@@ -44,15 +44,23 @@ class TcpLink : public Link {
   using Report = std::function<void(const std::string& text)>;
 
   // Client: starts connecting to `host` at the port of `port_text`; true
-  // when the connection stands or is under way (the connect event follows).
-  bool connect_to(const Octets& host, std::string_view port_text, const Report& report);
+  // when the connection stands or is under way (the connect event follows,
+  // or a failed one when the converter does not answer within
+  // `timeout_ms`).
+  bool connect_to(const Octets& host, std::string_view port_text, int timeout_ms,
+                  const Report& report);
   // Server: listens on `address` (empty: every local address) at the port.
-  bool listen_on(std::string_view port_text, const std::string& address, const Report& report);
+  // A converter whose address `admits` refuses is closed before it takes a
+  // place.
+  using Admission = std::function<bool(const Octets& peer)>;
+  bool listen_on(std::string_view port_text, const std::string& address, Admission admits,
+                 const Report& report);
   // Closes every socket and forgets the connections.
   void disconnect_all();
 
   void on_socket_event(SOCKET socket, int event, int error);
   void on_reply_timer();
+  void on_connect_timer();
 
   bool ready() const override { return connected_; }
   bool send(std::string_view bytes) override;
@@ -62,6 +70,7 @@ class TcpLink : public Link {
   // The client's or the listening socket, or a converter the server took.
   bool has_socket() const;
   bool connected() const { return connected_; }
+  bool connecting() const { return !server_ && main_.valid() && !connected_; }
   bool serving() const { return server_; }
   struct Client {
     int record;
@@ -86,6 +95,8 @@ class TcpLink : public Link {
   void fail_start(const Report& report, const std::string& text);
   void accept_clients();
   bool accept_client();
+  int place_for(const std::string& address);
+  bool flush_outgoing();
   void report_failed_call(const std::string& text);
   void close(UniqueSocket& socket);
   void receive(SOCKET socket);
@@ -104,7 +115,12 @@ class TcpLink : public Link {
   LineAssembler client_lines_;
   std::string host_;  // client: the converter's address
   std::array<Record, kServerRecords> records_{};
-  int selected_ = -1;           // server: the record commands go to
+  int selected_ = -1;  // server: the record commands go to
+  Admission admits_;
+  // What Windows Sockets could not take at once ("would block"): the rest
+  // of the last command, sent when its socket is writable again.
+  SOCKET outgoing_socket_ = INVALID_SOCKET;
+  std::string outgoing_;
   std::optional<int> awaited_;  // the connection whose reply is awaited
 };
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "app/configuration.h"
 #include "win/base/scoped.h"
 
 namespace orv::win {
@@ -25,6 +26,12 @@ inline constexpr TimerSetting kConverterReadTimer{12, 200};
 // ません") before the reply presentation would call it "No Connect"; long
 // enough for the longest reply (586 bytes) through a converter at 9600 baud.
 inline constexpr TimerSetting kTcpReplyTimer{13, 2000};
+// The TCP/IP client's connection attempt: its period is the configured
+// time-out (connect_timeout_ms), not this one.
+inline constexpr TimerSetting kTcpConnectTimer{16, kDefaultConnectTimeoutMs};
+// A serial port that stopped working is opened again this often, quietly,
+// until it opens (and also before each command).
+inline constexpr TimerSetting kSerialReopenTimer{17, 3000};
 // The traffic log window takes the lines recorded since it last looked.
 inline constexpr TimerSetting kTrafficRefreshTimer{14, 200};
 

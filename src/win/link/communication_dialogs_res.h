@@ -21,3 +21,6 @@
 #define IDB_DISCONNECT 1711          // "切断"
 #define IDE_TRANSMISSION_PLACE 1712  // "Transmission Place"
 #define IDC_CLIENT_LIST 1713         // "Client List"
+#define IDC_CONNECTION_STATE 1714    // the client's "接続中…" / "接続済み"
+#define IDE_SERVER_ADDRESS 1715      // the address the server listens on
+#define IDC_LISTED_HOSTS_ONLY 1716   // "登録したアドレスのみ許可"

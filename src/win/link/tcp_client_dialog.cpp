@@ -50,6 +50,8 @@ void show_connection(TcpClientDialog& d) {
   const TcpLink& tcp = d.program.tcp;
   EnableWindow(GetDlgItem(d.window, IDB_CONNECT), !tcp.has_socket() && !tcp.connected());
   EnableWindow(GetDlgItem(d.window, IDB_DISCONNECT), tcp.has_socket() || tcp.connected());
+  const wchar_t* state = tcp.connecting() ? L"接続中…" : tcp.connected() ? L"接続済み" : L"";
+  SetDlgItemTextW(d.window, IDC_CONNECTION_STATE, state);
 }
 
 void on_init(TcpClientDialog& d, HWND dialog) {
@@ -101,7 +103,8 @@ void connect(TcpClientDialog& d) {
   if (tcp.has_socket()) return;
   const auto host = d.config().selected_host();
   if (!host) return report_tcp_failure("接続できません");
-  tcp.connect_to(*host, port_number(d.program.session), report_tcp_failure);
+  tcp.connect_to(*host, port_number(d.program.session), d.config().connect_timeout_ms,
+                 report_tcp_failure);
   show_connection(d);
 }
 

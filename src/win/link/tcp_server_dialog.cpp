@@ -36,6 +36,7 @@ void refresh(TcpServerDialog& d) {
   const bool listening = tcp.has_socket() || !d.rows.empty();
   EnableWindow(GetDlgItem(d.window, IDB_CONNECT), !listening);
   EnableWindow(GetDlgItem(d.window, IDE_PORT_NUMBER), !listening);
+  EnableWindow(GetDlgItem(d.window, IDE_SERVER_ADDRESS), !listening);
   EnableWindow(GetDlgItem(d.window, IDB_DISCONNECT), listening);
 }
 
@@ -46,14 +47,37 @@ void on_init(TcpServerDialog& d, HWND dialog) {
   SendDlgItemMessageW(dialog, IDE_PORT_NUMBER, EM_LIMITTEXT, 5, 0);
   d.filling = true;
   SetDlgItemTextW(dialog, IDE_PORT_NUMBER, widen(port_number(d.program.session)).c_str());
+  const Configuration& c = d.program.session.config;
+  SendDlgItemMessageW(dialog, IDE_SERVER_ADDRESS, EM_LIMITTEXT, kIntegerValueBuffer - 1, 0);
+  SetDlgItemTextW(dialog, IDE_SERVER_ADDRESS, widen(c.server_address).c_str());
+  CheckDlgButton(dialog, IDC_LISTED_HOSTS_ONLY, c.listed_hosts_only ? BST_CHECKED : BST_UNCHECKED);
   d.filling = false;
   refresh(d);
 }
 
+// The host list and the check are read when a converter connects, so a
+// change applies to the next one while the server listens.
 void listen(TcpServerDialog& d) {
-  const Configuration& c = d.program.session.config;
-  d.program.tcp.listen_on(port_number(d.program.session), c.server_address, report_tcp_failure);
+  Program& p = d.program;
+  const auto admits = [&p](const Octets& peer) {
+    const Configuration& c = p.session.config;
+    return !c.listed_hosts_only || c.is_listed_host(peer);
+  };
+  p.tcp.listen_on(port_number(p.session), p.session.config.server_address, admits,
+                  report_tcp_failure);
   refresh(d);
+}
+
+void on_address_edited(TcpServerDialog& d) {
+  if (d.filling) return;
+  wchar_t text[kIntegerValueBuffer]{};
+  GetDlgItemTextW(d.window, IDE_SERVER_ADDRESS, text, kIntegerValueBuffer);
+  write_server_address(d.program.session.config, d.program.profile, narrow(text));
+}
+
+void on_listed_only_clicked(TcpServerDialog& d) {
+  write_listed_hosts_only(d.program.session.config, d.program.profile,
+                          IsDlgButtonChecked(d.window, IDC_LISTED_HOSTS_ONLY) == BST_CHECKED);
 }
 
 void stop(TcpServerDialog& d) {
@@ -77,6 +101,12 @@ void on_command(TcpServerDialog& d, int id, int notification) {
   switch (id) {
     case IDE_PORT_NUMBER:
       if (notification == EN_CHANGE) on_port_edited(d);
+      return;
+    case IDE_SERVER_ADDRESS:
+      if (notification == EN_CHANGE) on_address_edited(d);
+      return;
+    case IDC_LISTED_HOSTS_ONLY:
+      if (notification == BN_CLICKED) on_listed_only_clicked(d);
       return;
     case IDC_CLIENT_LIST:
       if (notification == LBN_DBLCLK) pick(d);

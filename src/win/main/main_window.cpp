@@ -108,7 +108,14 @@ void present_reply_outcome(Program& p) {
   const Timer1Decision decision = timer1_tick(p.session.exchange);
   if (decision.stop_status_poll && p.current_dialog)
     KillTimer(p.current_dialog, kStatusPollTimer.id);
+  // While its box is up, a line nobody asked for is counted, not boxed.
+  const bool box_shows = decision.box.kind != BoxKind::none;
+  if (box_shows) {
+    p.session.outcome_box_up = true;
+    p.session.unasked_lines = 0;
+  }
   show_box(decision.box);
+  if (box_shows) p.session.outcome_box_up = false;
   // The box ran its own message loop: the dialog open now is the one to close.
   if (decision.close_current_dialog && p.current_dialog)
     SendMessageW(p.current_dialog, WM_CLOSE, 0, 0);

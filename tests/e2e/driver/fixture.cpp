@@ -115,6 +115,10 @@ MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property)
   return *box;
 }
 
+std::wstring status_line(const App& app) {
+  return text_of(GetDlgItem(app.main_window(), IDC_STATUS_BAR));
+}
+
 std::string client_ini() {
   return ini_with({"interface_set=1", "port_number=" + std::to_string(tcp_port("CONVERTER"))});
 }

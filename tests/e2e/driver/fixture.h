@@ -58,6 +58,9 @@ inline constexpr int kFullRunMs = 150000;
 // test's properties as PROPERTY_ms and PROPERTY_longest_answer_ms.
 MessageBoxSeen run_to_the_end(const App& app, HWND dialog, const char* property);
 
+// What the main window's status line says now.
+std::wstring status_line(const App& app);
+
 // The program as TCP/IP client of the simulated converter, or as the server
 // that the 97 simulated converters connect to.
 std::string client_ini();
