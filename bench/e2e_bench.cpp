@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fixture.h"
@@ -90,6 +91,32 @@ TEST_F(Bench, ReadAllWithAndWithoutTheTrafficLog) {
     EXPECT_EQ(run_to_the_end(app, read_all, run.c_str()).text, L"読み込みが完了しました");
     EXPECT_TRUE(wait_until([&] { return !IsWindow(read_all); }, 3000));
   }
+}
+
+// Read all and set all of a factory TARQUINE (COM3), each paced by the
+// replies: the wall time, and the span at the unit (its first command to
+// its last in the simulator's log). The script counts the bytes both ways
+// in the simulator's trace, split at each "log clear".
+TEST_F(Bench, ReplyPacedReadAllAndSetAllOfATarquine) {
+  App app(ini_with({"select_model=1", "com_port=2", "reply_paced=1"}));
+  const auto unit_span_ms = [] {
+    const std::string log = sim("COM3").command("log");
+    const double first = std::stod(log.substr(0, log.find(' ')));
+    const size_t last_line = log.rfind('\n', log.rfind("OK") - 2);
+    const double last = std::stod(log.substr(last_line + 1));
+    return static_cast<long long>((last - first) * 1000);
+  };
+  sim("COM3").command("factory");
+  for (const auto& [menu, caption, run] :
+       {std::tuple{IDM_READ_ALL, L"設定項目の読み込み  ", "read_all_paced"},
+        std::tuple{IDM_SET_ALL, L"全項目の設定  ", "set_all_paced"}}) {
+    sim("COM3").command("log clear");
+    HWND dialog = ProgramTest::open_dialog(app, menu, caption);
+    run_to_the_end(app, dialog, run);
+    RecordProperty(std::string(run) + "_unit_ms", std::to_string(unit_span_ms()));
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+  }
+  sim("COM3").command("log clear");
 }
 
 long long cpu_ms(DWORD pid) {

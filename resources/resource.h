@@ -38,6 +38,7 @@
 #define IDB_SET_CHANNEL 1018       // "チャンネル設定"
 #define IDB_SET_PATTERN 1019       // "パターン設定"
 #define IDB_SET_ALL_PATTERNS 1020  // "全パターン設定"
+#define IDC_REPLY_PACED 1021       // "高速（応答ごとに次を送信）" beside a stepped run
 
 // Menu and accelerator commands
 #define IDM_ABOUT 104
@@ -75,3 +76,5 @@
 #define IDM_MODEL_TARQUINE 32811
 #define IDM_SLAVE_ADDRESS 32812
 #define IDM_TRAFFIC_LOG 32813
+#define IDM_FILE_BACKUP 32814
+#define IDM_FILE_RESTORE 32815

@@ -13,7 +13,7 @@ scripts/e2e.sh \
   >build/bench-bulk.log 2>&1 ||
   { tail -n 30 build/bench-bulk.log; exit 1; }
 cp build/e2e/e2e.xml build/bench-bulk-tests.xml
-ORV_E2E_DRIVER=e2e_bench scripts/e2e.sh --gtest_filter='Bench.ReadAllWith*' \
+ORV_E2E_DRIVER=e2e_bench scripts/e2e.sh --gtest_filter='Bench.ReadAllWith*:Bench.ReplyPaced*' \
   >>build/bench-bulk.log 2>&1 ||
   { tail -n 30 build/bench-bulk.log; exit 1; }
 python3 - build/bench-bulk-tests.xml build/e2e/e2e.xml <<'PY'
@@ -40,4 +40,33 @@ for test, body in re.findall(r'<testcase name="(\w+)"(.*?)</testcase>', xml, re.
         print(f"{model:8} {run:18} {ms / 1000:6.1f} s  floor {floor / 1000:5.1f} s  "
               f"+{(ms - floor) * 100 / floor:4.1f} %"
               + (f"  main window answered within {answer} ms" if answer else ""))
+PY
+# The reply-paced runs against the line's limit: the bytes both ways in the
+# TARQUINE simulator's trace, between the "log clear" before each run.
+python3 - build/e2e/e2e.xml build/e2e/sim-com3.log <<'PY'
+import re, sys
+xml = open(sys.argv[1], encoding="utf-8").read()
+props = dict(re.findall(r'<property name="(\w+)" value="(\d+)"', xml))
+def size(escaped):
+    return len(re.sub(r"\\x[0-9A-F]{2}|\\[rn\\]", "_", escaped))
+segments = [[]]
+for line in open(sys.argv[2], encoding="utf-8", errors="replace"):
+    if line.rstrip("\n").endswith("control: log clear"):
+        segments.append([])
+    segments[-1].append(line.rstrip("\n"))
+def line_bytes(segment):
+    total = 0
+    for line in segment:
+        m = re.match(r"orvellan-sim: (?:rx \S+|tx serial) (.*?)(?: after \d+ ms)?$", line)
+        if m:
+            total += size(m.group(1))
+    return total
+runs = ["read_all_paced", "set_all_paced"]
+for run, segment in zip(runs, segments[-3:-1]):
+    total = line_bytes(segment)
+    limit = total * 11 / 9600
+    wall = int(props[run + "_ms"]) / 1000
+    unit = int(props[run + "_unit_ms"]) / 1000
+    print(f"TARQUINE {run:18} {wall:6.1f} s (at the unit {unit:5.1f} s)  line limit {limit:5.1f} s "
+          f"({total} bytes both ways)  +{(unit - limit) * 100 / limit:4.1f} %")
 PY

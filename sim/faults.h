@@ -54,9 +54,10 @@ class ReplyShaper {
 
   std::string describe() const;
 
- private:
+  // How long `bytes` take on the line at the baud rate (0 without one).
   Millis transmit_ms(size_t bytes) const;
 
+ private:
   Fault fault_;
   Millis delay_ms_ = 0;
   Millis reply_delay_ms_ = 0;

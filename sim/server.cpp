@@ -428,6 +428,10 @@ void Server::run(const volatile std::sig_atomic_t& stop) {
         continue;
       }
       short events = c->input_closed ? 0 : POLLIN;
+      if (c->link) {
+        const Millis next_arrival = s.simulator.act_on_arrived(*c->link);
+        if (next_arrival > 0) wait = std::min(wait, std::max<Millis>(next_arrival - now, 0));
+      }
       if (c->link && !c->link->outgoing.empty()) {
         const Millis due = c->link->outgoing.front().due_ms;
         if (due <= now)

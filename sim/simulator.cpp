@@ -88,25 +88,42 @@ Bus* Simulator::find_bus(std::string_view name) {
 }
 
 void Simulator::receive(Link& link, std::string_view bytes) {
-  for (const std::string& line : link.splitter.feed(bytes)) {
-    const auto reply = link.bus.handle_line(line, link.addressed);
-    if (!reply) continue;
-    std::string_view command = line;
-    std::string_view unit = "00";
-    if (link.addressed && link.bus.line() == LineKind::rs485) {
-      unit = command.substr(0, 2);
-      command.remove_prefix(2);
-    }
-    const std::vector<Chunk> chunks = shaper_.shape(*reply, {command, link.name, unit});
-    if (chunks.empty() && link.bus.trace) link.bus.trace("tx " + link.name + " (silence)");
-    for (const Chunk& chunk : chunks) {
-      const Millis start = std::max(clock_.now_ms(), link.busy_until);
-      link.busy_until = start + chunk.after_ms;
-      link.outgoing.push_back(Outgoing{link.busy_until, chunk.bytes});
-      if (link.bus.trace)
-        link.bus.trace("tx " + link.name + " " + escaped(chunk.bytes) + " after " +
-                       std::to_string(chunk.after_ms) + " ms");
-    }
+  for (std::string& line : link.splitter.feed(bytes)) {
+    const Millis start = std::max(clock_.now_ms(), link.arriving_until);
+    link.arriving_until = start + shaper_.transmit_ms(line.size());
+    link.incoming.push_back(Incoming{link.arriving_until, std::move(line)});
+  }
+  act_on_arrived(link);
+}
+
+Millis Simulator::act_on_arrived(Link& link) {
+  while (!link.incoming.empty() && link.incoming.front().due_ms <= clock_.now_ms()) {
+    const Incoming arrived = std::move(link.incoming.front());
+    link.incoming.pop_front();
+    act(link, arrived.line, arrived.due_ms);
+  }
+  return link.incoming.empty() ? 0 : link.incoming.front().due_ms;
+}
+
+// The reply starts once the command is in and the reply direction is free.
+void Simulator::act(Link& link, const std::string& line, Millis at) {
+  const auto reply = link.bus.handle_line(line, link.addressed);
+  if (!reply) return;
+  std::string_view command = line;
+  std::string_view unit = "00";
+  if (link.addressed && link.bus.line() == LineKind::rs485) {
+    unit = command.substr(0, 2);
+    command.remove_prefix(2);
+  }
+  const std::vector<Chunk> chunks = shaper_.shape(*reply, {command, link.name, unit});
+  if (chunks.empty() && link.bus.trace) link.bus.trace("tx " + link.name + " (silence)");
+  for (const Chunk& chunk : chunks) {
+    const Millis start = std::max(at, link.busy_until);
+    link.busy_until = start + chunk.after_ms;
+    link.outgoing.push_back(Outgoing{link.busy_until, chunk.bytes});
+    if (link.bus.trace)
+      link.bus.trace("tx " + link.name + " " + escaped(chunk.bytes) + " after " +
+                     std::to_string(chunk.after_ms) + " ms");
   }
 }
 

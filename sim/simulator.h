@@ -21,6 +21,12 @@ struct Outgoing {
   std::string bytes;
 };
 
+// A line from the program, and when its last byte has reached the unit.
+struct Incoming {
+  Millis due_ms;
+  std::string line;
+};
+
 // The program's end of one connection: a pty or a TCP socket.
 struct Link {
   Link(std::string link_name, Bus& link_bus, bool link_addressed)
@@ -30,7 +36,9 @@ struct Link {
   bool addressed;  // lines carry an RS-485 address field (serial line only)
   LineSplitter splitter;
   std::deque<Outgoing> outgoing;
-  Millis busy_until = 0;
+  Millis busy_until = 0;  // the reply direction is taken until then
+  std::deque<Incoming> incoming;
+  Millis arriving_until = 0;  // the command direction is taken until then
 };
 
 class Simulator {
@@ -43,9 +51,13 @@ class Simulator {
   ReplyShaper& shaper() { return shaper_; }
   const Clock& clock() const { return clock_; }
 
-  // Bytes from the program: every complete line goes to the bus and its
-  // reply, shaped, is queued on the link.
+  // Bytes from the program: every complete line goes to the bus once its
+  // bytes have crossed the line (at once without --baud), and its reply,
+  // shaped, is queued on the link. Each link is a line of its own.
   void receive(Link& link, std::string_view bytes);
+  // Hands the bus the lines whose bytes have arrived by now; returns when
+  // the next one will have (0: none waits).
+  Millis act_on_arrived(Link& link);
 
   // One control line; the answer ends in a line "OK ..." or "ERR ...".
   std::string control(std::string_view line);
@@ -69,6 +81,8 @@ class Simulator {
 
   const Clock& clock_;
   std::map<std::string, std::unique_ptr<Bus>> buses_;
+  void act(Link& link, const std::string& line, Millis at);
+
   ReplyShaper shaper_;
 };
 

@@ -1,5 +1,6 @@
 #include "app/configuration.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "protocol/number_text.h"
@@ -100,6 +101,10 @@ Configuration read_configuration(ProfileStore& store) {
       profile_atoi(store.read(kConfigSection, "connect_timeout_ms",
                               std::to_string(kDefaultConnectTimeoutMs), kIntegerValueBuffer));
   c.connect_timeout_ms = timeout > 0 ? timeout : kDefaultConnectTimeoutMs;
+  c.reply_paced = read_integer(store, "reply_paced") != 0;
+  const int retries = profile_atoi(store.read(
+      kConfigSection, "reply_retries", std::to_string(kDefaultReplyRetries), kIntegerValueBuffer));
+  c.reply_retries = std::clamp(retries, 0, 9);
   return c;
 }
 
@@ -111,6 +116,11 @@ void write_server_address(Configuration& config, ProfileStore& store, std::strin
 void write_listed_hosts_only(Configuration& config, ProfileStore& store, bool on) {
   config.listed_hosts_only = on;
   store.write(kConfigSection, "listed_hosts_only", on ? "1" : "0");
+}
+
+void write_reply_paced(Configuration& config, ProfileStore& store, bool on) {
+  config.reply_paced = on;
+  store.write(kConfigSection, "reply_paced", on ? "1" : "0");
 }
 
 void write_select_model(ProfileStore& store, int model) {

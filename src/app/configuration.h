@@ -18,6 +18,7 @@ inline constexpr int kHostListSize = 256;
 inline constexpr int kIntegerValueBuffer = 16;  // integer and address keys
 inline constexpr int kPortNumberBuffer = 6;     // five characters and a terminator
 inline constexpr int kDefaultConnectTimeoutMs = 5000;
+inline constexpr int kDefaultReplyRetries = 2;
 
 struct Configuration {
   int com_port = 0;       // 0..5: COM1..COM6
@@ -38,6 +39,12 @@ struct Configuration {
   // How long the client waits for its converter to answer a connection
   // (key connect_timeout_ms).
   int connect_timeout_ms = kDefaultConnectTimeoutMs;
+  // The stepped runs send each command as soon as the previous reply is in
+  // (key reply_paced, 0 or 1; the dialogs' "高速（応答ごとに次を送信）"),
+  // trying a command whose reply does not come up to reply_retries more
+  // times.
+  bool reply_paced = false;
+  int reply_retries = kDefaultReplyRetries;
 
   bool serial_interface() const { return interface_set == 0; }
   bool rs485() const { return control == 1; }
@@ -99,6 +106,7 @@ int delete_host(Configuration& config, ProfileStore& store, int row);
 // its "登録したアドレスのみ許可".
 void write_server_address(Configuration& config, ProfileStore& store, std::string_view text);
 void write_listed_hosts_only(Configuration& config, ProfileStore& store, bool on);
+void write_reply_paced(Configuration& config, ProfileStore& store, bool on);
 // The client dialog's closing: the selection under kClientSelectSection.
 void write_client_selection(const Configuration& config, ProfileStore& store);
 

@@ -33,7 +33,9 @@ Timer1Decision report_success(Exchange& exchange) {
 
 Timer1Decision count_wait_tick(Exchange& exchange) {
   Timer1Decision decision;
-  if (!exchange.tick()) return decision;
+  const WaitTick wait = exchange.tick();
+  decision.send_again = wait == WaitTick::try_again;
+  if (wait != WaitTick::timed_out) return decision;
   decision.box = MessageBoxRequest{BoxKind::no_connect, "No Connect", "接続失敗", false, true};
   close_failed_status_window(exchange, decision);
   return decision;

@@ -44,6 +44,7 @@ struct Timer1Decision {
   bool stop_status_poll = false;      // kill the status window's poll timer before the box
   MessageBoxRequest box;              // the box to show, if any
   bool close_current_dialog = false;  // send a close request to the open dialog after the box
+  bool send_again = false;            // the outstanding command goes out once more
 };
 
 // One tick of timer 1. Applies every change the tick makes to the exchange

@@ -62,15 +62,21 @@ void record_traffic(Session& session, bool sent, bool serial, int connection, st
 }
 
 constexpr std::string_view kUnasked = "unasked";
+constexpr std::string_view kRetry = "retry";
+constexpr std::string_view kLateAnswer = "late answer, dropped";
 
 // What went out, as it went: on RS-485 behind the unit's address. Its
 // reply is the one that is stored.
 DispatchResult recorded(Session& session, const DispatchResult& result, bool serial,
-                        const Command& command) {
+                        const Command& command, bool to_converter) {
   if (!result.sent) return result;
+  const bool again = session.exchange.tries() > 1;
   session.askedCommand = command.text.substr(0, command.text.find('\r'));
+  session.lastCommand = command;
+  session.lastToConverter = to_converter;
   const std::string line = serial ? serial_frame(command.text, session.framing()) : command.text;
-  record_traffic(session, true, serial, kCommandedConnection, line);
+  record_traffic(session, true, serial, kCommandedConnection, line,
+                 again ? std::string(kRetry) : std::string());
   return result;
 }
 
@@ -80,12 +86,19 @@ DispatchResult send_to_unit(Session& session, const Command& command) {
   if (const auto code = requested_glyph_code(command.text)) session.awaitedGlyphCode = *code;
   const Route route = session.route();
   return recorded(session, send_command(session.exchange, route, command), !route.tcp_interface,
-                  command);
+                  command, false);
 }
 
 DispatchResult send_to_converter(Session& session, const Command& command) {
   return recorded(session, send_serial_command(session.exchange, session.route(), command), true,
-                  command);
+                  command, true);
+}
+
+DispatchResult send_again(Session& session) {
+  session.exchange.sending_again();
+  const Command command = session.lastCommand;
+  return session.lastToConverter ? send_to_converter(session, command)
+                                 : send_to_unit(session, command);
 }
 
 namespace {
@@ -97,10 +110,15 @@ LinkEffects handle_line(Session& session, const LinkEvent& event) {
   if (session.exchange.awaiting_reply()) asked = session.askedCommand;
   ReplyTarget target{settings, session.awaitedGlyphCode, status, false, asked};
   const bool serial = event.connection == kSerialConnection;
+  const auto now = LateAnswers::Clock::now();
+  LinkEffects effects;
+  if (session.lateAnswers.drop(event.text, now)) {
+    record_traffic(session, false, serial, event.connection, event.text, std::string(kLateAnswer));
+    return effects;
+  }
   const bool unasked = !session.exchange.awaiting_reply();
   record_traffic(session, false, serial, event.connection, event.text,
                  unasked ? std::string(kUnasked) : std::string());
-  LinkEffects effects;
   if (unasked && session.outcome_box_up) {
     ++session.unasked_lines;
     effects.unasked_counted = true;
@@ -110,6 +128,9 @@ LinkEffects handle_line(Session& session, const LinkEvent& event) {
     handle_serial_reply(session.exchange, target, session.framing(), event.text);
   else
     handle_socket_reply(session.exchange, target, event.text);
+  if (!unasked && session.exchange.tries() > 1)
+    session.lateAnswers.expect(event.text, session.exchange.tries(),
+                               now + std::chrono::milliseconds(kTimeoutTicks * kTimer1PeriodMs));
   effects.glyph_updated = target.glyph_updated;
   effects.status_updated =
       !session.status.changedCells.empty() || !session.status.changedLabels.empty();
@@ -156,6 +177,7 @@ LinkEffects handle_link_event(Session& session, const LinkEvent& event) {
       break;
     case LinkEvent::Kind::no_answer:
       if (exchange.awaiting_reply()) show_failure(effects, send_failed(exchange, kNoAnswer));
+      if (session.fleet_run_active) effects.box = {};  // its list says so
       break;
     case LinkEvent::Kind::failed_call:
       effects.box = tcp_link_box(event.text, true);

@@ -10,6 +10,7 @@
 #include "app/reply_presentation.h"
 #include "link/dispatch.h"
 #include "link/exchange.h"
+#include "link/late_answers.h"
 #include "link/link_events.h"
 #include "link/traffic_log.h"
 #include "protocol/channels.h"
@@ -34,6 +35,9 @@ struct Session {
   int statusPolls = 0;            // the poll counter, kept for the life of the program
   std::string awaitedGlyphCode;   // four hex digits of the last glyph read sent
   std::string askedCommand;       // the last command sent, without its CR LF
+  Command lastCommand;            // the last command sent, as it was built
+  bool lastToConverter = false;   // it went to the LAN converter
+  LateAnswers lateAnswers;        // of a command that went out more than once
   TrafficLog traffic;             // every line sent and received
   // A whole read (read all, the converter read) stores its replies here, a
   // copy of the settings taken when it starts; the settings take it over
@@ -42,6 +46,9 @@ struct Session {
   // A box of the reply outcome is up: a line that comes while no reply is
   // awaited is counted (and marked in the traffic log), not reported again.
   bool outcome_box_up = false;
+  // A backup or restore of every unit runs: it reports each outcome in its
+  // own list, and timer 1 leaves the exchange to it.
+  bool fleet_run_active = false;
   // The converter the client talks to closed the connection, and it has
   // not been opened again: a run that stops says so.
   bool closed_by_converter = false;
@@ -65,6 +72,9 @@ void apply_configuration(Session& session, const Configuration& config);
 // recorded in the traffic log.
 DispatchResult send_to_unit(Session& session, const Command& command);
 DispatchResult send_to_converter(Session& session, const Command& command);
+// The outstanding command, whose reply did not come in time, once more (a
+// reply-paced run's retry); the traffic log marks it.
+DispatchResult send_again(Session& session);
 
 // A whole read: it starts from a copy of the settings; at its end the copy
 // replaces them when the read completed, and is dropped otherwise (the

@@ -3,13 +3,14 @@
 #include <chrono>
 #include <thread>
 
+#include "link/late_answers.h"
 #include "link/line_assembler.h"
 #include "link/reply_roads.h"
 
 namespace orv {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = LateAnswers::Clock;
 
 WireRunEnd ended(WireRunEnd::Kind kind, int step, const BulkStep& at, std::string reason) {
   return WireRunEnd{kind, step, at.label, std::move(reason)};
@@ -27,19 +28,26 @@ class ReplyWait {
   ReplyWait(const WireRunSetup& setup, DeviceSettings& settings)
       : setup_(setup), target_{settings, {}, nullptr, false, {}} {}
 
-  // Feeds what arrives to the exchange until the awaited reply is handled;
-  // false, with `reason`, when the time runs out or the port fails.
+  // Feeds what arrives to the exchange until the awaited reply is handled,
+  // sending `asked` again when its reply is late and tries are left; false,
+  // with `reason`, when the last try's time runs out or the port fails.
   bool until_answered(Exchange& exchange, const Command& asked, WireRunEnd::Kind& failure,
                       std::string& reason) {
     const std::string text = asked.text.substr(0, asked.text.find('\r'));
     target_.asked = text;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(setup_.reply_timeout_ms);
+    auto deadline = Clock::now() + timeout();
     while (exchange.awaiting_reply()) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0 && answered_ && exchange.tries() <= setup_.retries) {
+        if (!send_again(exchange, asked, failure, reason)) return false;
+        deadline = Clock::now() + timeout();
+        continue;
+      }
       if (left <= 0) {
         failure = WireRunEnd::Kind::no_reply;
         reason = "no reply within " + std::to_string(setup_.reply_timeout_ms) + " ms";
+        if (exchange.tries() > 1) reason += " (" + std::to_string(exchange.tries()) + " tries)";
         return false;
       }
       std::string bytes;
@@ -64,17 +72,40 @@ class ReplyWait {
   }
 
  private:
+  std::chrono::milliseconds timeout() const {
+    return std::chrono::milliseconds(setup_.reply_timeout_ms);
+  }
+
+  bool send_again(Exchange& exchange, const Command& asked, WireRunEnd::Kind& failure,
+                  std::string& reason) {
+    exchange.sending_again();
+    const DispatchResult sent = send_command(exchange, setup_.route, asked);
+    if (sent.sent) return true;
+    failure = WireRunEnd::Kind::link_failed;
+    reason = sent.failure;
+    return false;
+  }
+
+  // A line after the answer changes nothing; a late answer to an earlier
+  // try of the command answered is dropped, not taken for the next one's.
   void handle(Exchange& exchange, const std::string& line) {
-    if (!exchange.awaiting_reply()) return;  // after the answer: changes nothing
+    const auto now = Clock::now();
+    if (!exchange.awaiting_reply() || late_.drop(line, now)) return;
     if (setup_.route.tcp_interface)
       handle_socket_reply(exchange, target_, line);
     else
       handle_serial_reply(exchange, target_, setup_.route.framing, line);
+    answered_ = true;
+    if (exchange.tries() > 1) late_.expect(line, exchange.tries(), now + timeout());
   }
 
   const WireRunSetup& setup_;
   ReplyTarget target_;
   LineAssembler lines_;
+  LateAnswers late_;
+  // A unit that has not answered once is silent, not unlucky: its first
+  // command is not tried again (a bus backup skips it after one time-out).
+  bool answered_ = false;
 };
 
 }  // namespace

@@ -18,6 +18,10 @@ struct WireRunSetup {
   LinePort& port;
   Route route;  // the port as the serial or the TCP/IP link, with its framing
   int reply_timeout_ms = 3000;
+  // A command whose reply does not come within the time-out goes out again,
+  // up to this many more times (every command of a run is safe to repeat),
+  // once the unit has answered a first command.
+  int retries = 2;
   // After a command nobody answers (Broadcast), as long as the set-all
   // dialog's tick: every unit of the bus has that long to take it.
   int broadcast_gap_ms = 400;

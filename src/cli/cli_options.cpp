@@ -62,6 +62,19 @@ constexpr ValueOption kValueOptions[] = {
        return number_option(v, 100, 60000, o.timeout_ms,
                             "--timeout needs milliseconds from 100 to 60000");
      }},
+    {"--retries",
+     [](const std::string& v, Options& o) {
+       return number_option(v, 0, 9, o.retries, "--retries needs a count from 0 to 9");
+     }},
+    {"--listen", [](const std::string& v, Options& o) { return text_option(v, o.listen); }},
+    {"--converters",
+     [](const std::string& v, Options& o) {
+       return number_option(v, 1, 256, o.converters, "--converters needs a count from 1 to 256");
+     }},
+    {"--wait-s",
+     [](const std::string& v, Options& o) {
+       return number_option(v, 1, 3600, o.wait_s, "--wait-s needs seconds from 1 to 3600");
+     }},
     {"--port", [](const std::string& v, Options& o) { return text_option(v, o.port); }},
     {"--tcp", [](const std::string& v, Options& o) { return text_option(v, o.tcp); }},
     {"--address", [](const std::string& v, Options& o) { return text_option(v, o.address); }},

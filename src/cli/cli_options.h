@@ -21,8 +21,12 @@ struct Options {
   std::string addresses;  // --addresses NN-MM as given
   int baud = 9600;
   int timeout_ms = 3000;  // per command
+  int retries = 2;        // more tries of a command whose reply is late
   std::string output;     // -o FILE
   std::string directory;  // -d DIR
+  std::string listen;     // --listen HOST:PORT: the converters connect to the tool
+  int converters = 0;     // --converters N: how many are awaited
+  int wait_s = 60;        // --wait-s S: how long they are awaited
   bool verify = false;
 };
 

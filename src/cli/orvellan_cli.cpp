@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "bulk/fleet_files.h"
 #include "bulk/read_all_steps.h"
 #include "bulk/set_all_steps.h"
 #include "cli/cli_options.h"
+#include "cli/fleet.h"
+#include "cli/ports.h"
 #include "cli/terminal.h"
 #include "cli/unit_runs.h"
 #include "link/framing.h"
@@ -46,11 +49,18 @@ constexpr const char* kSetAllHelp =
     "Exit status: 0 set (and verified), 1 the unit failed or differs, 2 bad input.\n";
 
 constexpr const char* kBackupHelp =
-    "usage: orvellan-cli backup --port DEV --line rs485 --addresses NN-MM -d DIR\n"
-    "           [--model orvellan|tarquine] [--baud N] [--timeout MS]\n"
-    "Reads every unit from NN to MM of an RS-485 bus into DIR/unit-NN.dat. A unit\n"
-    "that does not answer its first command is skipped with a note.\n"
-    "Exit status: 0 every answering unit read, 1 a unit failed midway, 2 bad input.\n";
+    "usage: orvellan-cli backup (BUS | FLEET) -d DIR [UNIT OPTIONS]\n"
+    "       orvellan-cli restore (BUS | FLEET) -d DIR [UNIT OPTIONS]\n"
+    "BUS:   --port DEV --line rs485 --addresses NN-MM\n"
+    "FLEET: --tcp HOST:PORT,HOST:PORT,...  or  --listen HOST:PORT --converters N [--wait-s S]\n"
+    "backup reads every unit into DIR, restore sets every unit from DIR: a bus's\n"
+    "units one after another as DIR/unit-NN.dat (a unit that does not answer its\n"
+    "first command, or has no file, is skipped with a note); a fleet's converters\n"
+    "in parallel as DIR/HOST-PORT.dat (--tcp) or DIR/ADDRESS.dat (--listen: the\n"
+    "tool is the server the converters connect to, and waits S seconds, 60 by\n"
+    "default, for N of them). Progress shows the units done and the slowest one;\n"
+    "a summary names each unit that failed and why.\n"
+    "Exit status: 0 every unit done, 1 a unit failed, 2 bad input.\n";
 
 constexpr const char* kDiffHelp =
     "usage: orvellan-cli diff A.dat B.dat [--model orvellan|tarquine]\n"
@@ -239,19 +249,102 @@ int set_all(const Options& options) {
   return options.verify ? verify(*link, settings) : 0;
 }
 
-int backup(const Options& options) {
-  if (options.words.size() != 1) return fail("backup takes no file; name the folder with -d");
-  if (options.port.empty() || !options.rs485)
-    return fail("backup reads a bus: it needs --port DEV --line rs485");
-  if (auto error = check_unit_options(options)) return fail(*error);
-  const auto addresses = parse_address_range(options.addresses);
-  if (!addresses) return fail("--addresses needs NN-MM from 00 to 31");
-  if (options.directory.empty()) return fail("backup needs -d DIR");
+// Makes DIR and checks that files can be written in it.
+bool make_folder(const Options& options, std::string& error) {
+  if (options.directory.empty()) return error = "name the folder with -d DIR", false;
   std::error_code made;
   std::filesystem::create_directories(path_of(options.directory), made);
-  if (made) return fail(options.directory + ": " + made.message());
+  if (made) return error = options.directory + ": " + made.message(), false;
+  return can_write_beside(path_of(options.directory) / "unit-00.dat", error);
+}
+
+std::filesystem::path unit_file(const Options& options, const std::string& name) {
+  return path_of(options.directory) / name;
+}
+
+// The converters of --tcp, each on a connection of its own made in its
+// thread, or those that connect to --listen.
+std::optional<std::vector<FleetUnit>> fleet_of(const Options& options, std::string& error) {
+  std::vector<FleetUnit> units;
+  if (!options.listen.empty()) {
+    if (options.converters < 1) return error = "--listen needs --converters N", std::nullopt;
+    std::cerr << "orvellan-cli: waiting for " << options.converters << " converter(s) on "
+              << options.listen << " (at most " << options.wait_s << " s)\n";
+    auto accepted =
+        accept_converters(options.listen, options.converters, options.wait_s * 1000, error);
+    if (!accepted) return std::nullopt;
+    for (AcceptedConverter& converter : *accepted) {
+      FleetUnit unit;
+      unit.name = converter.address;
+      unit.file = unit_file(options, converter_file_name(converter.address));
+      unit.link = std::make_unique<UnitLink>();
+      unit.link->port = std::move(converter.port);
+      unit.link->route.tcp = unit.link->port.get();
+      unit.link->route.tcp_interface = true;
+      unit.link->timeout_ms = options.timeout_ms;
+      unit.link->retries = options.retries;
+      units.push_back(std::move(unit));
+    }
+    for (int missing = static_cast<int>(units.size()); missing < options.converters; ++missing) {
+      FleetUnit unit;
+      unit.name = "converter " + std::to_string(missing + 1);
+      unit.failure = "did not connect within " + std::to_string(options.wait_s) + " s";
+      units.push_back(std::move(unit));
+    }
+    return units;
+  }
+  for (size_t start = 0; start <= options.tcp.size();) {
+    const size_t comma = std::min(options.tcp.find(',', start), options.tcp.size());
+    Options one = options;
+    one.tcp = options.tcp.substr(start, comma - start);
+    for (const FleetUnit& listed : units)
+      if (listed.name == one.tcp) return error = one.tcp + " is listed twice", std::nullopt;
+    FleetUnit unit;
+    unit.name = one.tcp;
+    unit.file = unit_file(options, converter_file_name(one.tcp));
+    unit.open = [one](std::string& why) { return open_unit_link(one, 0, why); };
+    units.push_back(std::move(unit));
+    start = comma + 1;
+  }
+  return units;
+}
+
+int fleet_backup(const Options& options) {
   std::string error;
-  if (!can_write_beside(path_of(options.directory) / "unit-00.dat", error)) return fail(error);
+  if (!make_folder(options, error)) return fail(error);
+  auto units = fleet_of(options, error);
+  if (!units) return fail(error);
+  return run_fleet(*units, FleetJob::backup, options.model);
+}
+
+int fleet_restore(const Options& options) {
+  std::string error;
+  auto units = fleet_of(options, error);
+  if (!units) return fail(error);
+  for (FleetUnit& unit : *units)
+    if (unit.failure.empty() && !load(path_text(unit.file), options.model, unit.settings, error))
+      unit.failure = error;
+  return run_fleet(*units, FleetJob::restore, options.model);
+}
+
+std::optional<std::string> check_fleet_options(const Options& o) {
+  const int ways = !o.port.empty() + !o.tcp.empty() + !o.listen.empty();
+  if (ways != 1)
+    return "name the units with --port DEV --line rs485, --tcp HOST:PORT,... or --listen "
+           "HOST:PORT --converters N";
+  if (!o.port.empty() && !o.rs485) return "a bus is read over --line rs485";
+  if (o.port.empty() && o.rs485) return "--line rs485 is for --port; a converter takes no address";
+  return std::nullopt;
+}
+
+int backup(const Options& options) {
+  if (options.words.size() != 1) return fail("backup takes no file; name the folder with -d");
+  if (auto error = check_fleet_options(options)) return fail(*error);
+  if (options.port.empty()) return fleet_backup(options);
+  const auto addresses = parse_address_range(options.addresses);
+  if (!addresses) return fail("--addresses needs NN-MM from 00 to 31");
+  std::string error;
+  if (!make_folder(options, error)) return fail(error);
   auto link = open_unit_link(options, addresses->front(), error);
   if (!link) return fail(error);
   int status = 0;
@@ -268,9 +361,42 @@ int backup(const Options& options) {
       status = failed_run(unit, end);
       continue;
     }
-    const auto file = path_of(options.directory) / ("unit-" + decimal_text(address, 2) + ".dat");
+    const auto file = unit_file(options, bus_unit_file_name(address));
     if (!save_settings_file(file, settings, error)) return fail(error);
     std::cout << path_text(file) << '\n';
+  }
+  return status;
+}
+
+// The bus's units one after another (a bus is one line), each from its
+// unit-NN.dat; an address without a file is skipped with a note.
+int restore(const Options& options) {
+  if (options.words.size() != 1) return fail("restore takes no file; name the folder with -d");
+  if (auto error = check_fleet_options(options)) return fail(*error);
+  if (options.directory.empty()) return fail("restore needs -d DIR");
+  if (options.port.empty()) return fleet_restore(options);
+  const auto addresses = parse_address_range(options.addresses);
+  if (!addresses) return fail("--addresses needs NN-MM from 00 to 31");
+  std::string error;
+  auto link = open_unit_link(options, addresses->front(), error);
+  if (!link) return fail(error);
+  int status = 0;
+  for (int address : *addresses) {
+    const std::string unit = "unit " + decimal_text(address, 2);
+    const auto file = unit_file(options, bus_unit_file_name(address));
+    if (!std::filesystem::exists(file)) {
+      std::cerr << "orvellan-cli: " << unit << ": no " << path_text(file) << ", skipped\n";
+      continue;
+    }
+    DeviceSettings settings;
+    if (!load(path_text(file), options.model, settings, error)) {
+      status = kFailed;
+      std::cerr << "orvellan-cli: " << unit << ": " << error << '\n';
+      continue;
+    }
+    link->route.framing.slave_address = address;
+    const WireRunEnd end = set_unit(*link, settings, unit);
+    if (!end.completed()) status = failed_run(unit, end);
   }
   return status;
 }
@@ -289,8 +415,8 @@ constexpr CliCommand kCommands[] = {
      read_all},
     {"set-all", "set-all FILE.dat (--port DEV | --tcp HOST:PORT) [--verify] [UNIT OPTIONS]",
      kSetAllHelp, set_all},
-    {"backup", "backup --port DEV --line rs485 --addresses NN-MM -d DIR [UNIT OPTIONS]",
-     kBackupHelp, backup},
+    {"backup", "backup (BUS | FLEET) -d DIR [UNIT OPTIONS]", kBackupHelp, backup},
+    {"restore", "restore (BUS | FLEET) -d DIR [UNIT OPTIONS]", kBackupHelp, restore},
     {"diff", "diff A.dat B.dat [--model orvellan|tarquine]", kDiffHelp, diff},
     {"check", "check FILE.dat [--model orvellan|tarquine]", kCheckHelp, check},
     {"commands set-all", "commands set-all FILE.dat [--model orvellan|tarquine]", kCommandsHelp,
@@ -307,7 +433,8 @@ std::string usage() {
   return text +
          "       orvellan-cli COMMAND --help\n"
          "unit options: --line rs232c|rs485  --address NN|FF  --model orvellan|tarquine\n"
-         "              --baud N (9600)  --timeout MS per command (3000)\n";
+         "              --baud N (9600)  --timeout MS per command (3000)\n"
+         "              --retries N more tries of a command whose reply is late (2)\n";
 }
 
 // The command whose words begin the command line (with `whole`, all of them).

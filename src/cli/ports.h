@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "link/line_port.h"
 
@@ -18,6 +20,19 @@ std::unique_ptr<LinePort> open_serial_port(const std::string& device, int baud, 
 // "HOST:PORT"; waits at most `timeout_ms` for the connection.
 std::unique_ptr<LinePort> open_tcp_port(const std::string& host_port, int timeout_ms,
                                         std::string& error);
+
+// A converter that connected to the tool, named by its address.
+struct AcceptedConverter {
+  std::string address;  // "192.168.1.3"
+  std::unique_ptr<LinePort> port;
+};
+
+// Listens at "HOST:PORT" as the converters' TCP server and takes those that
+// connect until `count` have, or `wait_ms` has passed (what came by then);
+// nothing, with `error`, when it cannot listen.
+std::optional<std::vector<AcceptedConverter>> accept_converters(const std::string& host_port,
+                                                                int count, int wait_ms,
+                                                                std::string& error);
 
 // HOST and PORT of "HOST:PORT"; false unless PORT is 1..65535.
 bool split_host_port(const std::string& text, std::string& host, std::string& port);

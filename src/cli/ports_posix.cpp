@@ -1,11 +1,14 @@
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -148,6 +151,46 @@ std::unique_ptr<LinePort> open_tcp_port(const std::string& host_port, int timeou
   }
   ::fcntl(fd, F_SETFL, 0);
   return port;
+}
+
+std::optional<std::vector<AcceptedConverter>> accept_converters(const std::string& host_port,
+                                                                int count, int wait_ms,
+                                                                std::string& error) {
+  std::string host, service;
+  if (!split_host_port(host_port, host, service))
+    return error = "\"" + host_port + "\" is not HOST:PORT", std::nullopt;
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(static_cast<uint16_t>(std::atoi(service.c_str())));
+  if (::inet_pton(AF_INET, host.c_str(), &at.sin_addr) != 1)
+    return error = host + " is not an IPv4 address", std::nullopt;
+  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int yes = 1;
+  ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  if (::bind(listener, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
+      ::listen(listener, SOMAXCONN) != 0) {
+    error = system_error(host_port);
+    ::close(listener);
+    return std::nullopt;
+  }
+  std::vector<AcceptedConverter> accepted;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  while (static_cast<int>(accepted.size()) < count) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    pollfd watched{listener, POLLIN, 0};
+    if (left <= 0 || ::poll(&watched, 1, static_cast<int>(left)) <= 0) break;
+    sockaddr_in peer{};
+    socklen_t size = sizeof peer;
+    const int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    char address[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address);
+    accepted.push_back({address, std::make_unique<DescriptorPort>(fd, address)});
+  }
+  ::close(listener);
+  return accepted;
 }
 
 }  // namespace orv::cli

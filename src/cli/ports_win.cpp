@@ -172,4 +172,47 @@ std::unique_ptr<LinePort> open_tcp_port(const std::string& host_port, int timeou
   return port;
 }
 
+std::optional<std::vector<AcceptedConverter>> accept_converters(const std::string& host_port,
+                                                                int count, int wait_ms,
+                                                                std::string& error) {
+  std::string host, service;
+  if (!split_host_port(host_port, host, service))
+    return error = "\"" + host_port + "\" is not HOST:PORT", std::nullopt;
+  WSADATA data{};
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return error = "Winsock does not start", std::nullopt;
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(static_cast<u_short>(std::stoi(service)));
+  at.sin_addr.s_addr = inet_addr(host.c_str());
+  const SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+  if (bind(listener, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
+      listen(listener, SOMAXCONN) != 0) {
+    error = last_error(host_port, WSAGetLastError());
+    closesocket(listener);
+    WSACleanup();
+    return std::nullopt;
+  }
+  std::vector<AcceptedConverter> accepted;
+  const DWORD started = GetTickCount();
+  while (static_cast<int>(accepted.size()) < count) {
+    const int left = wait_ms - static_cast<int>(GetTickCount() - started);
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(listener, &readable);
+    timeval wait{left / 1000, (left % 1000) * 1000};
+    if (left <= 0 || select(0, &readable, nullptr, nullptr, &wait) != 1) break;
+    sockaddr_in peer{};
+    int size = sizeof peer;
+    const SOCKET s = accept(listener, reinterpret_cast<sockaddr*>(&peer), &size);
+    if (s == INVALID_SOCKET) continue;
+    WSADATA more{};
+    WSAStartup(MAKEWORD(2, 2), &more);  // each port ends its own use of Winsock
+    const std::string address = inet_ntoa(peer.sin_addr);
+    accepted.push_back({address, std::make_unique<SocketPort>(s, address)});
+  }
+  closesocket(listener);
+  WSACleanup();
+  return accepted;
+}
+
 }  // namespace orv::cli

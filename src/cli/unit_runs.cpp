@@ -42,12 +42,33 @@ class ProgressLine {
 };
 
 WireRunEnd run(UnitLink& link, DeviceSettings& settings, int steps,
+               const BulkRun::StepSource& source, const WireProgress& progress) {
+  const WireRunSetup setup{*link.port, link.route, link.timeout_ms, link.retries};
+  return run_on_wire(setup, settings, steps, source, progress);
+}
+
+WireRunEnd run(UnitLink& link, DeviceSettings& settings, int steps,
                const BulkRun::StepSource& source, const std::string& title) {
   ProgressLine progress(title);
-  const WireRunSetup setup{*link.port, link.route, link.timeout_ms};
-  return run_on_wire(setup, settings, steps, source, [&](int step, int all, const BulkStep& next) {
-    progress.show(step, all, next);
-  });
+  return run(link, settings, steps, source,
+             [&](int step, int all, const BulkStep& next) { progress.show(step, all, next); });
+}
+
+// A set-all stores nothing, but the run needs a target for its replies.
+template <typename Progress>
+WireRunEnd set(UnitLink& link, const DeviceSettings& settings, const Progress& progress) {
+  DeviceSettings replies = settings;
+  return run(
+      link, replies, set_all_step_count(settings),
+      [&settings](int step) { return set_all_step(step, settings); }, progress);
+}
+
+template <typename Progress>
+WireRunEnd read(UnitLink& link, DeviceSettings& settings, const Progress& progress) {
+  const int inputs = settings.inputCount;
+  return run(
+      link, settings, read_all_step_count(inputs),
+      [inputs](int step) { return read_all_step(step, inputs); }, progress);
 }
 
 }  // namespace
@@ -55,6 +76,7 @@ WireRunEnd run(UnitLink& link, DeviceSettings& settings, int steps,
 std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, std::string& error) {
   auto link = std::make_unique<UnitLink>();
   link->timeout_ms = options.timeout_ms;
+  link->retries = options.retries;
   if (!options.tcp.empty()) {
     link->port = open_tcp_port(options.tcp, options.timeout_ms, error);
     link->route.tcp = link->port.get();
@@ -71,17 +93,19 @@ std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, st
 }
 
 WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const std::string& title) {
-  const int inputs = settings.inputCount;
-  return run(
-      link, settings, read_all_step_count(inputs),
-      [inputs](int step) { return read_all_step(step, inputs); }, title);
+  return read(link, settings, title);
+}
+
+WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const WireProgress& progress) {
+  return read(link, settings, progress);
 }
 
 WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::string& title) {
-  DeviceSettings replies = settings;  // a set-all stores nothing, but the run needs a target
-  return run(
-      link, replies, set_all_step_count(settings),
-      [&settings](int step) { return set_all_step(step, settings); }, title);
+  return set(link, settings, title);
+}
+
+WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const WireProgress& progress) {
+  return set(link, settings, progress);
 }
 
 std::string describe_end(const WireRunEnd& end) {

@@ -14,6 +14,7 @@ struct UnitLink {
   std::unique_ptr<LinePort> port;
   Route route;
   int timeout_ms = 3000;
+  int retries = 2;
 };
 
 // The port of --port or --tcp, framed for --line and --address; nothing,
@@ -27,6 +28,11 @@ WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const std::string
 
 // Sends every setting a set-all sends.
 WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::string& title);
+
+// The same, reporting each step to `progress` instead of a progress line
+// (a fleet's units run side by side).
+WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const WireProgress& progress);
+WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const WireProgress& progress);
 
 // "step 87 of 207 (title ch.05, RCTN05): Command Error".
 std::string describe_end(const WireRunEnd& end);

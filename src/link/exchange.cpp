@@ -11,6 +11,8 @@ void Exchange::sent() {
   wait_ticks_ = 1;
   awaiting_reply_ = true;
   send_failed_ = false;
+  tries_ = again_ ? tries_ + 1 : 1;
+  again_ = false;
 }
 
 void Exchange::sent_without_reply() {
@@ -46,12 +48,16 @@ void Exchange::reply_handled() {
   awaiting_reply_ = false;
 }
 
-bool Exchange::tick() {
-  if (wait_ticks_ == 0 || ++wait_ticks_ <= kTimeoutTicks) return false;
+WaitTick Exchange::tick() {
+  if (wait_ticks_ == 0 || ++wait_ticks_ <= kTimeoutTicks) return WaitTick::waiting;
+  if (tries_ <= retries_) {
+    wait_ticks_ = 1;  // the next try's wait
+    return WaitTick::try_again;
+  }
   if (in_bulk_run() || close_on_failure_) result_ = ResultCode::reported;
   wait_ticks_ = 0;
   awaiting_reply_ = false;
-  return true;
+  return WaitTick::timed_out;
 }
 
 void Exchange::condition_reported() {
@@ -70,6 +76,7 @@ void Exchange::abandon() {
   bulk_phase_ = BulkPhase::single;
   wait_ticks_ = 0;
   awaiting_reply_ = false;
+  retries_ = 0;
 }
 
 }  // namespace orv

@@ -18,7 +18,14 @@ enum class BulkPhase { single, running, last };
 enum class Completion { none, single, bulk };
 
 inline constexpr int kTimeoutTicks = 15;  // timer-1 ticks before "No Connect"
+inline constexpr int kTimer1PeriodMs = 190;
 
+// What one tick of timer 1 makes of the wait for a reply.
+enum class WaitTick {
+  waiting,    // nothing to do (or no reply is awaited)
+  try_again,  // the reply did not come in time: the same command goes out again
+  timed_out,  // the last try's time is up: "No Connect"
+};
 class Exchange {
  public:
   // --- Senders: the phase of the next command, set before it goes out.
@@ -50,11 +57,21 @@ class Exchange {
   // Every handled line ends the wait.
   void reply_handled();
 
+  // A reply-paced run lets a command whose reply does not come in time go
+  // out again, `retries` more times; 0 (the timer-paced runs, single
+  // commands) never. abandon() sets it back to 0.
+  void set_retries(int retries) { retries_ = retries; }
+  // The command about to go out is the outstanding one again: sent()
+  // counts it as one more try of it.
+  void sending_again() { again_ = true; }
+  int tries() const { return tries_; }
+
   // --- Timer 1 and the reply presentation.
-  // Counts one tick while a reply is awaited; true on the tick that passes
-  // kTimeoutTicks, which ends the wait (a bulk run or the status window
-  // then stops on ResultCode::reported).
-  bool tick();
+  // Counts one tick while a reply is awaited. On the tick that passes
+  // kTimeoutTicks: another try while retries are left, otherwise the end
+  // of the wait (a bulk run or the status window then stops on
+  // ResultCode::reported).
+  WaitTick tick();
   // The condition is being shown: clears it, leaving a running bulk run the
   // stop code.
   void condition_reported();
@@ -99,6 +116,9 @@ class Exchange {
   BulkPhase bulk_phase_ = BulkPhase::single;
   bool suppress_errors_ = false;
   bool close_on_failure_ = false;
+  int retries_ = 0;
+  int tries_ = 0;  // of the command outstanding, or last answered
+  bool again_ = false;
 };
 
 }  // namespace orv

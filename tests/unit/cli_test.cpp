@@ -224,6 +224,35 @@ TEST_F(CliWithUnits, BackupOfABusNamesTheSilentAddresses) {
   EXPECT_NE(run.err.find("unit 07: no reply, skipped"), std::string::npos) << run.err;
 }
 
+// A fleet of converters that connect to the tool: read side by side, the
+// one that fails named without stopping the others, and set again from the
+// files; the one without a file fails by name.
+TEST_F(CliWithUnits, AFleetIsBackedUpAndRestoredInParallel) {
+  const int listen = sim_process::free_port();
+  start({"--connect", "127.0.0.1:" + std::to_string(listen), "--converters", "3"});
+  ASSERT_TRUE(wait_ready());
+  control_command("fault silence all link c2");
+  const std::string fleet = " --listen 127.0.0.1:" + std::to_string(listen) +
+                            " --converters 3 --wait-s 10 --timeout 300 -d " + folder.string();
+  const CliRun backup = run_cli("backup" + fleet);
+  EXPECT_EQ(backup.status, 1);
+  EXPECT_NE(backup.err.find("  127.0.1.2: step 1 (pattern in force): no reply within 300 ms\n"),
+            std::string::npos)
+      << backup.err;
+  EXPECT_NE(backup.err.find("2 of 3 unit(s) read"), std::string::npos) << backup.err;
+  for (const char* file : {"127.0.1.1.dat", "127.0.1.3.dat"})
+    EXPECT_TRUE(std::filesystem::exists(folder / file)) << file;
+
+  control_command("fault clear");
+  control_command("log clear");
+  control_command("connect all");  // they come back after the tool closed them
+  const CliRun restore = run_cli("restore" + fleet);
+  EXPECT_EQ(restore.status, 1);
+  EXPECT_NE(restore.err.find("  127.0.1.2: "), std::string::npos) << restore.err;
+  EXPECT_NE(restore.err.find("2 of 3 unit(s) set"), std::string::npos) << restore.err;
+  EXPECT_NE(control_command("log c3"), "OK 0\n") << "c3 was set";
+}
+
 // A read starts only when its file can be written, takes no stale line on
 // the port for an answer, and leaves no file when the unit fails midway.
 TEST_F(CliWithUnits, AConditionMidRunFailsByNameAndLeavesNoFile) {
@@ -239,6 +268,22 @@ TEST_F(CliWithUnits, AConditionMidRunFailsByNameAndLeavesNoFile) {
   ASSERT_EQ(tcp.status, 0) << tcp.err;
   EXPECT_EQ(run_cli("read-all" + port() + " -o " + over_tcp.string()).status, 0)
       << "the stale line is not the first answer";
+
+  // A reply lost, or late past the time-out, is asked for again, and the
+  // late answer does not answer the next command.
+  for (const char* fault : {"fault silence 1 after 30", "fault split 2 1300 1 after 30"}) {
+    control_command(fault);
+    const auto again = folder / "again.dat";
+    const CliRun retried = run_cli("read-all" + port() + " --timeout 1000 -o " + again.string());
+    ASSERT_EQ(retried.status, 0) << fault << retried.err;
+    EXPECT_EQ(run_cli("diff " + again.string() + " " + over_tcp.string()).status, 0) << fault;
+    std::filesystem::remove(again);
+  }
+  control_command("fault silence 1 after 30");
+  EXPECT_EQ(
+      run_cli("read-all" + port() + " --timeout 1000 --retries 0 -o " + (folder / "x.dat").string())
+          .status,
+      1);
 
   EXPECT_NE(control_command("fault condition LOCK 1 after 40").find("OK"), std::string::npos);
   const auto cut = folder / "cut.dat";

@@ -49,6 +49,8 @@ void run(Exchange& e, const std::string& steps) {
       {"shown", [](Exchange& x) { x.condition_reported(); }},
       {"status", [](Exchange& x) { x.set_close_on_failure(true); }},
       {"abandon", [](Exchange& x) { x.abandon(); }},
+      {"retry1", [](Exchange& x) { x.set_retries(1); }},
+      {"again", [](Exchange& x) { x.sending_again(); }},
   };
   std::istringstream words(steps);
   for (std::string word; words >> word;) {
@@ -78,6 +80,10 @@ TEST(Exchange, TransitionTable) {
       {"sent tick*14", {15, true, false, R::none, C::none}},
       {"sent tick*15", {0, false, false, R::none, C::none}},
       {"step sent tick*15", {0, false, false, R::reported, C::none}},
+      {"step retry1 sent tick*15", {1, true, false, R::none, C::none}},  // tried again
+      {"step retry1 sent tick*15 again sent tick*15", {0, false, false, R::reported, C::none}},
+      {"step retry1 sent tick*15 abandon step sent tick*15",
+       {0, false, false, R::reported, C::none}},
       {"status sent tick*15", {0, false, false, R::reported, C::none}},
       {"sent LOCK handled shown", {0, false, false, R::none, C::none}},
       {"step sent LOCK handled shown", {0, false, false, R::reported, C::none}},

@@ -24,9 +24,11 @@ TEST(SimLine, EndsAtEveryLfDropsOverlongNoiseAndOnRs232cCarriesNoAddress) {
 // An RS-485 bus of eight units that put their address in front of replies.
 class SimBusOfEight : public ::testing::Test {
  protected:
-  // What goes back for bytes sent on a link at rest.
+  // What goes back for bytes sent on a link at rest, once they have crossed it.
   std::vector<Outgoing> exchange(std::string_view bytes) {
     simulator.receive(serial, bytes);
+    for (Millis due; (due = simulator.act_on_arrived(serial)) != 0;)
+      clock.advance(due - clock.now_ms());
     std::vector<Outgoing> out(serial.outgoing.begin(), serial.outgoing.end());
     serial.outgoing.clear();
     serial.busy_until = 0;
@@ -90,8 +92,10 @@ TEST_F(SimBusOfEight, SplitRepliesDelaysAndBaudRateAddUpAndRepliesKeepTheirOrder
   simulator.control("delay 1000");
   simulator.shaper().set_baud(9600);
   simulator.shaper().set_reply_delay(20);
-  // 8 bytes * 11 bits at 9600 baud: 9.2 ms, 9 whole.
-  EXPECT_EQ(exchange("05ROP\r\n").at(0).due_ms, 1000 + 20 + 9);
+  // The command, 7 bytes * 11 bits at 9600 baud: 8 ms whole, reaches the
+  // unit before it acts; the reply, 8 bytes: 9 ms whole.
+  const Millis sent = clock.now_ms();
+  EXPECT_EQ(exchange("05ROP\r\n").at(0).due_ms, sent + 8 + 1000 + 20 + 9);
 
   simulator.control("delay 500");
   simulator.receive(serial, "05ROP\r\n");

@@ -17,12 +17,38 @@ BulkRunBinding::BulkRunBinding(Program& program, BulkRunView view, std::function
 void BulkRunBinding::attach(HWND dialog) {
   dialog_ = dialog;
   if (view_.percent_edit) SendDlgItemMessageW(dialog, view_.percent_edit, EM_SETREADONLY, TRUE, 0);
+  if (!view_.reply_paced_check) return;
+  view_.locked.push_back(view_.reply_paced_check);
+  CheckDlgButton(dialog, view_.reply_paced_check,
+                 program_.session.config.reply_paced ? BST_CHECKED : BST_UNCHECKED);
+  add_tooltip(dialog, view_.reply_paced_check, kReplyPacedTip);
+}
+
+// Reply-paced: the link event window ticks the run as each reply is taken
+// (the run's timer stays as the pace of Broadcast and of reported
+// conditions), and a command whose reply is late goes out again.
+void BulkRunBinding::begin_pacing() {
+  if (!view_.reply_paced_check) return;
+  Session& session = program_.session;
+  const bool checked = IsDlgButtonChecked(dialog_, view_.reply_paced_check) == BST_CHECKED;
+  if (checked != session.config.reply_paced)
+    write_reply_paced(session.config, program_.profile, checked);
+  const bool broadcast =
+      !view_.to_converter && session.config.serial_interface() && session.framing().broadcast();
+  if (!checked || broadcast) return;
+  session.exchange.set_retries(session.config.reply_retries);
+  program_.reply_paced_run = Program::PacedRun{dialog_, timer_.id()};
+}
+
+void BulkRunBinding::end_pacing() {
+  if (program_.reply_paced_run.dialog == dialog_) program_.reply_paced_run = {};
 }
 
 void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
   if (run_.running()) return view_.cancellable ? cancel() : void();
   if (!run_.start(program_.session.exchange, steps, std::move(source))) return;
   if (view_.reads_whole) begin_whole_read(program_.session);
+  begin_pacing();
   lock(true);
   if (view_.percent_edit) SetDlgItemTextW(dialog_, view_.percent_edit, L"0");
   if (view_.progress_bar) {
@@ -48,6 +74,7 @@ bool BulkRunBinding::on_timer(UINT_PTR timer_id) {
       break;
     case BulkRun::Tick::Kind::ended:
       timer_.stop();
+      end_pacing();
       end_read(tick.completed);
       if (!tick.completed) say_where_it_stopped();
       on_end_(tick.completed);
@@ -80,6 +107,7 @@ void BulkRunBinding::cancel() {
   if (exchange.bulk_phase() == BulkPhase::last) return;  // the run ends by itself
   exchange.set_suppress_errors(true);
   timer_.stop();
+  end_pacing();
   run_.cancel(exchange);
   end_read(false);
   show_box(MessageBoxRequest{BoxKind::error, "中止しました", "キャンセル", false, true});
@@ -89,6 +117,7 @@ void BulkRunBinding::cancel() {
 
 void BulkRunBinding::abandon() {
   timer_.stop();
+  end_pacing();
   if (run_.running()) end_read(false);
   run_.abandon(program_.session.exchange);
 }

@@ -35,7 +35,17 @@ struct BulkRunView {
   // A whole read: the replies go into a copy that replaces the settings
   // only when the run completes.
   bool reads_whole = false;
+  // "高速（応答ごとに次を送信）": checked, each step goes out as soon as the
+  // previous reply is in (Broadcast excepted), a lost reply tried again.
+  // 0: the dialog has no such box.
+  int reply_paced_check = 0;
 };
+
+// The box's text beside a run, and its tooltip.
+inline constexpr wchar_t kReplyPacedLabel[] = L"高速（応答ごとに次を送信）";
+inline constexpr wchar_t kReplyPacedTip[] =
+    L"応答が届きしだい次のコマンドを送ります。Broadcast には応答がないため、"
+    L"チェックしてもタイマーの間隔で送ります。";
 
 class BulkRunBinding {
  public:
@@ -61,6 +71,8 @@ class BulkRunBinding {
   void say_where_it_stopped();
   void lock(bool locked);
   void show_progress();
+  void begin_pacing();
+  void end_pacing();
 
   Program& program_;
   BulkRunView view_;

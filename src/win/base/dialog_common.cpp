@@ -1,5 +1,7 @@
 #include "win/base/dialog_common.h"
 
+#include <commctrl.h>
+
 #include "link/framing.h"
 #include "resource.h"
 #include "win/base/text.h"
@@ -32,6 +34,21 @@ void store_list_choice(Program& p, HWND dialog, int list_id, int& field) {
   if (item < 0) return;
   field = item;
   p.session.settings.settingsDirty = 1;
+}
+
+void add_tooltip(HWND dialog, int control_id, const wchar_t* text) {
+  HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  if (!tip) return;
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = dialog;
+  tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, control_id));
+  tool.lpszText = const_cast<wchar_t*>(text);
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 300);
 }
 
 void set_control_text(HWND dialog, int control_id, const char* utf8) {

@@ -18,6 +18,8 @@ void fill_list(HWND dialog, int list_id, const std::vector<std::string>& items, 
 void select_item(HWND dialog, int list_id, int index);
 int selected_item(HWND dialog, int list_id);
 void set_control_text(HWND dialog, int control_id, const char* utf8);
+// A tooltip on one control, owned (and destroyed) by its dialog.
+void add_tooltip(HWND dialog, int control_id, const wchar_t* text);
 // A port number edit's text, at most five characters. A character outside
 // ASCII (a full-width digit from the input method) is kept as "?": the port
 // is then refused where it is used, and no broken multibyte text reaches the

@@ -59,6 +59,13 @@ void close_lost_port(Program& p) {
   SetTimer(p.link_window, kSerialReopenTimer.id, kSerialReopenTimer.period_ms, nullptr);
 }
 
+// A reply-paced run sends its next step as soon as a reply ends the wait.
+void tick_reply_paced_run(const Program& p) {
+  const Program::PacedRun& run = p.reply_paced_run;
+  if (run.dialog && !p.session.exchange.awaiting_reply())
+    PostMessageW(run.dialog, WM_TIMER, run.timer, 0);
+}
+
 void handle_one_link_event(Program& p, const LinkEvent& event, bool& link_changed) {
   if (counted_as_repeat(p, event)) return;
   if (event.kind == LinkEvent::Kind::port_lost) close_lost_port(p);
@@ -67,6 +74,7 @@ void handle_one_link_event(Program& p, const LinkEvent& event, bool& link_change
   if (effects.unasked_counted)
     note_in_status_line(p, widen(unasked_lines_note(p.session.unasked_lines)));
   if (!effects.status_note.empty()) note_in_status_line(p, widen(effects.status_note));
+  if (event.kind == LinkEvent::Kind::line) tick_reply_paced_run(p);
   show_failure_effects(p, event, effects);
 }
 
@@ -232,6 +240,11 @@ void send_to_unit(Program& p, const Command& command) {
 void send_to_converter(Program& p, const Command& command) {
   reopen_lost_port(p);
   show_failure(p, orv::send_to_converter(p.session, command));
+}
+
+void send_again(Program& p) {
+  if (p.session.config.serial_interface() || p.session.lastToConverter) reopen_lost_port(p);
+  show_failure(p, orv::send_again(p.session));
 }
 
 bool refuse_broadcast(Program& p) {

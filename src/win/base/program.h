@@ -55,6 +55,13 @@ struct Program {
   std::vector<FailureOnShow> failures_on_show;  // outermost first
   // The system's file dialog failed: saves go to a recovery file from now on.
   bool file_dialog_failed = false;
+  // The reply-paced run under way: its dialog is ticked (a WM_TIMER of the
+  // run's timer) as soon as a reply ends the wait. Null dialog: none.
+  struct PacedRun {
+    HWND dialog = nullptr;
+    UINT_PTR timer = 0;
+  };
+  PacedRun reply_paced_run;
   // The traffic log window while it is open (modeless, never current_dialog).
   HWND traffic_window = nullptr;
 
@@ -100,6 +107,9 @@ void reopen_lost_port(Program& program);
 // commands, over the serial line) and shows what a failed send must show.
 void send_to_unit(Program& program, const Command& command);
 void send_to_converter(Program& program, const Command& command);
+// The outstanding command once more: timer 1 found its reply late in a
+// reply-paced run.
+void send_again(Program& program);
 
 // A command that needs the reply of one unit cannot go to Broadcast on
 // RS-485: shows why and returns true when the selection is Broadcast there.

@@ -4,13 +4,14 @@
 #include <windows.h>
 
 #include "app/configuration.h"
+#include "link/exchange.h"
 #include "win/base/scoped.h"
 
 namespace orv::win {
 
 // Timers: the main window's reply wait and hover hints, and the timers of
 // the dialogs that step through a run of commands or poll the unit.
-inline constexpr TimerSetting kReplyTimer{1, 190};
+inline constexpr TimerSetting kReplyTimer{1, kTimer1PeriodMs};
 inline constexpr TimerSetting kReadAllTimer{2, 300};
 inline constexpr TimerSetting kSetAllTimer{3, 400};
 inline constexpr TimerSetting kScreenPatternRunTimer{4, 400};

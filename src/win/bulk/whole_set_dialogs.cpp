@@ -40,7 +40,8 @@ struct WholeSetDialog {
              .percent_edit = IDE_PERCENT,
              .progress_bar = IDC_PROGRESS,
              .locked = {IDB_CLOSE},
-             .reads_whole = k.reads},
+             .reads_whole = k.reads,
+             .reply_paced_check = IDC_REPLY_PACED},
             [this](bool completed) { finish(completed); }) {}
 
   // A read leaves the settings different from the file in use.

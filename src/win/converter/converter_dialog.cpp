@@ -41,7 +41,8 @@ struct ConverterDialog {
              .lock_slave_list = false,
              .to_converter = true,
              .cancellable = false,
-             .reads_whole = true},
+             .reads_whole = true,
+             .reply_paced_check = IDC_REPLY_PACED},
             [this](bool completed) { finish(completed); }) {}
   void finish(bool completed);
 

@@ -15,7 +15,8 @@ BulkRunView all_patterns_run(const PatternDialog::Shape& shape) {
                      .button = IDB_SET_ALL_PATTERNS,
                      .idle_label = "全パターン設定",
                      .percent_edit = IDE_PERCENT,
-                     .locked = std::move(locked)};
+                     .locked = std::move(locked),
+                     .reply_paced_check = IDC_REPLY_PACED};
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "resource.h"
 #include "win/base/message_boxes.h"
+#include "win/bulk/fleet_dialog.h"
 #include "win/bulk/whole_set_dialogs.h"
 #include "win/converter/converter_dialog.h"
 #include "win/dialogs/per_channel_dialog.h"
@@ -83,6 +84,8 @@ constexpr DialogEntry kDialogs[] = {
     {IDM_GLYPH_INSERT, Guard::none, open_glyph_insertion_dialog},
     {IDM_SLAVE_ADDRESS, Guard::none, open_slave_address_dialog},
     {IDM_READ_ALL, Guard::one_unit, open_read_all_dialog},
+    {IDM_FILE_BACKUP, Guard::none, open_backup_dialog},
+    {IDM_FILE_RESTORE, Guard::none, open_restore_dialog},
     {IDM_STATUS, Guard::one_unit, open_status_window},
     {IDM_INTERFACE, Guard::none, open_interface_dialog},
     {IDM_SERIAL_SETTINGS, Guard::none, open_serial_settings_dialog},

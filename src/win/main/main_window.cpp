@@ -105,7 +105,9 @@ void update_hover_hint(Program& p) {
 
 // Timer 1: the outcome of the outstanding command, through the core's decision.
 void present_reply_outcome(Program& p) {
+  if (p.session.fleet_run_active) return;
   const Timer1Decision decision = timer1_tick(p.session.exchange);
+  if (decision.send_again) return send_again(p);
   if (decision.stop_status_poll && p.current_dialog)
     KillTimer(p.current_dialog, kStatusPollTimer.id);
   // While its box is up, a line nobody asked for is counted, not boxed.

@@ -1,0 +1,33 @@
+// A whole installation at once: every converter of a list, or every one that
+// connects to the tool, read into its own settings file (backup) or set from
+// it (restore), side by side, each on its own connection. A failing unit
+// never stops the others.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/unit_runs.h"
+
+namespace orv::cli {
+
+enum class FleetJob { backup, restore };
+
+struct FleetUnit {
+  std::string name;                // "127.0.0.1:9004", "192.168.1.3"
+  std::filesystem::path file;      // where its settings go, or come from
+  std::unique_ptr<UnitLink> link;  // open already; null: opened by `open`
+  std::function<std::unique_ptr<UnitLink>(std::string& error)> open;
+  DeviceSettings settings;  // restore: what goes to the unit
+  std::string failure;      // set before the run: the unit fails with it
+};
+
+// Runs `job` on every unit in parallel; progress (units done / total, the
+// slowest unit) on standard error, then a summary naming each unit that
+// failed and why. 0 when every unit succeeded, 1 otherwise.
+int run_fleet(std::vector<FleetUnit>& units, FleetJob job, int model);
+
+}  // namespace orv::cli
