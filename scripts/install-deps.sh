@@ -8,7 +8,7 @@ native=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev clang-14 clan
         python3)
 windows=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
          binutils-mingw-w64-i686 wine wine64 xvfb xauth openbox fonts-ipafont-gothic
-         imagemagick x11-utils procps)
+         imagemagick x11-utils procps wixl)
 
 wanted=("${native[@]}")
 [ "${1:-all}" = all ] && wanted+=("${windows[@]}")

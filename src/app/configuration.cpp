@@ -102,6 +102,7 @@ Configuration read_configuration(ProfileStore& store) {
                               std::to_string(kDefaultConnectTimeoutMs), kIntegerValueBuffer));
   c.connect_timeout_ms = timeout > 0 ? timeout : kDefaultConnectTimeoutMs;
   c.reply_paced = read_integer(store, "reply_paced") != 0;
+  c.success_in_status_line = read_integer(store, "success_in_status_line") != 0;
   const int retries = profile_atoi(store.read(
       kConfigSection, "reply_retries", std::to_string(kDefaultReplyRetries), kIntegerValueBuffer));
   c.reply_retries = std::clamp(retries, 0, 9);
@@ -121,6 +122,30 @@ void write_listed_hosts_only(Configuration& config, ProfileStore& store, bool on
 void write_reply_paced(Configuration& config, ProfileStore& store, bool on) {
   config.reply_paced = on;
   store.write(kConfigSection, "reply_paced", on ? "1" : "0");
+}
+
+void write_success_in_status_line(Configuration& config, ProfileStore& store, bool on) {
+  config.success_in_status_line = on;
+  store.write(kConfigSection, "success_in_status_line", on ? "1" : "0");
+}
+
+std::optional<WindowPlace> parse_window_place(std::string_view text) {
+  int values[4] = {};
+  for (int& value : values) {
+    const size_t comma = text.find(',');
+    const std::string_view field = text.substr(0, comma);
+    if (field.empty() || field.find_first_not_of("-0123456789") != std::string_view::npos)
+      return std::nullopt;
+    value = profile_atoi(field);
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+  }
+  if (!text.empty() || values[2] <= 0 || values[3] <= 0) return std::nullopt;
+  return WindowPlace{values[0], values[1], values[2], values[3]};
+}
+
+std::string format_window_place(const WindowPlace& place) {
+  return std::to_string(place.x) + "," + std::to_string(place.y) + "," +
+         std::to_string(place.width) + "," + std::to_string(place.height);
 }
 
 void write_select_model(ProfileStore& store, int model) {

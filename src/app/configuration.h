@@ -45,6 +45,9 @@ struct Configuration {
   // times.
   bool reply_paced = false;
   int reply_retries = kDefaultReplyRetries;
+  // "成功の表示をステータス行にする" (key success_in_status_line, 0 or 1): a
+  // single command's success shows in the status line instead of a box.
+  bool success_in_status_line = false;
 
   bool serial_interface() const { return interface_set == 0; }
   bool rs485() const { return control == 1; }
@@ -107,6 +110,15 @@ int delete_host(Configuration& config, ProfileStore& store, int row);
 void write_server_address(Configuration& config, ProfileStore& store, std::string_view text);
 void write_listed_hosts_only(Configuration& config, ProfileStore& store, bool on);
 void write_reply_paced(Configuration& config, ProfileStore& store, bool on);
+void write_success_in_status_line(Configuration& config, ProfileStore& store, bool on);
+// Where a window was last, as the configuration keeps it: "X,Y,WIDTH,HEIGHT"
+// in screen pixels. Nothing for a text that is not four integers with a
+// positive size.
+struct WindowPlace {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+std::optional<WindowPlace> parse_window_place(std::string_view text);
+std::string format_window_place(const WindowPlace& place);
 // The client dialog's closing: the selection under kClientSelectSection.
 void write_client_selection(const Configuration& config, ProfileStore& store);
 

@@ -13,10 +13,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 #include <system_error>
 
 #include "protocol/source_code.h"
@@ -297,22 +295,43 @@ std::filesystem::path path_of(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// Read through the descriptor, as files are written: no stream library in
+// the program for one whole-file read.
 bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+#ifdef _WIN32
+  const int fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+#else
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+  if (fd < 0) {
     error = "cannot open " + path_text(path) + ": " + std::strerror(errno);
     return false;
   }
-  // A read that fails part way must not pass for the end of the file.
-  std::error_code size_error;
-  const auto size = std::filesystem::file_size(path, size_error);
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  if (in.bad() || (!size_error && text.size() != size)) {
-    error = "cannot read " + path_text(path);
-    return false;
+  text.clear();
+  char chunk[8192];
+  for (;;) {
+#ifdef _WIN32
+    const int n = _read(fd, chunk, sizeof chunk);
+#else
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+#endif
+    if (n == 0) break;
+    if (n < 0) {  // a read that fails part way must not pass for the end of the file
+      error = "cannot read " + path_text(path) + ": " + std::strerror(errno);
+#ifdef _WIN32
+      _close(fd);
+#else
+      ::close(fd);
+#endif
+      return false;
+    }
+    text.append(chunk, static_cast<size_t>(n));
   }
+#ifdef _WIN32
+  _close(fd);
+#else
+  ::close(fd);
+#endif
   return true;
 }
 

@@ -40,11 +40,22 @@ TEST_F(ReplyOutcome, EachReplyIsShownOnce) {
   expect_box(box, L"Success", L"接続成功", Icon::none);
   EXPECT_TRUE(no_box_within(*app, 1500));
 
+  // With "成功の表示をステータス行にする" a success goes to the status line
+  // for a while; a failure still has its box.
+  post_command(app->main_window(), IDM_SUCCESS_IN_STATUS_LINE);
+  EXPECT_TRUE(wait_until([] { return ini_holds("success_in_status_line=1"); }, 3000));
+  click(dialog, IDB_SET);
+  EXPECT_TRUE(wait_until([&] { return status_line(*app) == L"Success"; }, 3000));
+  EXPECT_TRUE(no_box_within(*app, 500));
+  EXPECT_TRUE(wait_until([&] { return status_line(*app) == L"ﾚﾃﾞｨ"; }, 5000)) << "a few seconds";
+
   sim("COM1").command("fault condition LOCK");
   click(dialog, IDB_SET);
   box = next_box(*app);
   expect_box(box, L"Lock Display", L"Error", Icon::error);
   EXPECT_TRUE(no_box_within(*app, 1000));
+  post_command(app->main_window(), IDM_SUCCESS_IN_STATUS_LINE);
+  EXPECT_TRUE(wait_until([] { return ini_holds("success_in_status_line=0"); }, 3000));
 
   sim("COM1").command("fault garble");
   click(dialog, IDB_SET);
@@ -132,9 +143,20 @@ using TrafficLog = ProgramTest;
 TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
   App app(ini_with({"control=1", "com_port=1"}));  // COM2: the bus
   select_slave_address(app, 3);
-  post_command(app.main_window(), IDM_TRAFFIC_LOG);
-  HWND log = wait_window(app.pid(), L"通信ログ");
+  SetWindowPos(app.main_window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const auto open_log = [&] {
+    post_command(app.main_window(), IDM_TRAFFIC_LOG);
+    return wait_window(app.pid(), L"通信ログ");
+  };
+  const auto beside_the_main_window = [&](HWND window) {
+    RECT main{}, beside{};
+    GetWindowRect(app.main_window(), &main);
+    GetWindowRect(window, &beside);
+    return beside.left == main.right && beside.top == main.top;
+  };
+  HWND log = open_log();
   ASSERT_TRUE(log);
+  EXPECT_TRUE(beside_the_main_window(log)) << "not over it";
   HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
   choose(titles, IDC_VALUE_LIST, 0);
   expect_success(app, titles, IDB_SET);
@@ -167,6 +189,24 @@ TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
   EXPECT_EQ(saved.find("654321"), std::string::npos) << "no password in the file";
   click(log, IDB_TRAFFIC_CLEAR);
   EXPECT_TRUE(wait_until([&] { return list_row_count(log, IDC_TRAFFIC_LIST) == 0; }, 2000));
+
+  // It comes back where it was left, with its size; not on a monitor that
+  // is gone.
+  SetWindowPos(log, nullptr, 100, 500, 500, 300, SWP_NOZORDER);
+  click(log, IDB_CLOSE);
+  EXPECT_TRUE(wait_until([] { return ini_holds("traffic_log_place=100,500,500,300"); }, 3000));
+  log = open_log();
+  RECT back{};
+  GetWindowRect(log, &back);
+  EXPECT_EQ(std::vector<LONG>({back.left, back.top, back.right, back.bottom}),
+            std::vector<LONG>({100, 500, 600, 800}));
+  click(log, IDB_CLOSE);
+  ASSERT_TRUE(wait_until([&] { return !IsWindow(log); }, 3000));
+  std::string ini = read_ini();
+  ini.replace(ini.find("traffic_log_place=100,500"), 25, "traffic_log_place=5000,500");
+  ASSERT_TRUE(write_bytes(ini_path(), ini));
+  log = open_log();
+  EXPECT_TRUE(beside_the_main_window(log));
 }
 
 }  // namespace

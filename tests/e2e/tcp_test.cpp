@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -252,25 +254,31 @@ TEST_F(Tcp, AReturningConverterKeepsItsPlaceAndUnlistedAddressesGetNone) {
   EXPECT_EQ(control_text(dialog, IDE_TRANSMISSION_PLACE), L"127.0.9.9") << "still picked";
   EXPECT_FALSE(after_reboot.closed_within(300));
 
-  // Connections that go with a reset before they are taken: one box at a
-  // time, the repeats counted while it is up.
+  // Connections that go with a reset before they are taken: never a second
+  // box over the first, the repeats counted while it is up. (Those that
+  // come after its OK may raise the next one.)
+  const auto boxes_up = [&] {
+    int up = 0;
+    for (HWND window : top_windows(app.pid()))
+      up += IsWindowVisible(window) && text_of(window) == L"TREVALIX";
+    return up;
+  };
   for (int n = 20; n < 60; ++n)
     HandConverter(("127.0.9." + std::to_string(n)).c_str(), port).reset();
   const auto first = wait_message_box(app.pid(), 3000);
   ASSERT_TRUE(first.has_value());
   EXPECT_EQ(first->text.rfind(L"WINSOCK.DLLの accept() からのエラー。[", 0), 0u);
-  std::wstring counted;  // until every reset has been counted
   EXPECT_TRUE(wait_until(
-      [&] {
-        const std::wstring now = status_line(app);
-        const bool settled = now == counted && now.find(L"回ありました") != std::wstring::npos;
-        counted = now;
-        Sleep(400);
-        return settled;
-      },
-      5000));
+      [&] { return status_line(app).find(L"回ありました") != std::wstring::npos; }, 3000));
+  Sleep(500);
+  EXPECT_EQ(boxes_up(), 1);
   answer_box(*first);
-  EXPECT_TRUE(no_box_within(app, 1500));
+  for (int more = 0; more < 40; ++more) {
+    const auto next = wait_message_box(app.pid(), 1500);
+    if (!next) break;
+    EXPECT_LE(boxes_up(), 1);
+    answer_box(*next);
+  }
   EXPECT_EQ(list_row_count(dialog, IDC_CLIENT_LIST), 1);
 
   click(dialog, IDC_LISTED_HOSTS_ONLY);
@@ -280,6 +288,7 @@ TEST_F(Tcp, AReturningConverterKeepsItsPlaceAndUnlistedAddressesGetNone) {
   EXPECT_EQ(list_row_count(dialog, IDC_CLIENT_LIST), 1);
   click(dialog, IDB_DISCONNECT);
   ASSERT_TRUE(wait_until([&] { return is_enabled(dialog, IDE_SERVER_ADDRESS); }, 3000));
+  EXPECT_EQ(control_text(dialog, IDE_TRANSMISSION_PLACE), std::wstring(16, L' '));
   SetDlgItemTextW(dialog, IDE_SERVER_ADDRESS, L"127.0.0.1");
   EXPECT_TRUE(wait_until([] { return ini_holds("server_address=127.0.0.1"); }, 3000));
 }
@@ -328,6 +337,9 @@ TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
 
   click(dialog, IDB_CONVERTER_READ);
   EXPECT_EQ(next_box(app, 10000).text, L"読み込みが完了しました");
+  EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_PROGRESS, PBM_GETRANGE, FALSE, 0), 11);
+  HWND unused = GetDlgItem(dialog, IDC_SLAVE_GROUP);
+  EXPECT_TRUE(unused && !IsWindowVisible(unused) && !IsWindowEnabled(unused));
   EXPECT_EQ(control_text(dialog, IDE_CONVERTER_MAC), L"00-80-4C-12-34-56");
   EXPECT_EQ(control_text(dialog, IDE_CONVERTER_VERSION), L"1.10");
   EXPECT_EQ(selection(dialog, IDC_CONVERTER_SUBNET), 2);

@@ -200,6 +200,12 @@ TEST_F(Glyphs, DrawRegisterReadBackSaveOpenAndInsert) {
            !cell_is_set(editor, 6, 6);
   };
   ASSERT_TRUE(wait_until(shows_the_stroke, 3000));
+  // The pen leaves a set cell outlined in white, a cleared one in black.
+  const auto outline = [&](int row, int column) {
+    return client_pixel(editor, middle(column) - 5, middle(row));
+  };
+  EXPECT_EQ(outline(5, 6), RGB(255, 255, 255));
+  EXPECT_EQ(outline(5, 7), RGB(0, 0, 0));
   save_screenshot(editor, "glyph-editor");
 
   choose(editor, IDC_REGISTRATION_LIST, 4);  // 005

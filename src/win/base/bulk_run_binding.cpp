@@ -53,7 +53,7 @@ void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
   if (view_.percent_edit) SetDlgItemTextW(dialog_, view_.percent_edit, L"0");
   if (view_.progress_bar) {
     HWND bar = GetDlgItem(dialog_, view_.progress_bar);
-    SendMessageW(bar, PBM_SETRANGE32, 0, steps);
+    SendMessageW(bar, PBM_SETRANGE32, 0, view_.progress_range ? view_.progress_range : steps);
     SendMessageW(bar, PBM_SETSTEP, 1, 0);
     SendMessageW(bar, PBM_SETPOS, 0, 0);
   }

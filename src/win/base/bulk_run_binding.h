@@ -27,6 +27,7 @@ struct BulkRunView {
   const char* idle_label = "";  // the button's text when no run is active
   int percent_edit = 0;         // 0: the dialog shows no percentage
   int progress_bar = 0;         // 0: the dialog has no progress bar
+  int progress_range = 0;       // the bar's upper end; 0: the number of steps
   bool keep_percent = false;    // the percentage stays shown after the run
   std::vector<int> locked;      // controls disabled while the run is active
   bool lock_slave_list = true;  // the slave address list too (re-enabled by the link)

@@ -217,6 +217,18 @@ void apply_model_menu_mark(Program& p) {
                      MF_BYCOMMAND);
 }
 
+void toggle_success_in_status_line(Program& p) {
+  Configuration& c = p.session.config;
+  write_success_in_status_line(c, p.profile, !c.success_in_status_line);
+  apply_option_menu_marks(p);
+}
+
+void apply_option_menu_marks(Program& p) {
+  CheckMenuItem(
+      GetMenu(p.main_window), IDM_SUCCESS_IN_STATUS_LINE,
+      MF_BYCOMMAND | (p.session.config.success_in_status_line ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void line_changed(Program& p) {
   SendMessageW(p.main_window, WM_APP_LINE_CHANGED, 0, 0);
 }

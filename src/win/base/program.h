@@ -84,6 +84,9 @@ bool create_link_window(Program& program);
 // model in use already.
 void switch_model(Program& program, int model);
 void apply_model_menu_mark(Program& program);
+// "成功の表示をステータス行にする": the option turned, kept and marked.
+void toggle_success_in_status_line(Program& program);
+void apply_option_menu_marks(Program& program);
 
 // Runs until the quit message; returns its code.
 int run_message_loop(Program& program);

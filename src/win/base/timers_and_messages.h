@@ -33,6 +33,8 @@ inline constexpr TimerSetting kTcpConnectTimer{16, kDefaultConnectTimeoutMs};
 // A serial port that stopped working is opened again this often, quietly,
 // until it opens (and also before each command).
 inline constexpr TimerSetting kSerialReopenTimer{17, 3000};
+// How long a success stays in the status line when it is shown there.
+inline constexpr TimerSetting kSuccessNoteTimer{18, 3000};
 // The traffic log window takes the lines recorded since it last looked.
 inline constexpr TimerSetting kTrafficRefreshTimer{14, 200};
 

@@ -37,6 +37,7 @@ struct ConverterDialog {
              .button = IDB_CONVERTER_READ,
              .idle_label = "読み込み",
              .progress_bar = IDC_PROGRESS,
+             .progress_range = 11,  // one more than its ten reads
              .locked = locked_while_reading(),
              .lock_slave_list = false,
              .to_converter = true,

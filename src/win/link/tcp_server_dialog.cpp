@@ -83,6 +83,7 @@ void on_listed_only_clicked(TcpServerDialog& d) {
 void stop(TcpServerDialog& d) {
   d.program.tcp.disconnect_all();
   refresh(d);
+  SetDlgItemTextW(d.window, IDE_TRANSMISSION_PLACE, std::wstring(16, L' ').c_str());
 }
 
 void pick(TcpServerDialog& d) {

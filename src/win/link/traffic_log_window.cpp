@@ -10,6 +10,7 @@
 #include "win/base/file_dialog.h"
 #include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
+#include "win/base/window_places.h"
 #include "win/link/traffic_log_window_res.h"
 
 namespace orv::win {
@@ -96,6 +97,7 @@ void on_init(TrafficLogWindow& w, HWND window) {
   SendMessageW(w.list(window), LB_SETHORIZONTALEXTENT, 2400, 0);
   take_new_lines(w, window);
   SetTimer(window, kTrafficRefreshTimer.id, kTrafficRefreshTimer.period_ms, nullptr);
+  restore_place_and_size(w.program, window, kTrafficLogPlace);
 }
 
 // False for a command the window leaves to the dialog manager.
@@ -118,6 +120,7 @@ bool on_command(TrafficLogWindow& w, HWND window, int id) {
 // The window owns its state: it goes with the window.
 void on_destroy(TrafficLogWindow* w, HWND window) {
   KillTimer(window, kTrafficRefreshTimer.id);
+  keep_place(w->program, window, kTrafficLogPlace);
   w->program.traffic_window = nullptr;
   delete w;
   SetWindowLongPtrW(window, DWLP_USER, 0);

@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "resource.h"
+#include "version.h"
 #include "win/base/message_boxes.h"
 #include "win/bulk/fleet_dialog.h"
 #include "win/bulk/whole_set_dialogs.h"
@@ -37,8 +38,12 @@ struct DialogEntry {
   void (*open)(Program& program);
 };
 
+// The version is the one of the version resource.
 INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_INITDIALOG) {
+    SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, L"ORVELLAN/TARQUINE Version " ORV_VERSION_WIDE);
+    return TRUE;
+  }
   if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
     EndDialog(dialog, LOWORD(wparam));
     return TRUE;

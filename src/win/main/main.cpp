@@ -31,6 +31,7 @@ bool initialise_instance(Program& p, int show) {
   apply_configuration(p.session, read_configuration(p.profile));
   apply_interface_menu_state(p);
   apply_model_menu_mark(p);
+  apply_option_menu_marks(p);
   start_reply_timer(p);
   ShowWindow(p.main_window, show);
   UpdateWindow(p.main_window);

@@ -103,11 +103,28 @@ void update_hover_hint(Program& p) {
   show_status(p, p.status_note.empty() ? kReady : p.status_note);
 }
 
+constexpr wchar_t kSuccessNote[] = L"Success";
+
+// A success shown in the status line (the option) stays a few seconds.
+void note_success(Program& p) {
+  note_in_status_line(p, kSuccessNote);
+  SetTimer(p.main_window, kSuccessNoteTimer.id, kSuccessNoteTimer.period_ms, nullptr);
+}
+
+void end_success_note(Program& p) {
+  KillTimer(p.main_window, kSuccessNoteTimer.id);
+  if (p.status_note != kSuccessNote) return;
+  p.status_note.clear();
+  show_status(p, kReady);
+}
+
 // Timer 1: the outcome of the outstanding command, through the core's decision.
 void present_reply_outcome(Program& p) {
   if (p.session.fleet_run_active) return;
   const Timer1Decision decision = timer1_tick(p.session.exchange);
   if (decision.send_again) return send_again(p);
+  if (decision.box.kind == BoxKind::connected && p.session.config.success_in_status_line)
+    return note_success(p);
   if (decision.stop_status_poll && p.current_dialog)
     KillTimer(p.current_dialog, kStatusPollTimer.id);
   // While its box is up, a line nobody asked for is counted, not boxed.
@@ -167,6 +184,9 @@ bool run_own_command(Program& p, int command) {
     case IDM_MODEL_TARQUINE:
       switch_model(p, kModelTarquine);
       return true;
+    case IDM_SUCCESS_IN_STATUS_LINE:
+      toggle_success_in_status_line(p);
+      return true;
     default:
       return false;
   }
@@ -189,6 +209,7 @@ void on_command(Program& p, int id, int notification, LPARAM control) {
 void on_timer(Program& p, UINT_PTR timer) {
   if (timer == kReplyTimer.id) present_reply_outcome(p);
   if (timer == kHintTimer.id) update_hover_hint(p);
+  if (timer == kSuccessNoteTimer.id) end_success_note(p);
 }
 
 // The buttons paint themselves.

@@ -8,6 +8,7 @@
 #include "win/base/scoped.h"
 #include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
+#include "win/base/window_places.h"
 #include "win/status/status_window_res.h"
 
 namespace orv::win {
@@ -95,6 +96,7 @@ void on_init(StatusWindow& w, HWND window) {
   begin_dialog(w.program, window);
   SetWindowTextW(window, L"入出力の状態  ");
   if (w.inputs() == 32) SetWindowPos(window, nullptr, 0, 0, 550, 490, SWP_NOMOVE | SWP_NOZORDER);
+  restore_place(w.program, window, kStatusWindowPlace);
   s.status.reset();
   s.statusWindowOpen = true;
   w.poll.start(window);
@@ -106,6 +108,7 @@ void close(StatusWindow& w, HWND window) {
   s.exchange.completion_taken();
   s.statusWindowOpen = false;
   w.poll.stop();
+  keep_place(w.program, window, kStatusWindowPlace);
   end_dialog(w.program, window, IDCANCEL);
 }
 

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "resource.h"
 #include "settings_file/settings_file.h"
@@ -27,6 +28,14 @@ struct GlyphEditorDialog {
   GlyphEditor editor;
   std::filesystem::path file;  // the glyph file in use; empty for a new glyph
   HWND window = nullptr;
+  // Cells the mouse has set since the grid was last drawn whole: outlined
+  // in white, as the pen leaves them; every other cell in black.
+  std::vector<char> set_by_pen;
+
+  char& pen_mark(const GridCell& cell) {
+    set_by_pen.resize(static_cast<size_t>(editor.cells() * editor.cells()));
+    return set_by_pen[static_cast<size_t>(cell.row * editor.cells() + cell.column)];
+  }
 
   int& registration() { return program.session.glyphInsertion.registration; }
   const wchar_t* extension() const {
@@ -50,6 +59,7 @@ void set_caption(GlyphEditorDialog& d) {
 }
 
 void repaint_grid(GlyphEditorDialog& d) {
+  d.set_by_pen.clear();
   const RECT grid{kGridLeft, kGridTop, kGridLeft + kGridSide, kGridTop + kGridSide};
   InvalidateRect(d.window, &grid, FALSE);
 }
@@ -67,12 +77,14 @@ void on_paint(GlyphEditorDialog& d) {
     FillRect(memory.get(), &all, GetSysColorBrush(COLOR_BTNFACE));
     const GdiObject<HBRUSH> set(CreateSolidBrush(kSetPixel));
     const GdiObject<HBRUSH> clear(CreateSolidBrush(kClearPixel));
-    const SelectedObject outline(memory.get(), GetStockObject(BLACK_PEN));
     for (int row = 0; row < d.editor.cells(); ++row) {
       for (int column = 0; column < d.editor.cells(); ++column) {
         const GridCell cell{row, column};
         const CellBox box = d.editor.cell_box(cell);
-        const SelectedObject fill(memory.get(), d.editor.pixel(cell) ? set.get() : clear.get());
+        const bool on = d.editor.pixel(cell);
+        const SelectedObject outline(
+            memory.get(), GetStockObject(on && d.pen_mark(cell) ? WHITE_PEN : BLACK_PEN));
+        const SelectedObject fill(memory.get(), on ? set.get() : clear.get());
         Rectangle(memory.get(), box.left, box.top, box.right + 1, box.bottom + 1);
       }
     }
@@ -82,8 +94,11 @@ void on_paint(GlyphEditorDialog& d) {
   }
 }
 
+// A cell the pen changed: white with a white outline when set, blue with a
+// black one when cleared.
 void repaint_cell(GlyphEditorDialog& d, const std::optional<GridCell>& cell) {
   if (!cell) return;
+  d.pen_mark(*cell) = d.editor.pixel(*cell) ? 1 : 0;
   const CellBox box = d.editor.cell_box(*cell);
   const RECT r{box.left, box.top, box.right + 1, box.bottom + 1};
   InvalidateRect(d.window, &r, FALSE);
