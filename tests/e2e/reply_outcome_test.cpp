@@ -152,7 +152,8 @@ TEST_F(TrafficLog, ACommandAndItsReplyWithTheirLinkAndUnit) {
     RECT main{}, beside{};
     GetWindowRect(app.main_window(), &main);
     GetWindowRect(window, &beside);
-    return beside.left == main.right && beside.top == main.top;
+    RECT over{};
+    return !IntersectRect(&over, &main, &beside);
   };
   HWND log = open_log();
   ASSERT_TRUE(log);

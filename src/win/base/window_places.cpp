@@ -1,5 +1,6 @@
 #include "win/base/window_places.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace orv::win {
@@ -7,8 +8,9 @@ namespace {
 
 constexpr size_t kPlaceBuffer = 64;
 
-// Right of the main window, or left of it when the right side of its
-// monitor has no room; within the monitor's work area either way.
+// Right of the main window, below it, left of it or above it: the first
+// side where the window fits on the main window's monitor; otherwise at the
+// right edge of that monitor.
 POINT beside_main_window(const Program& p, SIZE size) {
   RECT main{};
   GetWindowRect(p.main_window, &main);
@@ -16,12 +18,16 @@ POINT beside_main_window(const Program& p, SIZE size) {
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromWindow(p.main_window, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT& work = monitor.rcWork;
-  LONG x = main.right;
-  if (x + size.cx > work.right) x = main.left - size.cx;
-  if (x < work.left) x = work.right - size.cx;
-  LONG y = main.top;
-  if (y + size.cy > work.bottom) y = work.bottom - size.cy;
-  return POINT{x < work.left ? work.left : x, y < work.top ? work.top : y};
+  const POINT sides[] = {{main.right, main.top},
+                         {main.left, main.bottom},
+                         {main.left - size.cx, main.top},
+                         {main.left, main.top - size.cy}};
+  for (const POINT& at : sides) {
+    if (at.x >= work.left && at.y >= work.top && at.x + size.cx <= work.right &&
+        at.y + size.cy <= work.bottom)
+      return at;
+  }
+  return POINT{std::max(work.left, work.right - size.cx), std::max(work.top, main.top)};
 }
 
 // The place kept under `key`, when it lies on a monitor today.
