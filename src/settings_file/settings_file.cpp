@@ -300,8 +300,14 @@ std::filesystem::path path_of(const std::string& utf8) {
 bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error) {
 #ifdef _WIN32
   const int fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+  const auto read_some = [fd](char* into, size_t size) {
+    return _read(fd, into, static_cast<unsigned>(size));
+  };
+  const auto close_it = [fd] { _close(fd); };
 #else
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const auto read_some = [fd](char* into, size_t size) { return ::read(fd, into, size); };
+  const auto close_it = [fd] { ::close(fd); };
 #endif
   if (fd < 0) {
     error = "cannot open " + path_text(path) + ": " + std::strerror(errno);
@@ -309,29 +315,15 @@ bool read_whole_file(const std::filesystem::path& path, std::string& text, std::
   }
   text.clear();
   char chunk[8192];
-  for (;;) {
-#ifdef _WIN32
-    const int n = _read(fd, chunk, sizeof chunk);
-#else
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-#endif
-    if (n == 0) break;
+  for (auto n = read_some(chunk, sizeof chunk); n != 0; n = read_some(chunk, sizeof chunk)) {
     if (n < 0) {  // a read that fails part way must not pass for the end of the file
       error = "cannot read " + path_text(path) + ": " + std::strerror(errno);
-#ifdef _WIN32
-      _close(fd);
-#else
-      ::close(fd);
-#endif
+      close_it();
       return false;
     }
     text.append(chunk, static_cast<size_t>(n));
   }
-#ifdef _WIN32
-  _close(fd);
-#else
-  ::close(fd);
-#endif
+  close_it();
   return true;
 }
 
