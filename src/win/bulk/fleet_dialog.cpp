@@ -144,6 +144,7 @@ void finish(FleetDialog& d) {
   d.running = false;
   d.program.reply_paced_run = {};
   d.session().fleet_run_active = false;
+  d.session().reading.reset();  // a unit that could not start leaves no copy behind
   d.session().slaveAddress = d.saved_address;
   if (d.saved_record >= 0) d.program.tcp.pick(d.saved_record);
   lock(d, false);
