@@ -5,7 +5,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <iostream>
 #include <mutex>
 #include <thread>
 
@@ -114,14 +113,15 @@ int run_fleet(std::vector<FleetUnit>& units, FleetJob job, int model) {
   int failed = 0;
   for (size_t i = 0; i < units.size(); ++i) {
     if (states[i].failure.empty()) {
-      if (job == FleetJob::backup) std::cout << path_text(units[i].file) << '\n';
+      if (job == FleetJob::backup) print_output(units[i].file.text() + "\n");
       continue;
     }
-    if (failed++ == 0) std::cerr << "orvellan-cli: these units failed:\n";
-    std::cerr << "  " << units[i].name << ": " << states[i].failure << '\n';
+    if (failed++ == 0) print_error("orvellan-cli: these units failed:\n");
+    print_error("  " + units[i].name + ": " + states[i].failure + "\n");
   }
-  std::cerr << "orvellan-cli: " << units.size() - static_cast<size_t>(failed) << " of "
-            << units.size() << " unit(s) " << (job == FleetJob::backup ? "read" : "set") << '\n';
+  print_error("orvellan-cli: " + std::to_string(units.size() - static_cast<size_t>(failed)) +
+              " of " + std::to_string(units.size()) + " unit(s) " +
+              (job == FleetJob::backup ? "read" : "set") + "\n");
   return failed == 0 ? 0 : 1;
 }
 

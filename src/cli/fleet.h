@@ -4,13 +4,13 @@
 // never stops the others.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/unit_runs.h"
+#include "settings_file/file_system.h"
 
 namespace orv::cli {
 
@@ -18,7 +18,7 @@ enum class FleetJob { backup, restore };
 
 struct FleetUnit {
   std::string name;                // "127.0.0.1:9004", "192.168.1.3"
-  std::filesystem::path file;      // where its settings go, or come from
+  FilePath file;                   // where its settings go, or come from
   std::unique_ptr<UnitLink> link;  // open already; null: opened by `open`
   std::function<std::unique_ptr<UnitLink>(std::string& error)> open;
   DeviceSettings settings;  // restore: what goes to the unit

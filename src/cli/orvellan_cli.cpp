@@ -2,8 +2,6 @@
 // compares settings files, and shows what the program would put on the
 // wire, all without a window.
 #include <cstdio>
-#include <filesystem>
-#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,12 +82,12 @@ constexpr const char* kCheckHelp =
 constexpr int kFailed = 1;
 
 int fail(const std::string& reason) {
-  std::cerr << "orvellan-cli: " << reason << '\n';
+  print_error("orvellan-cli: " + reason + "\n");
   return 2;
 }
 
 int failed_run(const std::string& what, const WireRunEnd& end) {
-  std::cerr << "orvellan-cli: " << what << ": " << describe_end(end) << '\n';
+  print_error("orvellan-cli: " + what + ": " + describe_end(end) + "\n");
   return kFailed;
 }
 
@@ -100,20 +98,16 @@ bool load(const std::string& file, int model, DeviceSettings& settings, std::str
           bool strict = false) {
   std::string text;
   SettingsFileError error;
-  if (!read_whole_file(path_of(file), text, error.reason)) return reason = error.reason, false;
+  if (!read_whole_file(FilePath(file), text, error.reason)) return reason = error.reason, false;
   if (!parse_settings_file(text, settings_for_model(model), settings, error, strict)) {
     reason = file + ": line " + std::to_string(error.line) + ": " + error.reason;
     return false;
   }
   if (const int folded = inputs_beyond_orvellan(text); model == kModelOrvellan && folded > 0)
-    std::cerr << "orvellan-cli: " << file << ": " << folded
-              << " screen pattern entries show inputs 33 to 64; as ORVELLAN each shows its "
-                 "input less 32 (--model tarquine keeps them)\n";
+    print_error("orvellan-cli: " + file + ": " + std::to_string(folded) +
+                " screen pattern entries show inputs 33 to 64; as ORVELLAN each shows its "
+                "input less 32 (--model tarquine keeps them)\n");
   return true;
-}
-
-void write_line(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
 std::string shown_value(const SettingDifference& d, const std::string& value) {
@@ -124,10 +118,9 @@ std::string shown_value(const SettingDifference& d, const std::string& value) {
 void print_differences(const std::vector<SettingDifference>& differences) {
   for (const SettingDifference& d : differences) {
     if (d.name == "password")
-      std::cout << "password: the passwords differ\n";
+      print_output("password: the passwords differ\n");
     else
-      std::cout << d.name << ": " << shown_value(d, d.left) << " | " << shown_value(d, d.right)
-                << '\n';
+      print_output(d.name + ": " + shown_value(d, d.left) + " | " + shown_value(d, d.right) + "\n");
   }
 }
 
@@ -150,7 +143,7 @@ int commands_set_all(const Options& options) {
                                   : "the value cannot be sent (Command Error)";
       return fail("step " + std::to_string(s) + " (" + step.label + ") cannot be sent: " + why);
     }
-    write_line(step.command.text);
+    print_output(step.command.text);
   }
   return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
 }
@@ -159,7 +152,7 @@ int commands_read_all(const Options& options) {
   if (options.words.size() != 2) return fail("commands read-all takes no file");
   const int inputs = input_count_of(options.model);
   const int steps = read_all_step_count(inputs);
-  for (int s = 1; s <= steps; ++s) write_line(read_all_step(s, inputs).command.text);
+  for (int s = 1; s <= steps; ++s) print_output(read_all_step(s, inputs).command.text);
   return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
 }
 
@@ -168,8 +161,8 @@ int check(const Options& options) {
   DeviceSettings settings;
   std::string reason;
   if (!load(options.words[1], options.model, settings, reason, true)) return fail(reason);
-  std::cout << options.words[1] << ": a whole settings file (" << kSettingsFileLines
-            << " values)\n";
+  print_output(options.words[1] + ": a whole settings file (" + std::to_string(kSettingsFileLines) +
+               " values)\n");
   return 0;
 }
 
@@ -210,13 +203,13 @@ int read_all(const Options& options) {
   const auto address = unit_address(options, error);
   if (!address) return fail(error);
   if (*address == kBroadcastAddress) return fail("a Broadcast is not answered: read one unit");
-  if (!can_write_beside(path_of(options.output), error)) return fail(error);
+  if (!can_write_beside(FilePath(options.output), error)) return fail(error);
   auto link = open_unit_link(options, *address, error);
   if (!link) return fail(error);
   DeviceSettings settings = settings_for_model(options.model);
   const WireRunEnd end = read_unit(*link, settings, "read-all");
   if (!end.completed()) return failed_run("read-all", end);
-  if (!save_settings_file(path_of(options.output), settings, error)) return fail(error);
+  if (!save_settings_file(FilePath(options.output), settings, error)) return fail(error);
   return 0;
 }
 
@@ -227,8 +220,8 @@ int verify(UnitLink& link, const DeviceSettings& sent) {
   const auto differences = settings_differences(sent, back, Compared::what_a_unit_gives_back);
   print_differences(differences);
   if (differences.empty()) return 0;
-  std::cerr << "orvellan-cli: the unit gives back " << differences.size()
-            << " setting(s) differently\n";
+  print_error("orvellan-cli: the unit gives back " + std::to_string(differences.size()) +
+              " setting(s) differently\n");
   return kFailed;
 }
 
@@ -252,14 +245,12 @@ int set_all(const Options& options) {
 // Makes DIR and checks that files can be written in it.
 bool make_folder(const Options& options, std::string& error) {
   if (options.directory.empty()) return error = "name the folder with -d DIR", false;
-  std::error_code made;
-  std::filesystem::create_directories(path_of(options.directory), made);
-  if (made) return error = options.directory + ": " + made.message(), false;
-  return can_write_beside(path_of(options.directory) / "unit-00.dat", error);
+  const FilePath folder(options.directory);
+  return make_folders(folder, error) && can_write_beside(folder / "unit-00.dat", error);
 }
 
-std::filesystem::path unit_file(const Options& options, const std::string& name) {
-  return path_of(options.directory) / name;
+FilePath unit_file(const Options& options, const std::string& name) {
+  return FilePath(options.directory) / name;
 }
 
 // The converters of --tcp, each on a connection of its own made in its
@@ -268,8 +259,9 @@ std::optional<std::vector<FleetUnit>> fleet_of(const Options& options, std::stri
   std::vector<FleetUnit> units;
   if (!options.listen.empty()) {
     if (options.converters < 1) return error = "--listen needs --converters N", std::nullopt;
-    std::cerr << "orvellan-cli: waiting for " << options.converters << " converter(s) on "
-              << options.listen << " (at most " << options.wait_s << " s)\n";
+    print_error("orvellan-cli: waiting for " + std::to_string(options.converters) +
+                " converter(s) on " + options.listen + " (at most " +
+                std::to_string(options.wait_s) + " s)\n");
     auto accepted =
         accept_converters(options.listen, options.converters, options.wait_s * 1000, error);
     if (!accepted) return std::nullopt;
@@ -322,7 +314,7 @@ int fleet_restore(const Options& options) {
   auto units = fleet_of(options, error);
   if (!units) return fail(error);
   for (FleetUnit& unit : *units)
-    if (unit.failure.empty() && !load(path_text(unit.file), options.model, unit.settings, error))
+    if (unit.failure.empty() && !load(unit.file.text(), options.model, unit.settings, error))
       unit.failure = error;
   return run_fleet(*units, FleetJob::restore, options.model);
 }
@@ -354,7 +346,7 @@ int backup(const Options& options) {
     DeviceSettings settings = settings_for_model(options.model);
     const WireRunEnd end = read_unit(*link, settings, unit);
     if (end.kind == WireRunEnd::Kind::no_reply && end.step == 1) {
-      std::cerr << "orvellan-cli: " << unit << ": no reply, skipped\n";
+      print_error("orvellan-cli: " + unit + ": no reply, skipped\n");
       continue;
     }
     if (!end.completed()) {
@@ -363,7 +355,7 @@ int backup(const Options& options) {
     }
     const auto file = unit_file(options, bus_unit_file_name(address));
     if (!save_settings_file(file, settings, error)) return fail(error);
-    std::cout << path_text(file) << '\n';
+    print_output(file.text() + "\n");
   }
   return status;
 }
@@ -384,14 +376,14 @@ int restore(const Options& options) {
   for (int address : *addresses) {
     const std::string unit = "unit " + decimal_text(address, 2);
     const auto file = unit_file(options, bus_unit_file_name(address));
-    if (!std::filesystem::exists(file)) {
-      std::cerr << "orvellan-cli: " << unit << ": no " << path_text(file) << ", skipped\n";
+    if (!file_exists(file)) {
+      print_error("orvellan-cli: " + unit + ": no " + file.text() + ", skipped\n");
       continue;
     }
     DeviceSettings settings;
-    if (!load(path_text(file), options.model, settings, error)) {
+    if (!load(file.text(), options.model, settings, error)) {
       status = kFailed;
-      std::cerr << "orvellan-cli: " << unit << ": " << error << '\n';
+      print_error("orvellan-cli: " + unit + ": " + error + "\n");
       continue;
     }
     link->route.framing.slave_address = address;
@@ -457,10 +449,10 @@ int main(int argc, char** argv) {
   if (const auto error = parse_options(arguments(argc, argv), options)) return fail(*error);
   if (options.help) {
     const CliCommand* command = find_command(options.words, false);
-    std::cout << (command ? std::string(command->help) : usage());
+    print_output(command ? std::string(command->help) : usage());
     return 0;
   }
   if (const CliCommand* command = find_command(options.words, true)) return command->run(options);
-  std::cerr << usage();
+  print_error(usage());
   return 2;
 }

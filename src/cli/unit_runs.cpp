@@ -1,7 +1,6 @@
 #include "cli/unit_runs.h"
 
 #include <cstdio>
-#include <iostream>
 
 #include "bulk/read_all_steps.h"
 #include "bulk/set_all_steps.h"
@@ -84,7 +83,7 @@ std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, st
   } else {
     std::string note;
     link->port = open_serial_port(options.port, options.baud, note, error);
-    if (!note.empty()) std::cerr << "orvellan-cli: note: " << note << '\n';
+    if (!note.empty()) print_error("orvellan-cli: note: " + note + "\n");
     link->route.serial = link->port.get();
     link->route.framing = SerialFraming{options.rs485, address};
   }
@@ -106,6 +105,14 @@ WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::s
 
 WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const WireProgress& progress) {
   return set(link, settings, progress);
+}
+
+void print_output(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void print_error(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 std::string describe_end(const WireRunEnd& end) {

@@ -37,4 +37,8 @@ WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const WirePr
 // "step 87 of 207 (title ch.05, RCTN05): Command Error".
 std::string describe_end(const WireRunEnd& end);
 
+// The tool's output as it stands, without a stream library.
+void print_output(const std::string& text);
+void print_error(const std::string& text);
+
 }  // namespace orv::cli

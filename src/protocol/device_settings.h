@@ -4,7 +4,7 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace orv {
@@ -75,7 +75,7 @@ struct DeviceSettings {
   std::array<char, 5> converterVersion{};
 
   int settingsDirty = 0;
-  std::filesystem::path settingsFilePath;
+  std::string settingsFilePath;  // UTF-8; empty until the set is opened or saved
 
   std::array<std::uint8_t, kGlyphBitmapBytes> glyphBitmap{};
 };

@@ -1,13 +1,5 @@
 #include "settings_file/settings_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -15,7 +7,6 @@
 #include <cstring>
 #include <functional>
 #include <random>
-#include <system_error>
 
 #include "protocol/source_code.h"
 
@@ -85,47 +76,18 @@ char file_safe_byte(char byte) {
 // A new file of its own beside `path` ("NAME.XXXXXXXX.tmp"), made
 // exclusively: it never follows a link or takes over a file placed there.
 // Its descriptor, or -1 with `error`.
-int create_temporary_beside(const std::filesystem::path& path, std::filesystem::path& temporary,
-                            std::string& error) {
+int create_temporary_beside(const FilePath& path, FilePath& temporary, std::string& error) {
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
     char tag[16];
     std::snprintf(tag, sizeof tag, ".%08x.tmp", static_cast<unsigned>(random()));
-    temporary = path;
-    temporary += tag;
-#ifdef _WIN32
-    const int fd =
-        _wopen(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-    const int fd =
-        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-#endif
+    temporary = path.plus(tag);
+    const int fd = create_new_file(temporary);
     if (fd >= 0) return fd;
     if (errno != EEXIST) break;
   }
-  error = "cannot create " + path_text(temporary) + ": " + std::strerror(errno);
+  error = "cannot create " + temporary.text() + ": " + std::strerror(errno);
   return -1;
-}
-
-bool write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-#ifdef _WIN32
-    const int n = _write(fd, text.data(), static_cast<unsigned>(text.size()));
-#else
-    const ssize_t n = ::write(fd, text.data(), text.size());
-#endif
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-bool close_file(int fd) {
-#ifdef _WIN32
-  return _close(fd) == 0;
-#else
-  return ::fsync(fd) == 0 && ::close(fd) == 0;
-#endif
 }
 
 bool is_blank(char c) {
@@ -286,76 +248,26 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
   return true;
 }
 
-std::string path_text(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-std::filesystem::path path_of(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-// Read through the descriptor, as files are written: no stream library in
-// the program for one whole-file read.
-bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error) {
-#ifdef _WIN32
-  const int fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-  const auto read_some = [fd](char* into, size_t size) {
-    return _read(fd, into, static_cast<unsigned>(size));
-  };
-  const auto close_it = [fd] { _close(fd); };
-#else
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  const auto read_some = [fd](char* into, size_t size) { return ::read(fd, into, size); };
-  const auto close_it = [fd] { ::close(fd); };
-#endif
-  if (fd < 0) {
-    error = "cannot open " + path_text(path) + ": " + std::strerror(errno);
-    return false;
-  }
-  text.clear();
-  char chunk[8192];
-  for (auto n = read_some(chunk, sizeof chunk); n != 0; n = read_some(chunk, sizeof chunk)) {
-    if (n < 0) {  // a read that fails part way must not pass for the end of the file
-      error = "cannot read " + path_text(path) + ": " + std::strerror(errno);
-      close_it();
-      return false;
-    }
-    text.append(chunk, static_cast<size_t>(n));
-  }
-  close_it();
+bool can_write_beside(const FilePath& path, std::string& error) {
+  FilePath temporary;
+  const int fd = create_temporary_beside(path, temporary, error);
+  if (fd < 0) return false;
+  write_and_close(fd, {});
+  remove_file(temporary);
   return true;
 }
 
-bool can_write_beside(const std::filesystem::path& path, std::string& error) {
-  std::filesystem::path temporary;
+bool write_file_replacing(const FilePath& path, std::string_view text, std::string& error) {
+  FilePath temporary;
   const int fd = create_temporary_beside(path, temporary, error);
   if (fd < 0) return false;
-  close_file(fd);
-  std::error_code ignored;
-  std::filesystem::remove(temporary, ignored);
-  return true;
-}
-
-bool write_file_replacing(const std::filesystem::path& path, std::string_view text,
-                          std::string& error) {
-  std::filesystem::path temporary;
-  const int fd = create_temporary_beside(path, temporary, error);
-  if (fd < 0) return false;
-  const bool written = write_all(fd, text);
-  // A full disk may only show when the file is closed.
-  if (!close_file(fd) || !written) {
-    error = "cannot write " + path_text(temporary);
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
+  if (!write_and_close(fd, text)) {
+    error = "cannot write " + temporary.text();
+    remove_file(temporary);
     return false;
   }
-  std::error_code code;
-  std::filesystem::rename(temporary, path, code);
-  if (code) {
-    error = "cannot replace " + path_text(path) + ": " + code.message();
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
+  if (!replace_file(temporary, path, error)) {
+    remove_file(temporary);
     return false;
   }
   return true;
@@ -372,21 +284,19 @@ int inputs_beyond_orvellan(std::string_view text) {
   return entries;
 }
 
-bool load_settings_file(const std::filesystem::path& path, DeviceSettings& settings,
-                        SettingsFileError& error) {
+bool load_settings_file(const FilePath& path, DeviceSettings& settings, SettingsFileError& error) {
   std::string text;
   error.kind = SettingsFileError::Kind::unreadable;
   if (!read_whole_file(path, text, error.reason)) return false;
   DeviceSettings loaded;
   if (!parse_settings_file(text, settings, loaded, error)) return false;
   loaded.settingsDirty = 0;
-  loaded.settingsFilePath = path;
+  loaded.settingsFilePath = path.text();
   settings = std::move(loaded);
   return true;
 }
 
-bool save_settings_file(const std::filesystem::path& path, const DeviceSettings& settings,
-                        std::string& error) {
+bool save_settings_file(const FilePath& path, const DeviceSettings& settings, std::string& error) {
   return write_file_replacing(path, format_settings_file(settings), error);
 }
 

@@ -2,11 +2,11 @@
 // text, one value per line, in a fixed order with no header.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "protocol/device_settings.h"
+#include "settings_file/file_system.h"
 
 namespace orv {
 
@@ -47,28 +47,18 @@ std::string encode_file_title(const TitleSlot& title);
 
 // Loads `path` into `settings` only when the whole file is sound; clears
 // settingsDirty and remembers the path on success.
-bool load_settings_file(const std::filesystem::path& path, DeviceSettings& settings,
-                        SettingsFileError& error);
+bool load_settings_file(const FilePath& path, DeviceSettings& settings, SettingsFileError& error);
 
 // Writes to a new temporary file of its own beside `path` (made exclusively,
 // never through a link placed there) and then replaces `path` with it, so
 // that a failure leaves the old file as it was.
-bool save_settings_file(const std::filesystem::path& path, const DeviceSettings& settings,
-                        std::string& error);
-
-// A path as UTF-8 for a message. (On Windows, path::string() throws for a
-// name the ANSI code page cannot hold.)
-std::string path_text(const std::filesystem::path& path);
-// A path from UTF-8 text, as the command-line tool takes its arguments.
-std::filesystem::path path_of(const std::string& utf8);
+bool save_settings_file(const FilePath& path, const DeviceSettings& settings, std::string& error);
 
 // Whether a file can be written beside `path` (a new temporary file is made
 // there and removed again); the reason when not.
-bool can_write_beside(const std::filesystem::path& path, std::string& error);
+bool can_write_beside(const FilePath& path, std::string& error);
 
-// File helpers shared with the glyph files.
-bool read_whole_file(const std::filesystem::path& path, std::string& text, std::string& error);
-bool write_file_replacing(const std::filesystem::path& path, std::string_view text,
-                          std::string& error);
+// The same safe replacement for the glyph and title files.
+bool write_file_replacing(const FilePath& path, std::string_view text, std::string& error);
 
 }  // namespace orv

@@ -38,7 +38,7 @@ CliRun run_cli(const std::string& arguments) {
   const int status = ::pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   std::string error;
-  read_whole_file(err_path, run.err, error);
+  read_whole_file(FilePath(err_path.string()), run.err, error);
   std::filesystem::remove(err_path);
   return run;
 }
@@ -49,7 +49,7 @@ class Cli : public ::testing::Test {
     file =
         std::filesystem::temp_directory_path() / ("orv-cli-" + std::to_string(::getpid()) + ".dat");
     std::string error;
-    ASSERT_TRUE(save_settings_file(file, DeviceSettings{}, error)) << error;
+    ASSERT_TRUE(save_settings_file(FilePath(file.string()), DeviceSettings{}, error)) << error;
   }
   void TearDown() override { std::filesystem::remove(file); }
   std::filesystem::path file;
@@ -76,7 +76,7 @@ TEST_F(Cli, SetAllStopsAtATitleThatCannotBeSent) {
             "\x82\xa0"
             "AB");
   std::string error;
-  ASSERT_TRUE(save_settings_file(file, s, error));
+  ASSERT_TRUE(save_settings_file(FilePath(file.string()), s, error));
   const CliRun run = run_cli("commands set-all " + file.string());
   EXPECT_NE(run.status, 0);
   EXPECT_NE(run.err.find("step 137 (title ch.03)"), std::string::npos) << run.err;
@@ -89,7 +89,7 @@ TEST_F(Cli, CheckTellsWholeFromDamaged) {
   DeviceSettings wide = settings_for_model(kModelTarquine);
   wide.screenPatterns[0][0] = 49;  // input 50
   std::string error;
-  ASSERT_TRUE(save_settings_file(file, wide, error));
+  ASSERT_TRUE(save_settings_file(FilePath(file.string()), wide, error));
   const CliRun folded = run_cli("check " + file.string());
   EXPECT_EQ(folded.status, 0);
   EXPECT_NE(folded.err.find(": 1 screen pattern entries show inputs 33 to 64"), std::string::npos)
@@ -132,7 +132,7 @@ TEST_F(Cli, DiffNamesExactlyTheChangedSettings) {
   set_buffer_text(changed.password, "654321");
   const auto other = file.string() + ".other";
   std::string error;
-  ASSERT_TRUE(save_settings_file(other, changed, error));
+  ASSERT_TRUE(save_settings_file(FilePath(other), changed, error));
   const CliRun run = run_cli("diff " + file.string() + " " + other);
   std::filesystem::remove(other);
   EXPECT_EQ(run.status, 1);
@@ -192,7 +192,7 @@ TEST_F(CliWithUnits, SetAllWithVerifyChangesOnlyTheAddressedUnit) {
   DeviceSettings drawn = test::random_settings(kModelOrvellan, 7);
   drawn.fontSize[2] = 0;  // ch.03 answers 14 characters: external character 005 at the second
   set_title(drawn.titles[2], test::sjis({0x82, 0x60, 0xF0, 0x44}));
-  ASSERT_TRUE(save_settings_file(sent, drawn, error));
+  ASSERT_TRUE(save_settings_file(FilePath(sent.string()), drawn, error));
   const CliRun set =
       run_cli("set-all " + sent.string() + port() + " --line rs485 --address 07 --verify");
   EXPECT_EQ(set.status, 0) << set.err << set.out;

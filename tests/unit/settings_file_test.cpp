@@ -152,6 +152,7 @@ class SettingsFileOnDisk : public ::testing::Test {
     std::filesystem::create_directories(dir);
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
+  FilePath at(const std::string& name) const { return FilePath((dir / name).string()); }
   std::filesystem::path dir;
 };
 
@@ -161,19 +162,19 @@ class SettingsFileOnDisk : public ::testing::Test {
 TEST_F(SettingsFileOnDisk, SaveReplacesTheOldFileWholeAndNeverWritesThroughALink) {
   std::string error;
   DeviceSettings s;
-  ASSERT_TRUE(save_settings_file(dir / "b.dat", s, error));
+  ASSERT_TRUE(save_settings_file(at("b.dat"), s, error));
   std::ofstream(dir / "victim") << "kept";
   std::filesystem::create_symlink(dir / "victim", dir / "b.dat.tmp");
   s.titleOffsetTop = 3;
-  ASSERT_TRUE(save_settings_file(dir / "b.dat", s, error));
+  ASSERT_TRUE(save_settings_file(at("b.dat"), s, error));
   std::string text;
-  ASSERT_TRUE(read_whole_file(dir / "b.dat", text, error));
+  ASSERT_TRUE(read_whole_file(at("b.dat"), text, error));
   EXPECT_EQ(text, format_settings_file(s));
-  ASSERT_TRUE(read_whole_file(dir / "victim", text, error));
+  ASSERT_TRUE(read_whole_file(at("victim"), text, error));
   EXPECT_EQ(text, "kept");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3) << "no file left";
 
-  EXPECT_FALSE(save_settings_file(dir / "gone" / "b.dat", s, error));
+  EXPECT_FALSE(save_settings_file(at("gone/b.dat"), s, error));
   EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
 }
 

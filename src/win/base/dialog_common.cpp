@@ -9,7 +9,7 @@
 namespace orv::win {
 
 void set_caption_with_path(Program& p, HWND dialog, const char* title) {
-  const std::wstring caption = widen(title) + p.session.settings.settingsFilePath.wstring();
+  const std::wstring caption = widen(title) + widen(p.session.settings.settingsFilePath);
   SetWindowTextW(dialog, caption.c_str());
 }
 

@@ -6,6 +6,7 @@
 
 #include "settings_file/settings_file.h"
 #include "win/base/message_boxes.h"
+#include "win/base/text.h"
 
 namespace orv::win {
 namespace {
@@ -50,7 +51,7 @@ bool save_for_recovery(const std::wstring& folder, const std::string& text,
            now.wHour, now.wMinute, now.wSecond, extension);
   const std::wstring path = folder + name;
   std::string error;
-  if (!write_file_replacing(path, text, error)) {
+  if (!write_file_replacing(path_of(path), text, error)) {
     report_unwritable_file();
     return false;
   }

@@ -47,6 +47,14 @@ std::wstring widen(std::string_view utf8) {
 std::string narrow(std::wstring_view text) {
   return from_wide(CP_UTF8, text);
 }
+FilePath path_of(std::wstring_view text) {
+  return FilePath(narrow(text));
+}
+
+std::wstring widen(const FilePath& path) {
+  return widen(path.text());
+}
+
 std::wstring from_shift_jis(std::string_view bytes) {
   return to_wide(kShiftJis, bytes);
 }

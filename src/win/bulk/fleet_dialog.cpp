@@ -8,7 +8,6 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,7 +52,7 @@ struct FleetDialog {
   Job job;
   HWND window = nullptr;
   std::vector<Member> members;
-  std::filesystem::path folder;
+  FilePath folder;
   size_t current = 0;
   bool running = false;
   bool answered = false;  // the unit running has answered once
@@ -163,8 +162,8 @@ void begin_next_member(FleetDialog& d) {
     BulkRun::StepSource source;
     int steps = 0;
     if (d.job == Job::restore) {
-      const auto file = d.folder / path_of(m.file_name);
-      if (!std::filesystem::exists(file)) {
+      const FilePath file = d.folder / m.file_name;
+      if (!file_exists(file)) {
         show_state(d, L"ファイルなし（スキップ）");
         ++d.counts[1];
         continue;
@@ -208,8 +207,8 @@ void end_member(FleetDialog& d, bool completed, const std::wstring& failure) {
   }
   if (completed && d.job == Job::backup) {
     std::string error;
-    if (!save_settings_file(d.folder / path_of(d.members[d.current].file_name),
-                            *d.session().reading, error)) {
+    if (!save_settings_file(d.folder / d.members[d.current].file_name, *d.session().reading,
+                            error)) {
       state = L"失敗: " + widen(error);
       counted = 2;
     }
@@ -273,11 +272,10 @@ bool take_folder(FleetDialog& d) {
     show_box(error_box("フォルダを指定してください。"));
     return false;
   }
-  d.folder = std::filesystem::path(text);
-  std::error_code made;
-  std::filesystem::create_directories(d.folder, made);
+  d.folder = path_of(text);
+  if (d.job == Job::restore) return true;
   std::string error;
-  if (d.job == Job::backup && !can_write_beside(d.folder / "unit-00.dat", error)) {
+  if (!make_folders(d.folder, error) || !can_write_beside(d.folder / "unit-00.dat", error)) {
     show_box(error_box(error));
     return false;
   }
@@ -327,9 +325,8 @@ void on_init(FleetDialog& d, HWND dialog) {
   SetWindowTextW(dialog, job_name(d).c_str());
   d.members = members_of(d.program);
   fill_list(d);
-  const auto& file = d.session().settings.settingsFilePath;
-  if (!file.empty())
-    SetDlgItemTextW(dialog, IDE_FLEET_FOLDER, file.parent_path().wstring().c_str());
+  const FilePath file(d.session().settings.settingsFilePath);
+  if (!file.empty()) SetDlgItemTextW(dialog, IDE_FLEET_FOLDER, widen(file.folder()).c_str());
 }
 
 void close(FleetDialog& d) {

@@ -21,7 +21,7 @@ void document_changed(Program& p) {
 // about changed settings like any close.
 std::wstring choose_file(Program& p, const wchar_t* title, bool for_saving) {
   const FileChoice choice = ask_for_file(p.main_window, title, L"dat",
-                                         p.session.settings.settingsFilePath.wstring(), for_saving);
+                                         widen(p.session.settings.settingsFilePath), for_saving);
   if (choice.dialog_failed) {
     report_file_dialog_failure();
     p.file_dialog_failed = true;
@@ -30,14 +30,14 @@ std::wstring choose_file(Program& p, const wchar_t* title, bool for_saving) {
   return choice.path;
 }
 
-bool write_settings(Program& p, const std::filesystem::path& path) {
+bool write_settings(Program& p, const FilePath& path) {
   std::string error;
   if (!save_settings_file(path, p.session.settings, error)) {
     report_unwritable_file();
     note_in_status_line(p, widen(error));
     return false;
   }
-  p.session.settings.settingsFilePath = path;
+  p.session.settings.settingsFilePath = path.text();
   p.session.settings.settingsDirty = 0;
   document_changed(p);
   return true;
@@ -45,12 +45,12 @@ bool write_settings(Program& p, const std::filesystem::path& path) {
 
 // A file that is not a whole settings file is refused as a whole; the
 // message names the file and the line where it is damaged.
-void report_damaged_settings(const std::filesystem::path& path, const SettingsFileError& error) {
+void report_damaged_settings(const std::wstring& path, const SettingsFileError& error) {
   std::wstring why = L"「" + from_shift_jis(error.token) + L"」は数値ではありません。";
   if (error.kind == SettingsFileError::Kind::ends_early) why = L"ファイルが途中で終わっています。";
   if (error.kind == SettingsFileError::Kind::goes_on) why = L"最後の値の後にまだ行があります。";
   report_damaged_file(L"設定ファイルが壊れているため開けませんでした。",
-                      path.wstring() + L"\n" + std::to_wstring(error.line) + L" 行目: " + why);
+                      path + L"\n" + std::to_wstring(error.line) + L" 行目: " + why);
 }
 
 // Opened while the model is ORVELLAN, a file whose screen patterns show
@@ -59,7 +59,7 @@ void report_damaged_settings(const std::filesystem::path& path, const SettingsFi
 // it so, or not to open it (false).
 bool fit_to_model(Program& p, const std::wstring& path) {
   std::string text, error;
-  if (p.session.settings.model != kModelOrvellan || !read_whole_file(path, text, error))
+  if (p.session.settings.model != kModelOrvellan || !read_whole_file(path_of(path), text, error))
     return true;
   const int entries = inputs_beyond_orvellan(text);
   if (entries == 0) return true;
@@ -106,7 +106,7 @@ void file_open(Program& p) {
     if (path.empty()) return;
     if (!fit_to_model(p, path)) return;
     SettingsFileError error;
-    if (load_settings_file(path, p.session.settings, error)) return document_changed(p);
+    if (load_settings_file(path_of(path), p.session.settings, error)) return document_changed(p);
     if (error.kind != SettingsFileError::Kind::unreadable)
       return report_damaged_settings(path, error);
     report_missing_file();
@@ -115,14 +115,14 @@ void file_open(Program& p) {
 
 bool file_save(Program& p) {
   if (p.session.settings.settingsFilePath.empty()) return file_save_as(p);
-  return write_settings(p, p.session.settings.settingsFilePath);
+  return write_settings(p, FilePath(p.session.settings.settingsFilePath));
 }
 
 bool file_save_as(Program& p) {
   if (p.file_dialog_failed)
     return save_for_recovery(p.profile.folder(), format_settings_file(p.session.settings), L"dat");
   const std::wstring path = choose_file(p, L"名前を付けて保存", true);
-  return !path.empty() && write_settings(p, path);
+  return !path.empty() && write_settings(p, path_of(path));
 }
 
 }  // namespace orv::win

@@ -69,7 +69,7 @@ void save(TrafficLogWindow& w, HWND window) {
   if (choice.dialog_failed) return report_chooser_failure();
   if (choice.path.empty()) return;
   std::string error;
-  if (!write_file_replacing(choice.path, format_traffic_log(w.log()), error))
+  if (!write_file_replacing(path_of(choice.path), format_traffic_log(w.log()), error))
     report_unwritable_file();
 }
 

@@ -7,6 +7,7 @@
 #include "resource.h"
 #include "win/base/message_boxes.h"
 #include "win/base/scoped.h"
+#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
 #include "win/files/file_menu.h"
 #include "win/main/dialog_table.h"
@@ -141,7 +142,7 @@ void present_reply_outcome(Program& p) {
 }
 
 void set_main_caption(Program& p) {
-  const std::wstring caption = L"ORVELLAN   " + p.session.settings.settingsFilePath.wstring();
+  const std::wstring caption = L"ORVELLAN   " + widen(p.session.settings.settingsFilePath);
   SetWindowTextW(p.main_window, caption.c_str());
 }
 

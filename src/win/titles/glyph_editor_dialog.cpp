@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "resource.h"
@@ -26,7 +25,7 @@ struct GlyphEditorDialog {
       : program(p), editor(size, p.session.settings.glyphBitmap) {}
   Program& program;
   GlyphEditor editor;
-  std::filesystem::path file;  // the glyph file in use; empty for a new glyph
+  FilePath file;  // the glyph file in use; empty for a new glyph
   HWND window = nullptr;
   // Cells the mouse has set since the grid was last drawn whole: outlined
   // in white, as the pen leaves them; every other cell in black.
@@ -54,7 +53,7 @@ struct GlyphEditorDialog {
 void set_caption(GlyphEditorDialog& d) {
   static constexpr const wchar_t* kSizes[] = {L"（LARGE）", L"（MEDIUM）", L"（SMALL）"};
   const std::wstring caption =
-      std::wstring(L"外字登録  ") + kSizes[static_cast<int>(d.editor.size())] + d.file.wstring();
+      std::wstring(L"外字登録  ") + kSizes[static_cast<int>(d.editor.size())] + widen(d.file);
   SetWindowTextW(d.window, caption.c_str());
 }
 
@@ -122,7 +121,7 @@ void on_button_up(GlyphEditorDialog& d, GlyphEditor::Pen pen) {
 // back; "No" discards it.
 bool save_first(GlyphEditorDialog& d);
 
-bool write_glyph(GlyphEditorDialog& d, const std::filesystem::path& path) {
+bool write_glyph(GlyphEditorDialog& d, const FilePath& path) {
   std::string error;
   if (!write_file_replacing(path, d.editor.file_text(), error)) {
     report_unwritable_file();
@@ -137,17 +136,15 @@ bool write_glyph(GlyphEditorDialog& d, const std::filesystem::path& path) {
 // The file dialog of the editor's size. When the dialog itself fails the
 // editor closes and the program ends through its close path, which still
 // asks about changed settings.
-std::filesystem::path choose_glyph_file(GlyphEditorDialog& d, const wchar_t* title,
-                                        bool for_saving) {
-  const FileChoice choice =
-      ask_for_file(d.window, title, d.extension(), d.file.wstring(), for_saving);
+FilePath choose_glyph_file(GlyphEditorDialog& d, const wchar_t* title, bool for_saving) {
+  const FileChoice choice = ask_for_file(d.window, title, d.extension(), widen(d.file), for_saving);
   if (choice.dialog_failed) {
     report_file_dialog_failure();
     d.program.file_dialog_failed = true;
     PostMessageW(d.window, WM_CLOSE, 0, 0);
     PostMessageW(d.program.main_window, WM_CLOSE, 0, 0);
   }
-  return choice.path;
+  return path_of(choice.path);
 }
 
 bool save_glyph_as(GlyphEditorDialog& d) {
@@ -157,7 +154,7 @@ bool save_glyph_as(GlyphEditorDialog& d) {
     if (saved) d.editor.mark_saved();
     return saved;
   }
-  const std::filesystem::path path = choose_glyph_file(d, L"名前を付けて保存", true);
+  const FilePath path = choose_glyph_file(d, L"名前を付けて保存", true);
   return !path.empty() && write_glyph(d, path);
 }
 
@@ -188,7 +185,7 @@ void new_glyph(GlyphEditorDialog& d) {
 void open_glyph(GlyphEditorDialog& d) {
   if (!save_first(d)) return;
   for (;;) {
-    const std::filesystem::path path = choose_glyph_file(d, L"ファイルを開く", false);
+    const FilePath path = choose_glyph_file(d, L"ファイルを開く", false);
     if (path.empty()) return;
     std::string text, error;
     if (!read_whole_file(path, text, error)) {
@@ -196,7 +193,7 @@ void open_glyph(GlyphEditorDialog& d) {
       continue;
     }
     if (!d.editor.load_file_text(text))
-      return report_damaged_file(L"外字ファイルが壊れているため開けませんでした。", path.wstring());
+      return report_damaged_file(L"外字ファイルが壊れているため開けませんでした。", widen(path));
     d.file = path;
     repaint_grid(d);
     set_caption(d);

@@ -56,7 +56,8 @@ void export_titles(HWND owner, const DeviceSettings& settings) {
   for (int i = 0; i < settings.inputCount; ++i)
     titles.push_back(narrow(from_shift_jis(title_text(settings.titles[i]))));
   std::string error;
-  if (!write_file_replacing(choice.path, format_title_csv(titles), error)) report_unwritable_file();
+  if (!write_file_replacing(path_of(choice.path), format_title_csv(titles), error))
+    report_unwritable_file();
 }
 
 bool import_titles(HWND owner, DeviceSettings& settings) {
@@ -64,7 +65,7 @@ bool import_titles(HWND owner, DeviceSettings& settings) {
   if (choice.dialog_failed) return report_chooser_failure(), false;
   if (choice.path.empty()) return false;
   std::string text, error;
-  if (!read_whole_file(choice.path, text, error)) return report_missing_file(), false;
+  if (!read_whole_file(path_of(choice.path), text, error)) return report_missing_file(), false;
   std::vector<TitleCsvRow> rows;
   TitleCsvError bad;
   if (!parse_title_csv(text, settings.inputCount, rows, bad)) {

@@ -1,0 +1,50 @@
+// Files by path: the settings, glyph and title files and the backup
+// folders. A path is kept as the UTF-8 text the operator gave (names in any
+// script); only the platform half turns it into what its calls take
+// (UTF-16 on Windows). The POSIX half is in the core; the Win32 half is
+// win/base/file_system_win.cpp, built into both Windows executables.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+class FilePath {
+ public:
+  FilePath() = default;
+  explicit FilePath(std::string utf8) : text_(std::move(utf8)) {}
+
+  const std::string& text() const { return text_; }  // UTF-8
+  bool empty() const { return text_.empty(); }
+  void clear() { text_.clear(); }
+  bool operator==(const FilePath&) const = default;
+
+  // `name` inside the folder this path names.
+  FilePath operator/(std::string_view name) const;
+  // The folder that holds this file; empty for a bare name.
+  FilePath folder() const;
+  // This path with `tail` added to its last name ("a.dat" -> "a.dat.tmp").
+  FilePath plus(std::string_view tail) const { return FilePath(text_ + std::string(tail)); }
+
+ private:
+  std::string text_;
+};
+
+// The platform half. Each failure says why in `error` (English, for the
+// command-line tool and the traffic log) where it asks for one.
+bool read_whole_file(const FilePath& path, std::string& text, std::string& error);
+// A new file made exclusively (never through a link placed there): its
+// descriptor, or -1 with errno set (EEXIST when the name is taken).
+int create_new_file(const FilePath& path);
+// Writes all of `text`, forces it to the disk and closes the file; false if
+// any of it failed (a full disk may only show at the close).
+bool write_and_close(int file, std::string_view text);
+// Puts `from` in place of `to` in one step, replacing what `to` held.
+bool replace_file(const FilePath& from, const FilePath& to, std::string& error);
+void remove_file(const FilePath& path);
+bool file_exists(const FilePath& path);
+// The folder and every missing folder above it.
+bool make_folders(const FilePath& path, std::string& error);
+
+}  // namespace orv
