@@ -7,6 +7,7 @@
 #include "fixture.h"
 #include "resource.h"
 #include "settings_file/settings_diff.h"
+#include "win/bulk/compare_dialog_res.h"
 #include "win/bulk/fleet_dialog_res.h"
 #include "win/bulk/whole_set_dialogs_res.h"
 #include "win/dialogs/per_channel_dialog_res.h"
@@ -243,6 +244,50 @@ TEST_F(FileMenu, ASaveThatFailsKeepsTheEditsAndStopsNew) {
   next_box(app, 5000, IDNO);
   EXPECT_TRUE(wait_until([&] { return caption_of(app) == L"ORVELLAN   "; }, 5000));
   EXPECT_EQ(font_size_of_channel_one(app), 1) << "New gives the start-up values";
+}
+
+// File > "ファイルと比較…" lists what a file holds differently (the password
+// masked) and copies the list as text; "機器と比較…" reads the unit aside and
+// lists only what it gives back differently, the settings in hand untouched.
+TEST_F(FileMenu, CompareWithAFileAndWithTheUnitListsTheChangedTitle) {
+  const std::wstring folder = temp_folder(L"orv-e2e-compare");
+  App app(ini_with({"reply_paced=1"}));
+  HWND dialog = ProgramTest::open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
+  click(dialog, IDB_RUN);
+  ASSERT_EQ(next_box(app, 30000).text, L"読み込みが完了しました");
+  save_file_as(app, folder + L"\\unit.dat");
+  DeviceSettings changed;
+  ASSERT_TRUE(read_settings(folder + L"\\unit.dat", orv::kModelOrvellan, changed));
+  orv::set_title(changed.titles[4], "CAMERA5");
+  orv::set_buffer_text(changed.password, "4711");
+  const std::wstring file = folder + L"\\changed.dat";
+  ASSERT_TRUE(write_settings(file, changed));
+  const auto summary_of = [](HWND d) { return control_text(d, IDS_COMPARE_SUMMARY); };
+
+  post_command(app.main_window(), IDM_FILE_COMPARE);
+  ASSERT_TRUE(choose_file(app.pid(), L"ファイルと比較", file));
+  dialog = wait_window(app.pid(), L"ファイルと比較  " + file);
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(summary_of(dialog), L"相違点: 2 件");
+  if (OpenClipboard(nullptr)) EmptyClipboard(), CloseClipboard();
+  click(dialog, IDB_COMPARE_COPY);
+  std::wstring copied;
+  EXPECT_TRUE(wait_until([&] { return !(copied = clipboard_text()).empty(); }, 3000));
+  EXPECT_NE(copied.find(L"titles\tch.05\t「ＣＨ０５」\t「CAMERA5」\r\n"), std::wstring::npos)
+      << copied.size();
+  EXPECT_NE(copied.find(L"password\t\t********\t********\r\n"), std::wstring::npos);
+  EXPECT_EQ(copied.find(L"4711"), std::wstring::npos) << "never the password itself";
+  ASSERT_TRUE(close_dialog(dialog));
+
+  open_file(app, file);
+  ASSERT_TRUE(wait_until([&] { return caption_of(app) == L"ORVELLAN   " + file; }, 5000));
+  dialog = ProgramTest::open_dialog(app, IDM_UNIT_COMPARE, L"機器と比較");
+  EXPECT_TRUE(wait_until([&] { return summary_of(dialog).rfind(L"相違点", 0) == 0; }, 30000));
+  save_screenshot(dialog, "compare-with-the-unit");
+  EXPECT_EQ(summary_of(dialog), L"相違点: 2 件") << "the title and the password, nothing else";
+  ASSERT_TRUE(close_dialog(dialog));
+  PostMessageW(app.main_window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app.wait_exit(5000)) << "the settings in hand are still the file's";
 }
 
 }  // namespace

@@ -47,7 +47,8 @@ void BulkRunBinding::end_pacing() {
 void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
   if (run_.running()) return view_.cancellable ? cancel() : void();
   if (!run_.start(program_.session.exchange, steps, std::move(source))) return;
-  if (view_.reads_whole) begin_whole_read(program_.session);
+  read_aside_.reset();
+  if (view_.reads_whole || view_.reads_aside) begin_whole_read(program_.session);
   begin_pacing();
   lock(true);
   if (view_.percent_edit) SetDlgItemTextW(dialog_, view_.percent_edit, L"0");
@@ -134,6 +135,12 @@ void BulkRunBinding::say_where_it_stopped() {
 
 // A read that did not complete leaves the settings as they were, and says so.
 void BulkRunBinding::end_read(bool completed) {
+  Session& session = program_.session;
+  if (view_.reads_aside) {
+    if (completed && session.reading) read_aside_ = std::move(session.reading);
+    session.reading.reset();
+    return;
+  }
   if (!view_.reads_whole) return;
   end_whole_read(program_.session, completed);
   if (completed)

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "bulk/bulk_run.h"
@@ -36,6 +37,9 @@ struct BulkRunView {
   // A whole read: the replies go into a copy that replaces the settings
   // only when the run completes.
   bool reads_whole = false;
+  // A whole read into a copy that never replaces the settings: a completed
+  // run leaves it in read_aside() for the dialog to compare.
+  bool reads_aside = false;
   // "高速（応答ごとに次を送信）": checked, each step goes out as soon as the
   // previous reply is in (Broadcast excepted), a lost reply tried again.
   // 0: the dialog has no such box.
@@ -56,6 +60,8 @@ class BulkRunBinding {
 
   void attach(HWND dialog);  // from WM_INITDIALOG
   bool running() const { return run_.running(); }
+  // What the last completed run read aside; nothing after any other end.
+  const std::optional<DeviceSettings>& read_aside() const { return read_aside_; }
 
   // The button: starts a run of `steps` steps from `source`, or cancels the
   // run under way. A start is dropped while a reply is awaited.
@@ -84,6 +90,7 @@ class BulkRunBinding {
   // The last step sent ("40/175") and its command, for the status line.
   std::wstring last_step_;
   std::string last_command_;
+  std::optional<DeviceSettings> read_aside_;
 };
 
 }  // namespace orv::win

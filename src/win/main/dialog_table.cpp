@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "version.h"
 #include "win/base/message_boxes.h"
+#include "win/bulk/compare_dialog.h"
 #include "win/bulk/fleet_dialog.h"
 #include "win/bulk/whole_set_dialogs.h"
 #include "win/converter/converter_dialog.h"
@@ -91,6 +92,8 @@ constexpr DialogEntry kDialogs[] = {
     {IDM_READ_ALL, Guard::one_unit, open_read_all_dialog},
     {IDM_FILE_BACKUP, Guard::none, open_backup_dialog},
     {IDM_FILE_RESTORE, Guard::none, open_restore_dialog},
+    {IDM_FILE_COMPARE, Guard::none, open_compare_with_file},
+    {IDM_UNIT_COMPARE, Guard::one_unit, open_compare_with_unit},
     {IDM_STATUS, Guard::one_unit, open_status_window},
     {IDM_INTERFACE, Guard::none, open_interface_dialog},
     {IDM_SERIAL_SETTINGS, Guard::none, open_serial_settings_dialog},

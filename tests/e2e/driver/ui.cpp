@@ -189,6 +189,17 @@ std::wstring control_text(HWND dialog, int control_id) {
   return text_of(GetDlgItem(dialog, control_id));
 }
 
+std::wstring clipboard_text() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) text = chars;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
 void post_command(HWND window, int command_id) {
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(command_id, 0), 0);
 }

@@ -56,6 +56,7 @@ bool is_enabled(HWND dialog, int control_id);
 void set_address(HWND dialog, int control, int a, int b, int c, int d);  // an IP address control
 void double_click_row(HWND dialog, int list, int row);                   // a list box
 std::wstring control_text(HWND dialog, int control_id);
+std::wstring clipboard_text();  // empty when the clipboard holds no text
 void post_command(HWND window, int command_id);
 void press_key(HWND window, UINT virtual_key);  // posted key down and up
 
