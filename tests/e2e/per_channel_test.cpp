@@ -45,9 +45,11 @@ TEST_F(PerChannel, TarquineShowsChannelsThirtyThreeToSixtyFourOnTheSecondPage) {
   choose(dialog, IDC_VALUE_LIST, 0);     // … OFF
   choose(dialog, IDC_CHANNEL_LIST, 0);   // back to the first page
   ASSERT_TRUE(wait_painted(dialog));
-  const int on_ink = first_value_ink(dialog);  // "ON " of ch.01
+  const RECT first_value{95, 40, 160, 56};
+  const Capture on = capture_client(dialog, first_value);  // "ON " of ch.01
   choose(dialog, IDC_CHANNEL_LIST, 32);
-  EXPECT_TRUE(wait_until([&] { return first_value_ink(dialog) > on_ink + 5; }, 3000))
+  EXPECT_TRUE(
+      wait_until([&] { return capture_client(dialog, first_value).pixels != on.pixels; }, 3000))
       << "the first entry now shows ch.33, which is OFF";
   save_screenshot(dialog, "per-channel-second-page");
 

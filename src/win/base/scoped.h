@@ -8,6 +8,8 @@
 
 #include <utility>
 
+#include "win/base/dpi.h"
+
 namespace orv::win {
 
 // A kernel handle; both NULL and INVALID_HANDLE_VALUE mean "none".
@@ -113,19 +115,38 @@ class SelectedObject {
 };
 
 // BeginPaint .. EndPaint.
+// BeginPaint to EndPaint, drawing in the 96-DPI layout's units whatever the
+// window's DPI, in the painted text's font.
 class PaintScope {
  public:
-  explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
-  ~PaintScope() { EndPaint(window_, &paint_); }
+  explicit PaintScope(HWND window)
+      : window_(window),
+        dc_(BeginPaint(window, &paint_)),
+        mapping_(dc_, window_dpi(window)),
+        font_(create_painted_text_font()),
+        old_font_(SelectObject(dc_, font_)) {
+    area_ = paint_.rcPaint;
+    DPtoLP(dc_, reinterpret_cast<POINT*>(&area_), 2);
+  }
+  ~PaintScope() {
+    SelectObject(dc_, old_font_);
+    DeleteObject(font_);
+    mapping_.end();
+    EndPaint(window_, &paint_);
+  }
   PaintScope(const PaintScope&) = delete;
   PaintScope& operator=(const PaintScope&) = delete;
   HDC dc() const { return dc_; }
-  const RECT& area() const { return paint_.rcPaint; }
+  const RECT& area() const { return area_; }  // in the layout's units
 
  private:
   HWND window_;
   PAINTSTRUCT paint_{};
   HDC dc_;
+  LayoutMapping mapping_;
+  HFONT font_;
+  HGDIOBJ old_font_;
+  RECT area_{};
 };
 
 // A window's timer: id and period, running from start() until stop() or

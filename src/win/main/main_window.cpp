@@ -5,6 +5,7 @@
 #include <string>
 
 #include "resource.h"
+#include "win/base/dpi.h"
 #include "win/base/message_boxes.h"
 #include "win/base/scoped.h"
 #include "win/base/text.h"
@@ -55,13 +56,25 @@ void create_children(Program& p, HWND window) {
       CreateWindowExW(0, STATUSCLASSNAMEW, kReady, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
                       reinterpret_cast<HMENU>(IDC_STATUS_BAR), p.instance, nullptr);
   p.status_text = kReady;
+  const UINT dpi = window_dpi(window);
   for (int k = 0; k < kPanelButtons; ++k) {
-    p.buttons[k] =
-        CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, kButtonWidth * k,
-                        0, kButtonWidth, kButtonHeight, window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDB_FIRST_PANEL_BUTTON + k)),
-                        p.instance, nullptr);
+    p.buttons[k] = CreateWindowExW(
+        0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, scaled(kButtonWidth * k, dpi), 0,
+        scaled(kButtonWidth, dpi), scaled(kButtonHeight, dpi), window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDB_FIRST_PANEL_BUTTON + k)), p.instance,
+        nullptr);
   }
+}
+
+// Moved to a monitor of another DPI: the size Windows suggests, the panel
+// buttons at the new scale, the status bar along the bottom again.
+void on_dpi_changed(Program& p, HWND window, UINT dpi, const RECT& suggested) {
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (int k = 0; k < kPanelButtons; ++k)
+    MoveWindow(p.buttons[k], scaled(kButtonWidth * k, dpi), 0, scaled(kButtonWidth, dpi),
+               scaled(kButtonHeight, dpi), TRUE);
+  SendMessageW(p.status_bar, WM_SIZE, 0, 0);
 }
 
 // A colour strip near the top, the label below it, and a raised edge (sunken
@@ -71,8 +84,15 @@ void paint_panel_button(const DRAWITEMSTRUCT& item) {
   if (index < 0 || index >= kPanelButtons) return;
   const PanelButton& button = kPanel[index];
   HDC dc = item.hDC;
-  RECT r = item.rcItem;
-  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  FillRect(dc, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+  // The label's font, as its design gives it in layout units: it grows with
+  // the DPI as the rest does.
+  LOGFONTW design{};
+  GetObjectW(GetStockObject(ANSI_VAR_FONT), sizeof design, &design);
+  const GdiObject<HFONT> font(CreateFontIndirectW(&design));
+  const LayoutMapping mapping(dc, window_dpi(item.hwndItem));
+  const SelectedObject font_in_use(dc, font.get());
+  RECT r{0, 0, kButtonWidth, kButtonHeight};
 
   const GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, button.colour));
   const GdiObject<HBRUSH> brush(CreateSolidBrush(button.colour));
@@ -80,7 +100,6 @@ void paint_panel_button(const DRAWITEMSTRUCT& item) {
   const SelectedObject brush_in_use(dc, brush.get());
   Rectangle(dc, r.left + 5, r.top + 5, r.right - 5, r.bottom - 40);
 
-  const SelectedObject font_in_use(dc, GetStockObject(ANSI_VAR_FONT));
   RECT text = {r.left + 5, r.top + 33, r.right - 5, r.bottom - 5};
   DrawTextW(dc, button.label, -1, &text, DT_CENTER | DT_SINGLELINE);
   DrawEdge(dc, &r, (item.itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
@@ -236,6 +255,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_PAINT:
       on_paint(window);
       return 0;
+    case WM_DPICHANGED:
+      on_dpi_changed(p, window, HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
     case WM_DRAWITEM:
       paint_panel_button(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam));
       return TRUE;
@@ -281,7 +303,8 @@ bool register_main_window_class(Program& p) {
 HWND create_main_window(Program& p) {
   return CreateWindowExW(0, p.window_class.c_str(), p.window_title.c_str(),
                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
-                         785, 130, nullptr, nullptr, p.instance, &p);
+                         scaled(785, screen_dpi()), scaled(130, screen_dpi()), nullptr, nullptr,
+                         p.instance, &p);
 }
 
 void start_reply_timer(Program& p) {

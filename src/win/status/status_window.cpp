@@ -5,6 +5,7 @@
 #include "protocol/number_text.h"
 #include "status/status_layout.h"
 #include "win/base/dialog_common.h"
+#include "win/base/dpi.h"
 #include "win/base/scoped.h"
 #include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
@@ -66,13 +67,11 @@ void repaint_changes(StatusWindow& w, HWND window) {
   StatusGrid& grid = w.grid();
   for (int output : grid.changedCells) {
     for (int input : {grid.previousShownInput[output], grid.shownInput[output]}) {
-      const RECT cell = rect_of(status_cell(output, input, w.inputs()));
-      InvalidateRect(window, &cell, FALSE);
+      invalidate_layout(window, rect_of(status_cell(output, input, w.inputs())));
     }
   }
   for (int output : grid.changedLabels) {
-    const RECT label = rect_of(status_label(output, w.inputs()));
-    InvalidateRect(window, &label, FALSE);
+    invalidate_layout(window, rect_of(status_label(output, w.inputs())));
   }
   grid.changedCells.clear();
   grid.changedLabels.clear();
@@ -95,7 +94,10 @@ void on_init(StatusWindow& w, HWND window) {
   Session& s = w.program.session;
   begin_dialog(w.program, window);
   SetWindowTextW(window, L"入出力の状態  ");
-  if (w.inputs() == 32) SetWindowPos(window, nullptr, 0, 0, 550, 490, SWP_NOMOVE | SWP_NOZORDER);
+  const UINT dpi = window_dpi(window);
+  if (w.inputs() == 32)
+    SetWindowPos(window, nullptr, 0, 0, scaled(550, dpi), scaled(490, dpi),
+                 SWP_NOMOVE | SWP_NOZORDER);
   restore_place(w.program, window, kStatusWindowPlace);
   s.status.reset();
   s.statusWindowOpen = true;

@@ -8,6 +8,7 @@
 #include "settings_file/settings_file.h"
 #include "titles/glyph_editor.h"
 #include "win/base/dialog_common.h"
+#include "win/base/dpi.h"
 #include "win/base/file_dialog.h"
 #include "win/base/message_boxes.h"
 #include "win/base/scoped.h"
@@ -59,8 +60,8 @@ void set_caption(GlyphEditorDialog& d) {
 
 void repaint_grid(GlyphEditorDialog& d) {
   d.set_by_pen.clear();
-  const RECT grid{kGridLeft, kGridTop, kGridLeft + kGridSide, kGridTop + kGridSide};
-  InvalidateRect(d.window, &grid, FALSE);
+  invalidate_layout(d.window,
+                    RECT{kGridLeft, kGridTop, kGridLeft + kGridSide, kGridTop + kGridSide});
 }
 
 // The grid is drawn into a bitmap first and shown in one piece, so that
@@ -68,10 +69,13 @@ void repaint_grid(GlyphEditorDialog& d) {
 void on_paint(GlyphEditorDialog& d) {
   const PaintScope paint(d.window);
   const int side = kGridLeft + kGridSide + 1;
+  const UINT dpi = window_dpi(d.window);
   const MemoryDC memory(paint.dc());
-  const GdiObject<HBITMAP> canvas(CreateCompatibleBitmap(paint.dc(), side, side));
+  const GdiObject<HBITMAP> canvas(
+      CreateCompatibleBitmap(paint.dc(), scaled(side, dpi) + 1, scaled(side, dpi) + 1));
   {
     const SelectedObject canvas_in_use(memory.get(), canvas.get());
+    const LayoutMapping mapping(memory.get(), dpi);  // the same units as the window's
     RECT all{0, 0, side, side};
     FillRect(memory.get(), &all, GetSysColorBrush(COLOR_BTNFACE));
     const GdiObject<HBRUSH> set(CreateSolidBrush(kSetPixel));
@@ -99,15 +103,16 @@ void repaint_cell(GlyphEditorDialog& d, const std::optional<GridCell>& cell) {
   if (!cell) return;
   d.pen_mark(*cell) = d.editor.pixel(*cell) ? 1 : 0;
   const CellBox box = d.editor.cell_box(*cell);
-  const RECT r{box.left, box.top, box.right + 1, box.bottom + 1};
-  InvalidateRect(d.window, &r, FALSE);
+  invalidate_layout(d.window, RECT{box.left, box.top, box.right + 1, box.bottom + 1});
 }
 
 // The mouse is captured while a button is down, so a release outside the
 // dialog still lifts the pen.
 void on_button_down(GlyphEditorDialog& d, GlyphEditor::Pen pen, LPARAM position) {
   SetCapture(d.window);
-  repaint_cell(d, d.editor.press(pen, GET_X_LPARAM(position), GET_Y_LPARAM(position)));
+  const UINT dpi = window_dpi(d.window);
+  repaint_cell(d, d.editor.press(pen, unscaled(GET_X_LPARAM(position), dpi),
+                                 unscaled(GET_Y_LPARAM(position), dpi)));
 }
 
 void on_button_up(GlyphEditorDialog& d, GlyphEditor::Pen pen) {
@@ -304,7 +309,8 @@ INT_PTR CALLBACK glyph_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
       on_button_down(*d, GlyphEditor::Pen::clear, lparam);
       return TRUE;
     case WM_MOUSEMOVE:
-      repaint_cell(*d, d->editor.move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)));
+      repaint_cell(*d, d->editor.move(unscaled(GET_X_LPARAM(lparam), window_dpi(dialog)),
+                                      unscaled(GET_Y_LPARAM(lparam), window_dpi(dialog))));
       return TRUE;
     case WM_LBUTTONUP:
       on_button_up(*d, GlyphEditor::Pen::set);
