@@ -36,7 +36,7 @@ if [ "$what" != native ]; then
   cmake --build --preset win64
   cmake --preset win32 >/dev/null
   cmake --build --preset win32 --target all package msi
-  scripts/sizes.sh build/win32/src
+  scripts/release_check.sh build/win32/src
   stage "the MSI under Wine: install, start, upgrade, uninstall"
   scripts/msi_check.sh build/win32/package/orvellan-*.msi
   stage "end-to-end tests under Wine"

@@ -173,15 +173,8 @@ void start_read(CompareDialog& d) {
 
 // Without a unit the run's controls are not there at all.
 void hide_run_controls(CompareDialog& d) {
-  for (int id : {IDC_REPLY_PACED, IDC_PROGRESS, IDE_PERCENT, IDB_RUN})
+  for (int id : {IDC_REPLY_PACED, IDC_PROGRESS, IDE_PERCENT, IDS_COMPARE_PERCENT_SIGN, IDB_RUN})
     ShowWindow(GetDlgItem(d.window, id), SW_HIDE);
-  EnumChildWindows(
-      d.window,
-      [](HWND child, LPARAM) {
-        if (GetDlgCtrlID(child) == IDC_STATIC) ShowWindow(child, SW_HIDE);  // the "%"
-        return TRUE;
-      },
-      0);
 }
 
 void on_init(CompareDialog& d, HWND dialog) {
