@@ -1,12 +1,13 @@
 // The painted layout at the screen's DPI: at 96 where it has always been, at
 // 144 half as large again, texts, frames and cells alike, each text inside
-// its own box. Wine takes the DPI from HKCU\Control Panel\Desktop\LogPixels
-// when a program starts.
+// its own box, and the mouse where the cells are. Wine takes the DPI from HKCU\Control
+// Panel\Desktop\LogPixels when a program starts.
 #include <string>
 
 #include "fixture.h"
 #include "resource.h"
 #include "status/status_layout.h"
+#include "titles/glyph_editor.h"
 #include "unit_settings/painted_table.h"
 
 namespace e2e {
@@ -58,7 +59,13 @@ struct Scale {
 // ("MEDIUM", "BOTTOM") in its own, nothing of the row outside the two, and
 // the table's frame where the layout puts it.
 void expect_first_entry_in_its_boxes(HWND dialog, const Scale& at, const char* what) {
-  ASSERT_TRUE(wait_painted(dialog));
+  ASSERT_TRUE(wait_until(
+      [&] {
+        return client_pixel(dialog, at(orv::kTableLeft + 5), at(orv::kTableTop + 5)) ==
+               RGB(255, 255, 255);
+      },
+      3000))
+      << what << ": the table is on the screen";
   const orv::PaintedEntry e = orv::table_entry(0, "", "");
   const RECT label = at(e.label_x - 2, e.y - 3, e.value_x - 2, e.y + 20);
   const RECT value = at(e.value_x - 2, e.y - 3, e.value_x + 100, e.y + 20);
@@ -106,6 +113,22 @@ void expect_layout_at(DWORD dpi) {
       << "output 32's cell for input 32";
   save_screenshot(dialog, "status" + suffix);
   PostMessageW(dialog, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
+
+  // The glyph editor takes the pen where the cell is painted: a click in the
+  // middle of LARGE cell (5, 5), 10 layout pixels a cell, sets that cell.
+  dialog = ProgramTest::open_dialog(app, IDM_GLYPH_LARGE, L"外字登録");
+  const int middle = at(orv::kGridLeft + 10 * 5 + 5), next = at(orv::kGridLeft + 10 * 6 + 5);
+  PostMessageW(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(middle, middle));
+  PostMessageW(dialog, WM_LBUTTONUP, 0, MAKELPARAM(middle, middle));
+  EXPECT_TRUE(
+      wait_until([&] { return client_pixel(dialog, middle, middle) == RGB(255, 255, 255); }, 3000));
+  EXPECT_TRUE(
+      wait_until([&] { return client_pixel(dialog, next, middle) == RGB(0, 0, 255); }, 3000))
+      << "its neighbour stays clear";
+  save_screenshot(dialog, "glyph-editor" + suffix);
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  ProgramTest::next_box(app, 5000, IDNO);  // the drawing is not kept
   EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
 }
 
