@@ -176,6 +176,14 @@ TEST_F(SettingsFileOnDisk, SaveReplacesTheOldFileWholeAndNeverWritesThroughALink
 
   EXPECT_FALSE(save_settings_file(at("gone/b.dat"), s, error));
   EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+
+  // A folder a backup names is made with every folder above it missing.
+  const FilePath deep = FilePath(dir.string() + "/") / "x" / "y";
+  EXPECT_EQ(deep.folder().folder(), FilePath(dir.string()));
+  ASSERT_TRUE(make_folders(deep, error)) << error;
+  EXPECT_TRUE(save_settings_file(deep / "c.dat", s, error)) << error;
+  EXPECT_TRUE(file_exists(deep / "c.dat"));
+  EXPECT_FALSE(make_folders(at("b.dat") / "z", error)) << "a file stands in the way";
 }
 
 TEST(StartupSettings, DefaultTitlesCarryFullWidthChannelNumbers) {
