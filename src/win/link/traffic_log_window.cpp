@@ -7,6 +7,7 @@
 #include "resource.h"
 #include "settings_file/settings_file.h"
 #include "win/base/dialog_common.h"
+#include "win/base/dpi.h"
 #include "win/base/file_dialog.h"
 #include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
@@ -79,7 +80,7 @@ void lay_out(HWND window, int width, int height) {
   GetWindowRect(GetDlgItem(window, IDB_CLOSE), &button);
   const int button_height = button.bottom - button.top;
   const int button_width = button.right - button.left;
-  const int margin = 6;
+  const int margin = scaled(6, window_dpi(window));
   const int buttons_top = height - margin - button_height;
   MoveWindow(GetDlgItem(window, IDC_TRAFFIC_LIST), margin, margin, width - 2 * margin,
              buttons_top - 2 * margin, TRUE);
