@@ -79,5 +79,5 @@
 #define IDM_FILE_BACKUP 32814
 #define IDM_FILE_RESTORE 32815
 #define IDM_SUCCESS_IN_STATUS_LINE 32816
-#define IDM_FILE_COMPARE 32817       // "ファイルと比較…"
-#define IDM_UNIT_COMPARE 32818       // "機器と比較…"
+#define IDM_FILE_COMPARE 32817  // "ファイルと比較…"
+#define IDM_UNIT_COMPARE 32818  // "機器と比較…"

@@ -89,6 +89,32 @@ void repaint_table(HWND dialog) {
   InvalidateRect(dialog, nullptr, FALSE);
 }
 
+void add_list_columns(HWND list, const std::vector<ListColumn>& columns) {
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  for (size_t c = 0; c < columns.size(); ++c) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<wchar_t*>(columns[c].header);
+    column.cx = columns[c].width;
+    SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+void add_list_row(HWND list, const std::wstring& first_cell) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  item.pszText = const_cast<wchar_t*>(first_cell.c_str());
+  SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void set_list_cell(HWND list, int row, int column, const std::wstring& text) {
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
 void paint_table(HDC dc, const PaintedTable& table) {
   Rectangle(dc, kTableLeft, kTableTop, kTableRight, kTableBottom);
   for (const PaintedEntry& entry : table) {

@@ -20,6 +20,17 @@ int selected_item(HWND dialog, int list_id);
 void set_control_text(HWND dialog, int control_id, const char* utf8);
 // A tooltip on one control, owned (and destroyed) by its dialog.
 void add_tooltip(HWND dialog, int control_id, const wchar_t* text);
+
+// A list view of rows and columns (the backup window's units, the
+// comparison's differences): its headers and widths in pixels, a new row
+// at the end with its first cell, and one cell's text.
+struct ListColumn {
+  const wchar_t* header;
+  int width;
+};
+void add_list_columns(HWND list, const std::vector<ListColumn>& columns);
+void add_list_row(HWND list, const std::wstring& first_cell);
+void set_list_cell(HWND list, int row, int column, const std::wstring& text);
 // A port number edit's text, at most five characters. A character outside
 // ASCII (a full-width digit from the input method) is kept as "?": the port
 // is then refused where it is used, and no broken multibyte text reaches the

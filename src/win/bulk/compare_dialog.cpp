@@ -93,25 +93,11 @@ void set_summary(CompareDialog& d, const std::wstring& text) {
 }
 
 void add_columns(CompareDialog& d) {
-  HWND list = GetDlgItem(d.window, IDC_COMPARE_LIST);
-  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-  const wchar_t* headers[] = {L"項目", L"チャンネル・パターン", L"ここの値",
-                              d.with_unit ? L"機器の値" : L"ファイルの値"};
-  const int widths[] = {130, 120, 140, 140};
-  for (int c = 0; c < 4; ++c) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<wchar_t*>(headers[c]);
-    column.cx = widths[c];
-    SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
-  }
-}
-
-void set_cell(HWND list, int row, int column, const std::wstring& text) {
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  add_list_columns(GetDlgItem(d.window, IDC_COMPARE_LIST),
+                   {{L"項目", 130},
+                    {L"チャンネル・パターン", 120},
+                    {L"ここの値", 140},
+                    {d.with_unit ? L"機器の値" : L"ファイルの値", 140}});
 }
 
 void show_differences(CompareDialog& d, const std::vector<SettingDifference>& differences) {
@@ -119,14 +105,11 @@ void show_differences(CompareDialog& d, const std::vector<SettingDifference>& di
   HWND list = GetDlgItem(d.window, IDC_COMPARE_LIST);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   for (size_t r = 0; r < d.rows.size(); ++r) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(r);
-    item.pszText = const_cast<wchar_t*>(d.rows[r].group.c_str());
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    set_cell(list, static_cast<int>(r), 1, d.rows[r].where);
-    set_cell(list, static_cast<int>(r), 2, d.rows[r].here);
-    set_cell(list, static_cast<int>(r), 3, d.rows[r].there);
+    const int row = static_cast<int>(r);
+    add_list_row(list, d.rows[r].group);
+    set_list_cell(list, row, 1, d.rows[r].where);
+    set_list_cell(list, row, 2, d.rows[r].here);
+    set_list_cell(list, row, 3, d.rows[r].there);
   }
   set_summary(d, d.rows.empty() ? L"相違点はありません。"
                                 : L"相違点: " + std::to_wstring(d.rows.size()) + L" 件");

@@ -87,11 +87,7 @@ std::vector<Member> members_of(const Program& p) {
 }
 
 void set_cell(FleetDialog& d, size_t row, int column, const std::wstring& text) {
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  SendDlgItemMessageW(d.window, IDC_FLEET_LIST, LVM_SETITEMTEXTW, row,
-                      reinterpret_cast<LPARAM>(&item));
+  set_list_cell(GetDlgItem(d.window, IDC_FLEET_LIST), static_cast<int>(row), column, text);
 }
 
 void show_state(FleetDialog& d, const std::wstring& state, int percent = -1) {
@@ -101,23 +97,9 @@ void show_state(FleetDialog& d, const std::wstring& state, int percent = -1) {
 
 void fill_list(FleetDialog& d) {
   HWND list = GetDlgItem(d.window, IDC_FLEET_LIST);
-  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-  const wchar_t* headers[] = {L"機器", L"状態", L"%"};
-  const int widths[] = {110, 260, 50};
-  for (int c = 0; c < 3; ++c) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<wchar_t*>(headers[c]);
-    column.cx = widths[c];
-    SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
-  }
+  add_list_columns(list, {{L"機器", 110}, {L"状態", 260}, {L"%", 50}});
   for (size_t row = 0; row < d.members.size(); ++row) {
-    const std::wstring name = widen(d.members[row].name);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(row);
-    item.pszText = const_cast<wchar_t*>(name.c_str());
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    add_list_row(list, widen(d.members[row].name));
     set_cell(d, row, kStateColumn, L"待機");
   }
 }
