@@ -12,6 +12,7 @@ DispatchResult send_failed(Exchange& exchange, std::string_view warning) {
 namespace {
 
 DispatchResult tcp_send(Exchange& exchange, const Route& route, std::string_view command) {
+  exchange.sent();
   if (!route.tcp || !route.tcp->ready()) return send_failed(exchange, kSocketNotConnected);
   if (command.size() > kMaxFramedLine) {
     exchange.refused();
@@ -28,8 +29,9 @@ DispatchResult record_refusal(Exchange& exchange, const Command& command) {
 
 }  // namespace
 
+// Each road marks the command sent once: a second mark would take a retry
+// for a new command and let a silent unit be asked again without end.
 DispatchResult dispatch_command(Exchange& exchange, const Route& route, std::string_view command) {
-  exchange.sent();
   return route.tcp_interface ? tcp_send(exchange, route, command)
                              : serial_send(exchange, route, command);
 }

@@ -118,6 +118,28 @@ TEST_F(Dispatch, LinesTooLongForThePortAreRefusedNotCut) {
   EXPECT_FALSE(session.exchange.awaiting_reply());
 }
 
+// A reply that never comes is asked for again as often as allowed, on
+// either road, and then the wait ends.
+TEST_F(Dispatch, ASilentUnitIsAskedAgainOnlyAsOftenAsAllowed) {
+  for (const int interface_set : {0, 1}) {
+    session.config.interface_set = interface_set;
+    session.exchange.set_retries(2);
+    send("ROS\r\n");
+    std::vector<WaitTick> ends;
+    for (int tick = 0; tick < 4 * kTimeoutTicks; ++tick) {
+      const WaitTick t = session.exchange.tick();
+      if (t == WaitTick::waiting) continue;
+      ends.push_back(t);
+      if (t == WaitTick::timed_out) break;
+      session.exchange.sending_again();
+      send("ROS\r\n");
+    }
+    EXPECT_EQ(ends, (std::vector<WaitTick>{WaitTick::try_again, WaitTick::try_again,
+                                           WaitTick::timed_out}))
+        << "interface_set=" << interface_set;
+  }
+}
+
 // A refused password is a Command Error end to end; a month out of range
 // is dropped without a word.
 TEST_F(Dispatch, RefusedCommandsSendNothingAndReportAsTheCatalogueSays) {
