@@ -73,10 +73,12 @@ TEST_F(PerChannel, VideoOutputListStartsAtChannelTwoAndKeepsChannelOneOn) {
   EXPECT_EQ(item_text(dialog, IDC_CHANNEL_LIST, 0), L"ch.02");
   EXPECT_EQ(control_text(dialog, IDC_SAME_VALUE_GROUP), L"同映像出力");
   EXPECT_TRUE(ink_shows(dialog, RECT{125, 40, 190, 56}, 10)) << "( 固定 ) beside ch.01";
-  ASSERT_TRUE(wait_painted(dialog));
+  // The value box holds text, not the dark of a table not yet on the screen.
+  const auto value_shown = [&] { return first_value_ink(dialog) < 65 * 16 / 2; };
+  ASSERT_TRUE(wait_painted(dialog) && wait_until(value_shown, 3000));
   const int ch01_on = first_value_ink(dialog);
   choose(dialog, IDC_SAME_VALUE_LIST, 0);
-  ASSERT_TRUE(wait_painted(dialog));
+  ASSERT_TRUE(wait_painted(dialog) && wait_until(value_shown, 3000));
   EXPECT_EQ(first_value_ink(dialog), ch01_on) << "ch.01 still shows ON";
   expect_success(app, dialog, IDB_SET_ALL);
   EXPECT_EQ(sim("COM1").value("get 00 ROE"), "OEN" + std::string(31, 'F'));
