@@ -12,7 +12,9 @@ started=$SECONDS
 stage() { echo; echo "=== $* ($((SECONDS - started))s)"; }
 
 stage "dependencies"
-scripts/install-deps.sh "$([ "$what" = native ] && echo native || echo all)"
+mode=$([ "$what" = native ] && echo native || echo all)
+scripts/install-deps.sh "$mode"
+scripts/check_programs.py "$mode"
 
 stage "native build and unit tests"
 cmake --preset native >/dev/null
