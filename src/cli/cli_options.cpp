@@ -99,6 +99,8 @@ std::optional<std::string> parse_options(const std::vector<std::string>& args, O
       options.help = true;
     } else if (arg == "--verify") {
       options.verify = true;
+    } else if (arg == "--fold") {
+      options.fold = true;
     } else if (const ValueOption* option = value_option(arg)) {
       if (i + 1 >= argc) return arg + " needs a value";
       if (auto error = option->take(args[static_cast<size_t>(++i)], options)) return error;

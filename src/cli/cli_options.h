@@ -28,6 +28,7 @@ struct Options {
   int converters = 0;     // --converters N: how many are awaited
   int wait_s = 60;        // --wait-s S: how long they are awaited
   bool verify = false;
+  bool fold = false;  // --fold: a TARQUINE file's inputs 33-64 become 1-32 on ORVELLAN
 };
 
 // Fills `options`; the reason when the command line is not understood.

@@ -1,6 +1,7 @@
 // orvellan-cli: reads and sets whole units at wire speed, backs up a bus,
 // compares settings files, and shows what the program would put on the
 // wire, all without a window.
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -74,10 +75,13 @@ constexpr const char* kCommandsHelp =
     "\"設定項目の読み込み\" sends (175 or 207), each with its CR LF, byte for byte.\n";
 
 constexpr const char* kCheckHelp =
-    "usage: orvellan-cli check FILE.dat [--model orvellan|tarquine]\n"
+    "usage: orvellan-cli check FILE.dat [--model orvellan|tarquine] [--fold]\n"
     "Says whether FILE.dat is a whole settings file whose every value the unit\n"
-    "takes; if not, the line and the value. Read as ORVELLAN (the default), it\n"
-    "says how many screen pattern entries show TARQUINE's inputs 33 to 64.\n";
+    "takes and whose every set-all command can be sent; if not, the line and the\n"
+    "value, or the step (set-all, restore and commands set-all refuse such a file\n"
+    "before anything is sent). Read as ORVELLAN (the default), a file whose screen\n"
+    "patterns show TARQUINE's inputs 33 to 64 is refused, naming how many entries:\n"
+    "--model tarquine keeps them, --fold shows each as its input less 32.\n";
 
 constexpr int kFailed = 1;
 
@@ -91,23 +95,58 @@ int failed_run(const std::string& what, const WireRunEnd& end) {
   return kFailed;
 }
 
-// Loads a settings file for the model. `strict` also refuses a value the
-// unit does not take. Read as ORVELLAN, entries that show TARQUINE's inputs
-// 33 to 64 become inputs 1 to 32: the note says how many.
-bool load(const std::string& file, int model, DeviceSettings& settings, std::string& reason,
-          bool strict = false) {
+// Loads a settings file for the model, refusing a value the unit does not
+// take. Read as ORVELLAN, entries that show TARQUINE's inputs 33 to 64 would
+// become inputs 1 to 32, and a unit set from them would differ from the
+// file: refused unless --fold asks for it (--model tarquine keeps them).
+bool load(const std::string& file, const Options& options, DeviceSettings& settings,
+          std::string& reason, bool strict = true) {
   std::string text;
   SettingsFileError error;
-  if (!read_whole_file(FilePath(file), text, error.reason)) return reason = error.reason, false;
-  if (!parse_settings_file(text, settings_for_model(model), settings, error, strict)) {
+  if (read_whole_file(FilePath(file), text, error.reason) != FileRead::read)
+    return reason = error.reason, false;
+  if (!parse_settings_file(text, settings_for_model(options.model), settings, error, strict)) {
     reason = file + ": line " + std::to_string(error.line) + ": " + error.reason;
     return false;
   }
-  if (const int folded = inputs_beyond_orvellan(text); model == kModelOrvellan && folded > 0)
-    print_error("orvellan-cli: " + file + ": " + std::to_string(folded) +
-                " screen pattern entries show inputs 33 to 64; as ORVELLAN each shows its "
-                "input less 32 (--model tarquine keeps them)\n");
+  const int folded = inputs_beyond_orvellan(text);
+  if (options.model != kModelOrvellan || folded == 0) return true;
+  const std::string entries = std::to_string(folded) + " screen pattern entries show inputs 33 to 64";
+  if (!options.fold) {
+    reason = file + ": " + entries +
+             ", which ORVELLAN does not have: name --model tarquine, or --fold to show each "
+             "as its input less 32";
+    return false;
+  }
+  print_error("orvellan-cli: " + file + ": " + entries + "; as ORVELLAN each shows its input less 32\n");
   return true;
+}
+
+// The first step of a set-all that cannot go on the wire (a title the unit
+// cannot take, a password that is not digits), checked before anything is
+// sent so that no unit is left half set.
+std::optional<std::string> unsendable_step(const DeviceSettings& settings) {
+  const int steps = set_all_step_count(settings);
+  for (int s = 1; s <= steps; ++s) {
+    const BulkStep step = set_all_step(s, settings);
+    if (step.command.sendable()) continue;
+    const std::string why = step.title_unsendable
+                                ? "a character outside JIS X 0208 levels 1 and 2, or an odd "
+                                  "byte count (" +
+                                      std::string(kUnsendableTitle) + ")"
+                                : "the value cannot be sent (Command Error)";
+    return "step " + std::to_string(s) + " (" + step.label + ") cannot be sent: " + why;
+  }
+  return std::nullopt;
+}
+
+// A file to send: whole, every value one the unit takes, every step sendable.
+bool load_to_send(const std::string& file, const Options& options, DeviceSettings& settings,
+                  std::string& reason) {
+  if (!load(file, options, settings, reason)) return false;
+  const auto unsendable = unsendable_step(settings);
+  if (unsendable) reason = file + ": " + *unsendable;
+  return !unsendable;
 }
 
 std::string shown_value(const SettingDifference& d, const std::string& value) {
@@ -130,21 +169,9 @@ int commands_set_all(const Options& options) {
   if (options.words.size() != 3) return fail("commands set-all needs one settings file");
   DeviceSettings settings;
   std::string reason;
-  if (!load(options.words[2], options.model, settings, reason)) return fail(reason);
+  if (!load_to_send(options.words[2], options, settings, reason)) return fail(reason);
   const int steps = set_all_step_count(settings);
-  for (int s = 1; s <= steps; ++s) {
-    const BulkStep step = set_all_step(s, settings);
-    if (!step.command.sendable()) {
-      std::fflush(stdout);
-      const std::string why = step.title_unsendable
-                                  ? "a character outside JIS X 0208 levels 1 and 2, or an odd "
-                                    "byte count (" +
-                                        std::string(kUnsendableTitle) + ")"
-                                  : "the value cannot be sent (Command Error)";
-      return fail("step " + std::to_string(s) + " (" + step.label + ") cannot be sent: " + why);
-    }
-    print_output(step.command.text);
-  }
+  for (int s = 1; s <= steps; ++s) print_output(set_all_step(s, settings).command.text);
   return std::fflush(stdout) == 0 ? 0 : fail("cannot write standard output");
 }
 
@@ -160,7 +187,7 @@ int check(const Options& options) {
   if (options.words.size() != 2) return fail("check needs one settings file");
   DeviceSettings settings;
   std::string reason;
-  if (!load(options.words[1], options.model, settings, reason, true)) return fail(reason);
+  if (!load_to_send(options.words[1], options, settings, reason)) return fail(reason);
   print_output(options.words[1] + ": a whole settings file (" + std::to_string(kSettingsFileLines) +
                " values)\n");
   return 0;
@@ -170,8 +197,8 @@ int diff(const Options& options) {
   if (options.words.size() != 3) return fail("diff needs two settings files");
   DeviceSettings a, b;
   std::string reason;
-  if (!load(options.words[1], options.model, a, reason)) return fail(reason);
-  if (!load(options.words[2], options.model, b, reason)) return fail(reason);
+  if (!load(options.words[1], options, a, reason, false)) return fail(reason);
+  if (!load(options.words[2], options, b, reason, false)) return fail(reason);
   const auto differences = settings_differences(a, b, Compared::whole_file);
   print_differences(differences);
   return differences.empty() ? 0 : kFailed;
@@ -234,7 +261,7 @@ int set_all(const Options& options) {
   if (options.verify && *address == kBroadcastAddress)
     return fail("--verify needs one unit: nobody answers a Broadcast (--address FF)");
   DeviceSettings settings;
-  if (!load(options.words[1], options.model, settings, error)) return fail(error);
+  if (!load_to_send(options.words[1], options, settings, error)) return fail(error);
   auto link = open_unit_link(options, *address, error);
   if (!link) return fail(error);
   const WireRunEnd end = set_unit(*link, settings, "set-all");
@@ -269,6 +296,19 @@ std::optional<std::vector<FleetUnit>> fleet_of(const Options& options, std::stri
       FleetUnit unit;
       unit.name = converter.address;
       unit.file = unit_file(options, converter_file_name(converter.address));
+      // Converters behind one router share an address, and so a file name:
+      // the first keeps it; which file is whose cannot be told for the rest.
+      const bool repeated = std::any_of(units.begin(), units.end(), [&](const FleetUnit& u) {
+        return u.name == converter.address;
+      });
+      if (repeated) {
+        unit.name += " (another connection)";
+        unit.failure = "another converter from " + converter.address + " connected first, and " +
+                       unit.file.text() + " is its file; refused (connect it from an address " +
+                       "of its own)";
+        units.push_back(std::move(unit));
+        continue;
+      }
       unit.link = std::make_unique<UnitLink>();
       unit.link->port = std::move(converter.port);
       unit.link->route.tcp = unit.link->port.get();
@@ -314,7 +354,7 @@ int fleet_restore(const Options& options) {
   auto units = fleet_of(options, error);
   if (!units) return fail(error);
   for (FleetUnit& unit : *units)
-    if (unit.failure.empty() && !load(unit.file.text(), options.model, unit.settings, error))
+    if (unit.failure.empty() && !load_to_send(unit.file.text(), options, unit.settings, error))
       unit.failure = error;
   return run_fleet(*units, FleetJob::restore, options.model);
 }
@@ -381,7 +421,7 @@ int restore(const Options& options) {
       continue;
     }
     DeviceSettings settings;
-    if (!load(file.text(), options.model, settings, error)) {
+    if (!load_to_send(file.text(), options, settings, error)) {
       status = kFailed;
       print_error("orvellan-cli: " + unit + ": " + error + "\n");
       continue;
@@ -426,7 +466,8 @@ std::string usage() {
          "       orvellan-cli COMMAND --help\n"
          "unit options: --line rs232c|rs485  --address NN|FF  --model orvellan|tarquine\n"
          "              --baud N (9600)  --timeout MS per command (3000)\n"
-         "              --retries N more tries of a command whose reply is late (2)\n";
+         "              --retries N more tries of a command whose reply is late (2)\n"
+         "              --fold  a TARQUINE file's inputs 33-64 as 1-32 on ORVELLAN\n";
 }
 
 // The command whose words begin the command line (with `whole`, all of them).

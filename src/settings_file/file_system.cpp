@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +21,23 @@ constexpr std::string_view kSeparators = "/";
 constexpr char kSeparator = '/';
 #endif
 
+// The descriptor calls, named once for both platforms.
+long read_part(int fd, char* buffer, size_t size) {
+#ifdef _WIN32
+  return _read(fd, buffer, static_cast<unsigned>(size));
+#else
+  return static_cast<long>(::read(fd, buffer, size));
+#endif
+}
+
+void close_file(int fd) {
+#ifdef _WIN32
+  _close(fd);
+#else
+  ::close(fd);
+#endif
+}
+
 }  // namespace
 
 FilePath FilePath::operator/(std::string_view name) const {
@@ -28,32 +47,48 @@ FilePath FilePath::operator/(std::string_view name) const {
   return FilePath(joined.append(name));
 }
 
+std::string too_large_reason(const FilePath& path, size_t limit) {
+  return path.text() + " is larger than " + std::to_string(limit >> 10) + " KB";
+}
+
 FilePath FilePath::folder() const {
   const size_t last = text_.find_last_of(kSeparators);
   if (last == std::string::npos) return {};
   return FilePath(text_.substr(0, last == 0 ? 1 : last));
 }
 
-#ifndef _WIN32
-
-bool read_whole_file(const FilePath& path, std::string& text, std::string& error) {
-  const int fd = ::open(path.text().c_str(), O_RDONLY | O_CLOEXEC);
+FileRead read_whole_file(const FilePath& path, std::string& text, std::string& error,
+                         size_t limit) {
+  const int fd = open_for_reading(path);
   if (fd < 0) {
     error = "cannot open " + path.text() + ": " + std::strerror(errno);
-    return false;
+    return FileRead::unreadable;
   }
   text.clear();
   char chunk[8192];
-  for (auto n = ::read(fd, chunk, sizeof chunk); n != 0; n = ::read(fd, chunk, sizeof chunk)) {
+  FileRead result = FileRead::read;
+  for (auto n = read_part(fd, chunk, sizeof chunk); n != 0; n = read_part(fd, chunk, sizeof chunk)) {
     if (n < 0) {  // a read that fails part way must not pass for the end of the file
       error = "cannot read " + path.text() + ": " + std::strerror(errno);
-      ::close(fd);
-      return false;
+      result = FileRead::unreadable;
+      break;
     }
     text.append(chunk, static_cast<size_t>(n));
+    if (text.size() > limit) {
+      error = too_large_reason(path, limit);
+      result = FileRead::too_large;
+      break;
+    }
   }
-  ::close(fd);
-  return true;
+  close_file(fd);
+  if (result != FileRead::read) text.clear();
+  return result;
+}
+
+#ifndef _WIN32
+
+int open_for_reading(const FilePath& path) {
+  return ::open(path.text().c_str(), O_RDONLY | O_CLOEXEC);
 }
 
 int create_new_file(const FilePath& path) {

@@ -31,9 +31,23 @@ class FilePath {
   std::string text_;
 };
 
+// Every file the program and its tools read (settings, glyph, title and
+// configuration files) is small: a settings file is under 100 KB. A larger
+// one is not what it claims to be, and an endless one (a device) must not
+// be read without end.
+inline constexpr size_t kLargestFileRead = size_t{1} << 20;
+
+enum class FileRead { read, unreadable, too_large };
+
 // The platform half. Each failure says why in `error` (English, for the
 // command-line tool and the traffic log) where it asks for one.
-bool read_whole_file(const FilePath& path, std::string& text, std::string& error);
+// Reads in bounded pieces and stops as soon as the file is larger than `limit`.
+FileRead read_whole_file(const FilePath& path, std::string& text, std::string& error,
+                         size_t limit = kLargestFileRead);
+// "PATH is larger than 1024 KB", for a file refused as too large.
+std::string too_large_reason(const FilePath& path, size_t limit = kLargestFileRead);
+// Opens an existing file to read: its descriptor, or -1 with errno set.
+int open_for_reading(const FilePath& path);
 // A new file made exclusively (never through a link placed there): its
 // descriptor, or -1 with errno set (EEXIST when the name is taken).
 int create_new_file(const FilePath& path);

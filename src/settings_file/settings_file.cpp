@@ -108,15 +108,43 @@ class TokenReader {
     const size_t start = position_;
     while (position_ < text_.size() && !is_blank(text_[position_])) ++position_;
     token = text_.substr(start, position_ - start);
+    ++tokens_;
     return true;
   }
   int line() const { return line_; }
+  int tokens() const { return tokens_; }  // read so far, the last one included
 
  private:
   std::string_view text_;
   size_t position_ = 0;
   int line_ = 1;
+  int tokens_ = 0;
 };
+
+int token_count(std::string_view text) {
+  TokenReader reader(text);
+  for (std::string_view token; reader.next(token);) {
+  }
+  return reader.tokens();
+}
+
+// The password's place among a whole file's values (1-based).
+int password_place() {
+  DeviceSettings any;
+  int values = 0, place = 0;
+  visit_groups(any, {[&](int&, int, int) { ++values; }, [&](TitleSlot&) { ++values; },
+                     [&](std::array<char, kPasswordBytes>&) { place = ++values; }});
+  return place;
+}
+
+// A file with a line missing or added before the password holds it at
+// another place, where a number reader would quote it in its error: the
+// token at the password's place counted from the start, or from the end
+// of the file, is never shown.
+bool may_be_the_password(int place, int tokens_in_file) {
+  static const int from_start = password_place();
+  return place == from_start || place == tokens_in_file - (kSettingsFileLines - from_start);
+}
 
 bool parse_int_token(std::string_view token, int& value) {
   size_t i = 0;
@@ -194,12 +222,14 @@ bool parse_settings_file(std::string_view text, const DeviceSettings& current,
                          DeviceSettings& result, SettingsFileError& error, bool check_ranges) {
   DeviceSettings parsed = current;
   TokenReader reader(text);
+  const int tokens_in_file = token_count(text);
   bool ok = true;
   auto fail = [&](SettingsFileError::Kind kind, std::string_view token) {
     if (!ok) return;
     ok = false;
     error.kind = kind;
     error.line = reader.line();
+    if (may_be_the_password(reader.tokens(), tokens_in_file)) token = "******";
     error.token = std::string(token.substr(0, 20));
     switch (kind) {
       case SettingsFileError::Kind::ends_early:
@@ -286,8 +316,16 @@ int inputs_beyond_orvellan(std::string_view text) {
 
 bool load_settings_file(const FilePath& path, DeviceSettings& settings, SettingsFileError& error) {
   std::string text;
-  error.kind = SettingsFileError::Kind::unreadable;
-  if (!read_whole_file(path, text, error.reason)) return false;
+  switch (read_whole_file(path, text, error.reason)) {
+    case FileRead::unreadable:
+      error.kind = SettingsFileError::Kind::unreadable;
+      return false;
+    case FileRead::too_large:
+      error.kind = SettingsFileError::Kind::too_large;
+      return false;
+    case FileRead::read:
+      break;
+  }
   DeviceSettings loaded;
   if (!parse_settings_file(text, settings, loaded, error)) return false;
   loaded.settingsDirty = 0;

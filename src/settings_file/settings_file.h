@@ -18,7 +18,7 @@ inline constexpr int kSettingsFileLines = 6615;
 std::string format_settings_file(const DeviceSettings& settings);
 
 struct SettingsFileError {
-  enum class Kind { unreadable, ends_early, not_a_number, goes_on, out_of_range };
+  enum class Kind { unreadable, too_large, ends_early, not_a_number, goes_on, out_of_range };
   Kind kind = Kind::unreadable;
   int line = 0;        // 1-based line (token) where the file is damaged
   std::string token;   // not_a_number, out_of_range: the first 20 bytes of the word found

@@ -196,6 +196,11 @@ TEST_F(FileMenu, MissingAndDamagedFilesChangeNothing) {
   const MessageBoxSeen refused = next_box(app);
   EXPECT_NE(refused.text.find(damaged), std::wstring::npos) << "names the file";
   EXPECT_NE(refused.text.find(L"2 行目"), std::wstring::npos) << "and the line";
+  // An endless file is refused once it passes the bound, not read for ever.
+  post_command(app.main_window(), IDM_FILE_OPEN);
+  next_box(app, 5000, IDNO);  // the save question
+  ASSERT_TRUE(choose_file(app.pid(), L"ファイルを開く", L"Z:\\dev\\zero"));
+  EXPECT_NE(next_box(app, 20000).text.find(L"ファイルが大きすぎます"), std::wstring::npos);
   EXPECT_EQ(caption_of(app), L"ORVELLAN") << "the file in use is still none";
   EXPECT_EQ(font_size_of_channel_one(app), 2) << "the settings are as they were";
   // "No" kept the edits marked changed, so leaving asks again (Cancel stays).

@@ -142,6 +142,26 @@ TEST(SettingsFile, DamagedFilesAreRefusedWithWhereAndTheSettingsKept) {
   EXPECT_TRUE(parse_settings_file(text + "\r\n\r\n", current, out, error)) << "blank lines end it";
 }
 
+// A line lost or added before the password puts it where a number belongs:
+// the error that names the line never quotes it.
+TEST(SettingsFile, AnErrorAtThePasswordsLineNeverShowsIt) {
+  DeviceSettings s;
+  set_buffer_text(s.password, "454867");
+  auto lines = test::crlf_lines(format_settings_file(s));
+  for (const int shift : {-1, +1}) {
+    auto shifted = lines;
+    if (shift < 0) shifted.erase(shifted.begin() + 6565);
+    if (shift > 0) shifted.insert(shifted.begin() + 6565, "0");
+    std::string text;
+    for (const auto& l : shifted) text += l + "\r\n";
+    DeviceSettings out;
+    SettingsFileError error;
+    ASSERT_FALSE(parse_settings_file(text, s, out, error, true)) << shift;
+    EXPECT_EQ(error.reason.find("454867"), std::string::npos) << error.reason;
+    EXPECT_EQ(error.token.find("454867"), std::string::npos) << error.token;
+  }
+}
+
 class SettingsFileOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -168,11 +188,19 @@ TEST_F(SettingsFileOnDisk, SaveReplacesTheOldFileWholeAndNeverWritesThroughALink
   s.titleOffsetTop = 3;
   ASSERT_TRUE(save_settings_file(at("b.dat"), s, error));
   std::string text;
-  ASSERT_TRUE(read_whole_file(at("b.dat"), text, error));
+  ASSERT_EQ(read_whole_file(at("b.dat"), text, error), FileRead::read);
   EXPECT_EQ(text, format_settings_file(s));
-  ASSERT_TRUE(read_whole_file(at("victim"), text, error));
+  ASSERT_EQ(read_whole_file(at("victim"), text, error), FileRead::read);
   EXPECT_EQ(text, "kept");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3) << "no file left";
+
+  // An endless file (a device) or a huge one is refused once it passes the
+  // bound, not read without end.
+  SettingsFileError refused;
+  EXPECT_FALSE(load_settings_file(FilePath("/dev/zero"), s, refused));
+  EXPECT_EQ(refused.kind, SettingsFileError::Kind::too_large);
+  EXPECT_EQ(read_whole_file(at("b.dat"), text, error, 100), FileRead::too_large);
+  EXPECT_TRUE(text.empty());
 
   EXPECT_FALSE(save_settings_file(at("gone/b.dat"), s, error));
   EXPECT_NE(error.find("cannot create"), std::string::npos) << error;

@@ -33,4 +33,8 @@ bool save_for_recovery(const std::wstring& folder, const std::string& text,
 // A file that is not whole: `what` says why, and the file is named.
 void report_damaged_file(const std::wstring& what, const std::wstring& path);
 
+// Why a file larger than any the program writes is refused (the reader
+// stops at its bound, so an endless one is refused too).
+inline constexpr const wchar_t* kTooLargeFile = L"ファイルが大きすぎます（1 MB を超えています）。";
+
 }  // namespace orv::win

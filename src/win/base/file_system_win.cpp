@@ -24,24 +24,8 @@ std::string windows_reason(DWORD code) {
 
 }  // namespace
 
-bool read_whole_file(const FilePath& path, std::string& text, std::string& error) {
-  const int fd = _wopen(wide(path).c_str(), _O_RDONLY | _O_BINARY);
-  if (fd < 0) {
-    error = "cannot open " + path.text() + ": " + std::strerror(errno);
-    return false;
-  }
-  text.clear();
-  char chunk[8192];
-  for (int n = _read(fd, chunk, sizeof chunk); n != 0; n = _read(fd, chunk, sizeof chunk)) {
-    if (n < 0) {  // a read that fails part way must not pass for the end of the file
-      error = "cannot read " + path.text() + ": " + std::strerror(errno);
-      _close(fd);
-      return false;
-    }
-    text.append(chunk, static_cast<size_t>(n));
-  }
-  _close(fd);
-  return true;
+int open_for_reading(const FilePath& path) {
+  return _wopen(wide(path).c_str(), _O_RDONLY | _O_BINARY);
 }
 
 int create_new_file(const FilePath& path) {

@@ -231,8 +231,11 @@ void open_compare_with_file(Program& program) {
   SettingsFileError error;
   if (!load_settings_file(path_of(choice.path), file, error)) {
     if (error.kind == SettingsFileError::Kind::unreadable) return report_missing_file();
+    const std::wstring where = error.kind == SettingsFileError::Kind::too_large
+                                   ? kTooLargeFile
+                                   : std::to_wstring(error.line) + L" 行目";
     return report_damaged_file(L"設定ファイルが壊れているため比較できませんでした。",
-                               choice.path + L"\n" + std::to_wstring(error.line) + L" 行目");
+                               choice.path + L"\n" + where);
   }
   CompareDialog dialog(program, false, choice.path);
   dialog.from_file = settings_differences(program.session.settings, file, Compared::whole_file);

@@ -49,8 +49,10 @@ void report_damaged_settings(const std::wstring& path, const SettingsFileError& 
   std::wstring why = L"「" + from_shift_jis(error.token) + L"」は数値ではありません。";
   if (error.kind == SettingsFileError::Kind::ends_early) why = L"ファイルが途中で終わっています。";
   if (error.kind == SettingsFileError::Kind::goes_on) why = L"最後の値の後にまだ行があります。";
-  report_damaged_file(L"設定ファイルが壊れているため開けませんでした。",
-                      path + L"\n" + std::to_wstring(error.line) + L" 行目: " + why);
+  const std::wstring where = error.kind == SettingsFileError::Kind::too_large
+                                 ? kTooLargeFile
+                                 : std::to_wstring(error.line) + L" 行目: " + why;
+  report_damaged_file(L"設定ファイルが壊れているため開けませんでした。", path + L"\n" + where);
 }
 
 // Opened while the model is ORVELLAN, a file whose screen patterns show
@@ -59,8 +61,9 @@ void report_damaged_settings(const std::wstring& path, const SettingsFileError& 
 // it so, or not to open it (false).
 bool fit_to_model(Program& p, const std::wstring& path) {
   std::string text, error;
-  if (p.session.settings.model != kModelOrvellan || !read_whole_file(path_of(path), text, error))
-    return true;
+  if (p.session.settings.model != kModelOrvellan ||
+      read_whole_file(path_of(path), text, error) != FileRead::read)
+    return true;  // the load that follows reports the file
   const int entries = inputs_beyond_orvellan(text);
   if (entries == 0) return true;
   const int answer = show_message(

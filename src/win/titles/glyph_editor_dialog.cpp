@@ -193,10 +193,14 @@ void open_glyph(GlyphEditorDialog& d) {
     const FilePath path = choose_glyph_file(d, L"ファイルを開く", false);
     if (path.empty()) return;
     std::string text, error;
-    if (!read_whole_file(path, text, error)) {
+    const FileRead read = read_whole_file(path, text, error);
+    if (read == FileRead::unreadable) {
       report_missing_file();
       continue;
     }
+    if (read == FileRead::too_large)
+      return report_damaged_file(L"外字ファイルが壊れているため開けませんでした。",
+                                 widen(path) + L"\n" + kTooLargeFile);
     if (!d.editor.load_file_text(text))
       return report_damaged_file(L"外字ファイルが壊れているため開けませんでした。", widen(path));
     d.file = path;

@@ -65,7 +65,10 @@ bool import_titles(HWND owner, DeviceSettings& settings) {
   if (choice.dialog_failed) return report_chooser_failure(), false;
   if (choice.path.empty()) return false;
   std::string text, error;
-  if (!read_whole_file(path_of(choice.path), text, error)) return report_missing_file(), false;
+  const FileRead read = read_whole_file(path_of(choice.path), text, error);
+  if (read == FileRead::unreadable) return report_missing_file(), false;
+  if (read == FileRead::too_large)
+    return report_damaged_file(kTooLargeFile, choice.path + L"\nタイトルは変更していません。"), false;
   std::vector<TitleCsvRow> rows;
   TitleCsvError bad;
   if (!parse_title_csv(text, settings.inputCount, rows, bad)) {
