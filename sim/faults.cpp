@@ -24,6 +24,8 @@ const char* kind_name(FaultKind kind) {
       return "garble";
     case FaultKind::split:
       return "split";
+    case FaultKind::replace:
+      return "reply";
     case FaultKind::none:
       break;
   }
@@ -61,6 +63,7 @@ std::vector<Chunk> ReplyShaper::shape(std::string reply, const Origin& origin) {
     case FaultKind::silence:
       return {};
     case FaultKind::condition:
+    case FaultKind::replace:
       reply = reply.substr(0, address) + applied.condition + "\r\n";
       break;
     case FaultKind::garble:
@@ -86,7 +89,8 @@ std::vector<Chunk> ReplyShaper::shape(std::string reply, const Origin& origin) {
 
 std::string ReplyShaper::describe() const {
   std::string text = kind_name(fault_.kind);
-  if (fault_.kind == FaultKind::condition) text += " " + fault_.condition;
+  if (fault_.kind == FaultKind::condition || fault_.kind == FaultKind::replace)
+    text += " " + fault_.condition;
   if (fault_.kind == FaultKind::split)
     text += " " + std::to_string(fault_.parts) + " " + std::to_string(fault_.pause_ms);
   if (fault_.kind != FaultKind::none)

@@ -1,5 +1,6 @@
 // What happens to a reply between the unit and the wire: scripted faults
-// (silence, a condition line, a garbled line, a line split into pieces) and
+// (silence, a condition line, any other line in its place, a garbled line,
+// a line split into pieces) and
 // pacing (a think time, a fixed delay, the time the bytes take at a baud rate).
 #pragma once
 
@@ -11,7 +12,7 @@
 
 namespace sim {
 
-enum class FaultKind { none, silence, condition, garble, split };
+enum class FaultKind { none, silence, condition, garble, split, replace };
 
 struct Fault {
   FaultKind kind = FaultKind::none;
@@ -20,7 +21,7 @@ struct Fault {
   std::string prefix;     // only replies to commands that begin with this count
   std::string link;       // only replies on this link ("tcp1", "c57") count
   std::string unit;       // only replies of this unit ("05") count
-  std::string condition;  // MENU, ALARM, LOCK, GN, E0..E3
+  std::string condition;  // MENU, ALARM, LOCK, GN, E0..E3; replace: any text
   int parts = 2;          // split: number of pieces
   Millis pause_ms = 0;    // split: pause between pieces
 };

@@ -13,6 +13,7 @@ const char* const kControlHelp =
     "  help                                 this text\n"
     "  fault silence [N|all]                the next N replies (default 1), or all, are not sent\n"
     "  fault condition CODE [N|all]         replies become CODE: MENU ALARM LOCK GN E0 E1 E2 E3\n"
+    "  fault reply TEXT [N|all]             replies become the line TEXT (GO, GO#, ...)\n"
     "  fault garble [N|all]                 replies get '#' for their first letter\n"
     "  fault split PARTS PAUSE_MS [N|all]   replies go out in PARTS pieces, PAUSE_MS apart\n"
     "  fault ... [after K] [on PREFIX]      from the K-th reply on; only replies to commands\n"
@@ -158,6 +159,11 @@ std::string Simulator::fault_command(const std::vector<std::string>& w) {
     fault.kind = FaultKind::condition;
     fault.condition = w[2];
     count_at = 3;
+  } else if (w[1] == "reply") {
+    if (w.size() < 3) return err("fault reply needs the TEXT that replaces the replies");
+    fault.kind = FaultKind::replace;
+    fault.condition = w[2];
+    count_at = 3;
   } else if (w[1] == "split") {
     const auto parts = w.size() > 2 ? number(w[2], w[2].size(), 2, 600) : std::nullopt;
     const auto pause = w.size() > 3 ? number(w[3], w[3].size(), 0, 600000) : std::nullopt;
@@ -167,7 +173,7 @@ std::string Simulator::fault_command(const std::vector<std::string>& w) {
     fault.pause_ms = *pause;
     count_at = 4;
   } else {
-    return err("unknown fault " + w[1] + " (silence, condition, garble, split, clear)");
+    return err("unknown fault " + w[1] + " (silence, condition, reply, garble, split, clear)");
   }
   // The count, then "after K" (from the K-th reply on) and "on PREFIX" (only
   // replies to commands beginning with PREFIX), in any order.

@@ -218,4 +218,15 @@ void write_client_selection(const Configuration& config, ProfileStore& store) {
               std::to_string(config.client_select_ip_address));
 }
 
+void apply_allow_list(const Configuration& config, ServerPlaces& places) {
+  if (!config.listed_hosts_only) return places.allow_all();
+  std::vector<std::string> listed;
+  for (int i = 0; i < config.ip_address_count && i < kHostListSize; ++i) {
+    const Octets& host = config.host_addresses[static_cast<size_t>(i)];
+    listed.push_back(std::to_string(host[0]) + "." + std::to_string(host[1]) + "." +
+                     std::to_string(host[2]) + "." + std::to_string(host[3]));
+  }
+  places.allow_only(std::move(listed));
+}
+
 }  // namespace orv

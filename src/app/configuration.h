@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/server_places.h"
 #include "protocol/device_settings.h"
 
 namespace orv {
@@ -111,6 +112,10 @@ void write_server_address(Configuration& config, ProfileStore& store, std::strin
 void write_listed_hosts_only(Configuration& config, ProfileStore& store, bool on);
 void write_reply_paced(Configuration& config, ProfileStore& store, bool on);
 void write_success_in_status_line(Configuration& config, ProfileStore& store, bool on);
+// The server's places take only the host list's addresses with
+// "登録したアドレスのみ許可" (listed_hosts_only), every address otherwise.
+void apply_allow_list(const Configuration& config, ServerPlaces& places);
+
 // Where a window was last, as the configuration keeps it: "X,Y,WIDTH,HEIGHT"
 // in screen pixels. Nothing for a text that is not four integers with a
 // positive size.

@@ -31,11 +31,9 @@ Timer1Decision report_success(Exchange& exchange) {
   return decision;
 }
 
-Timer1Decision count_wait_tick(Exchange& exchange) {
+Timer1Decision report_time_out(Exchange& exchange) {
   Timer1Decision decision;
-  const WaitTick wait = exchange.tick();
-  decision.send_again = wait == WaitTick::try_again;
-  if (wait != WaitTick::timed_out) return decision;
+  if (!exchange.take_time_out()) return decision;
   decision.box = MessageBoxRequest{BoxKind::no_connect, "No Connect", "接続失敗", false, true};
   close_failed_status_window(exchange, decision);
   return decision;
@@ -65,7 +63,7 @@ MessageBoxRequest tcp_link_box(std::string_view text, bool icon_error) {
 Timer1Decision timer1_tick(Exchange& exchange) {
   if (exchange.condition_pending()) return report_condition(exchange);
   if (exchange.completion() == Completion::single) return report_success(exchange);
-  return count_wait_tick(exchange);
+  return report_time_out(exchange);
 }
 
 }  // namespace orv

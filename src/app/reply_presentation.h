@@ -1,7 +1,7 @@
-// What the main window's 190 ms timer 1 does with the outcome of the one
-// outstanding command: a condition box, the success box, or "No Connect"
-// once fifteen ticks have passed without a reply. Also the message boxes
-// the whole program reports with.
+// What the main window's 190 ms timer 1 does with the outcome of the
+// operator's command: a condition box, the success box, or "No Connect"
+// once its conversation found fifteen ticks passed without a reply. Also
+// the message boxes the whole program reports with.
 #pragma once
 
 #include <string>
@@ -44,12 +44,12 @@ struct Timer1Decision {
   bool stop_status_poll = false;      // kill the status window's poll timer before the box
   MessageBoxRequest box;              // the box to show, if any
   bool close_current_dialog = false;  // send a close request to the open dialog after the box
-  bool send_again = false;            // the outstanding command goes out once more
 };
 
-// One tick of timer 1. Applies every change the tick makes to the exchange
-// (including the condition box's own clearing, which must happen before the
-// box blocks) and says what the window must show.
+// One tick of timer 1, after the conversations heard it. Applies every
+// change the tick makes to the exchange (including the condition box's own
+// clearing, which must happen before the box blocks) and says what the
+// window must show.
 Timer1Decision timer1_tick(Exchange& exchange);
 
 }  // namespace orv

@@ -6,7 +6,7 @@ BulkTick next_bulk_tick(const Exchange& exchange) {
   if (exchange.completion() == Completion::bulk || exchange.result_code() == ResultCode::reported ||
       exchange.send_failed())
     return BulkTick::finish;
-  if (exchange.wait_ticks() != 0 || exchange.result_code() != ResultCode::none)
+  if (exchange.awaiting_reply() || exchange.result_code() != ResultCode::none)
     return BulkTick::wait;
   return BulkTick::send;
 }
@@ -15,11 +15,11 @@ int bulk_percent(int step, int steps) {
   return steps > 0 ? step * 100 / steps : 0;
 }
 
-bool BulkRun::start(Exchange& exchange, int steps, StepSource source) {
-  if (running() || exchange.awaiting_reply() || steps <= 0) return false;
+bool BulkRun::start(Exchange& exchange, Plan plan) {
+  if (running() || exchange.awaiting_reply() || plan.steps <= 0) return false;
   step_ = 0;
-  steps_ = steps;
-  source_ = std::move(source);
+  answered_ = false;
+  plan_ = std::move(plan);
   // A single command that failed to go out earlier was reported then; it
   // must not end this run before its first step.
   exchange.send_failure_cleared();
@@ -29,6 +29,12 @@ bool BulkRun::start(Exchange& exchange, int steps, StepSource source) {
 
 BulkRun::Tick BulkRun::tick(Exchange& exchange) {
   if (!running()) return {};
+  if (plan_.ends_on_condition && exchange.condition_pending()) {
+    const ResultCode condition = exchange.result_code();
+    exchange.condition_reported();
+    end(exchange);
+    return Tick{Tick::Kind::ended, {}, false, condition};
+  }
   switch (next_bulk_tick(exchange)) {
     case BulkTick::wait:
       return {};
@@ -41,16 +47,16 @@ BulkRun::Tick BulkRun::tick(Exchange& exchange) {
     case BulkTick::send:
       break;
   }
-  if (step_ == steps_) {  // the last command's completion was lost: the run cannot complete
+  if (step_ == plan_.steps) {  // the last command's completion was lost: the run cannot complete
     end(exchange);
     return Tick{Tick::Kind::ended, {}, false};
   }
   ++step_;
-  if (step_ == steps_)
+  if (step_ == plan_.steps)
     exchange.begin_last_bulk_step();
   else
     exchange.begin_bulk_step();
-  return Tick{Tick::Kind::send, source_(step_), false};
+  return Tick{Tick::Kind::send, plan_.source(step_), false};
 }
 
 bool BulkRun::cancel(Exchange& exchange) {
@@ -66,8 +72,7 @@ void BulkRun::abandon(Exchange& exchange) {
 void BulkRun::end(Exchange& exchange) {
   exchange.abandon();
   step_ = 0;
-  steps_ = 0;
-  source_ = nullptr;
+  plan_ = Plan{};
 }
 
 }  // namespace orv

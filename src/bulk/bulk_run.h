@@ -1,9 +1,11 @@
-// Every run that steps through a list of commands on a dialog's timer (read
+// The one run engine: every run that steps through a list of commands (read
 // all, set all, all screen and switching patterns, all titles, the
-// converter read): one command per tick, never before the previous reply,
-// with its progress, its cancel and the end of the run. A dialog gives its
-// step source; the Win32 binding (win/base/bulk_run_binding.h) ties the run to the
-// dialog's button, percent edit and progress bar.
+// converter read, a backup or restore of every unit, and every run of the
+// command line). One command at a time, never before the previous reply,
+// with its progress, its cancel and the end of the run. Its pace is its
+// owner's: a dialog's timer, or the reply itself (the owner ticks the run
+// as soon as a reply settles). The program binds it to a dialog's button,
+// percent edit and progress bar (win/base/bulk_run_binding.h).
 #pragma once
 
 #include <functional>
@@ -36,22 +38,43 @@ class BulkRun {
  public:
   using StepSource = std::function<BulkStep(int step)>;  // steps from 1
 
-  // What one tick of the run's timer asks for.
+  struct Plan {
+    int steps = 0;
+    StepSource source;
+    // A command whose reply is late goes out again this many more times,
+    // once the unit has answered a step of this run: a unit that never
+    // answered is silent, not unlucky, and costs one time-out.
+    int retries = 0;
+    // A condition the unit answers ends the run at once, as its reason;
+    // otherwise timer 1 reports it first and the run ends on its next tick.
+    bool ends_on_condition = false;
+  };
+
+  // What one tick of the run asks for.
   struct Tick {
     enum class Kind { wait, send, ended };
     Kind kind = Kind::wait;
     BulkStep step;           // send: the step to send, its phase already set in the exchange
     bool completed = false;  // ended: the last command was acknowledged
+    ResultCode condition = ResultCode::none;  // ended by a condition (ends_on_condition)
   };
 
-  bool running() const { return steps_ > 0; }
+  bool running() const { return plan_.steps > 0; }
   int step() const { return step_; }  // commands sent so far (bulk_step)
-  int steps() const { return steps_; }
-  int percent() const { return bulk_percent(step_, steps_); }
+  int steps() const { return plan_.steps; }
+  int percent() const { return bulk_percent(step_, plan_.steps); }
+  // How many more tries the step about to go out gets.
+  int retries_now() const { return answered_ ? plan_.retries : 0; }
 
-  // Starts a run of `steps` steps; false, and nothing starts, while a reply
-  // is awaited or a run is under way.
-  bool start(Exchange& exchange, int steps, StepSource source);
+  // Starts a run; false, and nothing starts, while a reply is awaited or a
+  // run is under way.
+  bool start(Exchange& exchange, Plan plan);
+  bool start(Exchange& exchange, int steps, StepSource source) {
+    return start(exchange, Plan{steps, std::move(source)});
+  }
+
+  // A reply to one of its steps came: the unit answers.
+  void answered() { answered_ = true; }
 
   // One tick: wait, send the next step, or end the run. At the end the
   // exchange is abandoned and the completion of the last command taken.
@@ -68,8 +91,8 @@ class BulkRun {
   void end(Exchange& exchange);
 
   int step_ = 0;
-  int steps_ = 0;
-  StepSource source_;
+  bool answered_ = false;
+  Plan plan_;
 };
 
 }  // namespace orv

@@ -1,19 +1,20 @@
 #include "bulk/wire_run.h"
 
+#include <algorithm>
 #include <chrono>
-#include <thread>
 
-#include "link/late_answers.h"
+#include "link/dispatch.h"
 #include "link/line_assembler.h"
 #include "link/reply_roads.h"
 
 namespace orv {
 namespace {
 
-using Clock = LateAnswers::Clock;
+using std::chrono::milliseconds;
 
-WireRunEnd ended(WireRunEnd::Kind kind, int step, const BulkStep& at, std::string reason) {
-  return WireRunEnd{kind, step, at.label, std::move(reason)};
+Instant steady_now() {
+  return std::chrono::duration_cast<milliseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
 }
 
 std::string refusal_reason(const BulkStep& step) {
@@ -23,123 +24,127 @@ std::string refusal_reason(const BulkStep& step) {
              : "the value cannot be sent (Command Error)";
 }
 
-class ReplyWait {
+// One run on the port: the conversation, the exchange the run reads, and
+// the reason it stopped, as far as the run itself cannot tell it.
+class WireRun {
  public:
-  ReplyWait(const WireRunSetup& setup, DeviceSettings& settings)
-      : setup_(setup), target_{settings, {}, nullptr, false, {}} {}
+  WireRun(const WireRunSetup& setup, DeviceSettings& settings)
+      : setup_(setup),
+        conversation_(milliseconds(setup.broadcast_gap_ms)),
+        target_{settings, {}, nullptr, false, {}},
+        route_{&conversation_,
+               &setup.port,
+               setup.tcp ? ReplyRoad::socket : ReplyRoad::serial,
+               setup.tcp ? 0 : setup.framing.slave_address,
+               !setup.tcp && setup.framing.rs485,
+               milliseconds(setup.reply_timeout_ms)} {}
 
-  // Feeds what arrives to the exchange until the awaited reply is handled,
-  // sending `asked` again when its reply is late and tries are left; false,
-  // with `reason`, when the last try's time runs out or the port fails.
-  bool until_answered(Exchange& exchange, const Command& asked, WireRunEnd::Kind& failure,
-                      std::string& reason) {
-    const std::string text = asked.text.substr(0, asked.text.find('\r'));
-    target_.asked = text;
-    auto deadline = Clock::now() + timeout();
-    while (exchange.awaiting_reply()) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0 && answered_ && exchange.tries() <= setup_.retries) {
-        if (!send_again(exchange, asked, failure, reason)) return false;
-        deadline = Clock::now() + timeout();
+  WireRunEnd run(int steps, const BulkRun::StepSource& source, const WireProgress& progress) {
+    drain();
+    if (!run_.start(exchange_, BulkRun::Plan{steps, source, setup_.retries, true}))
+      return {WireRunEnd::Kind::refused, 1, {}, "the run could not start"};
+    BulkStep current;
+    for (;;) {
+      const BulkRun::Tick tick = run_.tick(exchange_);
+      if (tick.kind == BulkRun::Tick::Kind::ended) return end_of(tick, current);
+      if (tick.kind == BulkRun::Tick::Kind::wait) {
+        wait_for_the_line();
         continue;
       }
-      if (left <= 0) {
-        failure = WireRunEnd::Kind::no_reply;
-        reason = "no reply within " + std::to_string(setup_.reply_timeout_ms) + " ms";
-        if (exchange.tries() > 1) reason += " (" + std::to_string(exchange.tries()) + " tries)";
-        return false;
+      current = tick.step;
+      step_ = run_.step();
+      if (progress) progress(step_, steps, current);
+      if (!current.command.sendable()) {
+        run_.abandon(exchange_);
+        return {WireRunEnd::Kind::refused, step_, current.label, refusal_reason(current)};
       }
-      std::string bytes;
-      if (!setup_.port.receive(bytes, static_cast<int>(left), reason)) {
-        failure = WireRunEnd::Kind::link_failed;
-        return false;
-      }
-      for (const std::string& line : lines_.feed(bytes)) handle(exchange, line);
+      const DispatchResult sent =
+          dispatch_command(exchange_, route_, current.command,
+                           Asking{0, Priority::run_step, run_.retries_now(), steady_now()});
+      if (!sent.failure.empty() && reason_.empty()) reason_ = sent.failure;
+      take(send_waiting(conversation_, setup_.port, steady_now()));
     }
-    return true;
-  }
-
-  // Whatever is on the line before the run (the late reply of a run that
-  // failed, a stray line on the bus, half a line) is nobody's answer: it is
-  // dropped until the line has been quiet for a moment, so it cannot be
-  // taken for the first command's reply.
-  void drain() {
-    constexpr int kQuietMs = 20;
-    std::string bytes, ignored;
-    while (setup_.port.receive(bytes, kQuietMs, ignored) && !bytes.empty()) bytes.clear();
-    lines_.clear();
   }
 
  private:
-  std::chrono::milliseconds timeout() const {
-    return std::chrono::milliseconds(setup_.reply_timeout_ms);
+  // Whatever is on the line before the run is nobody's answer: it is dropped
+  // until the line has been quiet for a moment, and no longer than the limit
+  // however much keeps coming (a peer that never stops is met by the run).
+  void drain() {
+    const Instant limit = steady_now() + milliseconds(setup_.drain_limit_ms);
+    std::string bytes, ignored;
+    for (Instant now = steady_now(); now < limit; now = steady_now()) {
+      const auto quiet = std::min<long long>(setup_.quiet_ms, (limit - now).count());
+      bytes.clear();
+      if (!setup_.port.receive(bytes, static_cast<int>(quiet), ignored) || bytes.empty()) break;
+    }
+    lines_.clear();
   }
 
-  bool send_again(Exchange& exchange, const Command& asked, WireRunEnd::Kind& failure,
-                  std::string& reason) {
-    exchange.sending_again();
-    const DispatchResult sent = send_command(exchange, setup_.route, asked);
-    if (sent.sent) return true;
-    failure = WireRunEnd::Kind::link_failed;
-    reason = sent.failure;
-    return false;
+  // Reads what arrives until the conversation's next deadline, then lets
+  // time pass for it: an answer, a late command sent again, or its end.
+  void wait_for_the_line() {
+    const Instant now = steady_now();
+    const Instant until = conversation_.deadline().value_or(now + milliseconds(50));
+    std::string bytes, error;
+    const auto left = std::max<long long>(0, (until - now).count());
+    if (!setup_.port.receive(bytes, static_cast<int>(left), error)) {
+      reason_ = error;
+      for (const Settled& failed : conversation_.fail_all()) settle(failed);
+      return;
+    }
+    for (const std::string& line : lines_.feed(bytes)) {
+      const Conversation::Taken taken = conversation_.take_line(line, steady_now());
+      if (taken.settled) settle(*taken.settled);
+    }
+    const Conversation::Ticked ticked = conversation_.tick(steady_now());
+    if (ticked.resend) take(send_again(conversation_, setup_.port, *ticked.resend));
+    if (ticked.settled) settle(*ticked.settled);
+    take(send_waiting(conversation_, setup_.port, steady_now()));
   }
 
-  // A line after the answer changes nothing; a late answer to an earlier
-  // try of the command answered is dropped, not taken for the next one's.
-  void handle(Exchange& exchange, const std::string& line) {
-    const auto now = Clock::now();
-    if (!exchange.awaiting_reply() || late_.drop(line, now)) return;
-    if (setup_.route.tcp_interface)
-      handle_socket_reply(exchange, target_, line);
-    else
-      handle_serial_reply(exchange, target_, setup_.route.framing, line);
-    answered_ = true;
-    if (exchange.tries() > 1) late_.expect(line, exchange.tries(), now + timeout());
+  void take(const SentWaiting& sent) {
+    for (const Settled& settled : sent.settled) settle(settled);
+  }
+
+  void settle(const Settled& settled) {
+    if (settled.how == Settled::How::answered) run_.answered();
+    if (settled.how == Settled::How::unanswered) {
+      reason_ = "no reply within " + std::to_string(setup_.reply_timeout_ms) + " ms";
+      if (settled.tries > 1) reason_ += " (" + std::to_string(settled.tries) + " tries)";
+      exchange_.unanswered();
+      return;
+    }
+    const DispatchResult failed = take_settled(exchange_, target_, route_.road, settled);
+    if (!failed.failure.empty() && reason_.empty()) reason_ = failed.failure;
+  }
+
+  WireRunEnd end_of(const BulkRun::Tick& tick, const BulkStep& at) const {
+    if (tick.completed) return {};
+    if (tick.condition != ResultCode::none)
+      return {WireRunEnd::Kind::condition, step_, at.label,
+              std::string(condition_text(tick.condition))};
+    const bool silent = reason_.rfind("no reply", 0) == 0;
+    return {silent ? WireRunEnd::Kind::no_reply : WireRunEnd::Kind::link_failed, step_, at.label,
+            reason_.empty() ? "the run ended" : reason_};
   }
 
   const WireRunSetup& setup_;
+  Conversation conversation_;
+  Exchange exchange_;
   ReplyTarget target_;
+  Route route_;
+  BulkRun run_;
   LineAssembler lines_;
-  LateAnswers late_;
-  // A unit that has not answered once is silent, not unlucky: its first
-  // command is not tried again (a bus backup skips it after one time-out).
-  bool answered_ = false;
+  int step_ = 0;
+  std::string reason_;  // why the run stopped, when not a condition
 };
 
 }  // namespace
 
 WireRunEnd run_on_wire(const WireRunSetup& setup, DeviceSettings& settings, int steps,
                        const BulkRun::StepSource& source, const WireProgress& progress) {
-  Exchange exchange;
-  ReplyWait wait(setup, settings);
-  wait.drain();
-  for (int s = 1; s <= steps; ++s) {
-    const BulkStep step = source(s);
-    if (progress) progress(s, steps, step);
-    if (!step.command.sendable())
-      return ended(WireRunEnd::Kind::refused, s, step, refusal_reason(step));
-    s == steps ? exchange.begin_last_bulk_step() : exchange.begin_bulk_step();
-    const DispatchResult sent = send_command(exchange, setup.route, step.command);
-    if (!sent.sent) {
-      return sent.failure.empty()
-                 ? ended(WireRunEnd::Kind::refused, s, step, "the line is too long to send")
-                 : ended(WireRunEnd::Kind::link_failed, s, step, std::string(sent.failure));
-    }
-    if (!exchange.awaiting_reply()) {  // Broadcast: complete once written
-      std::this_thread::sleep_for(std::chrono::milliseconds(setup.broadcast_gap_ms));
-      continue;
-    }
-    WireRunEnd::Kind failure{};
-    std::string reason;
-    if (!wait.until_answered(exchange, step.command, failure, reason))
-      return ended(failure, s, step, std::move(reason));
-    if (exchange.condition_pending())
-      return ended(WireRunEnd::Kind::condition, s, step,
-                   std::string(condition_text(exchange.result_code())));
-  }
-  return {};
+  return WireRun(setup, settings).run(steps, source, progress);
 }
 
 }  // namespace orv

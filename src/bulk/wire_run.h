@@ -1,14 +1,15 @@
-// A run of steps paced by the unit's replies instead of a dialog's timer:
-// the next command goes out as soon as the reply to the last one is in. The
-// command-line tool reads and sets whole units with it; the commands, the
-// replies and what they store are the same as in the dialogs' runs.
+// A run of steps over a port whose replies the caller reads itself (the
+// command line's serial line or converter connection): the run engine paced
+// by the replies, on the port's conversation, with the steady clock. The
+// commands, the replies and what they store are the same as in the
+// dialogs' runs.
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "bulk/bulk_run.h"
-#include "link/dispatch.h"
+#include "link/framing.h"
 #include "link/line_port.h"
 #include "protocol/device_settings.h"
 
@@ -16,15 +17,20 @@ namespace orv {
 
 struct WireRunSetup {
   LinePort& port;
-  Route route;  // the port as the serial or the TCP/IP link, with its framing
+  bool tcp = false;       // the port is a converter connection (the socket road)
+  SerialFraming framing;  // the serial line: RS-485 and the unit's address
   int reply_timeout_ms = 3000;
   // A command whose reply does not come within the time-out goes out again,
-  // up to this many more times (every command of a run is safe to repeat),
-  // once the unit has answered a first command.
+  // up to this many more times, once the unit has answered a first command.
   int retries = 2;
   // After a command nobody answers (Broadcast), as long as the set-all
   // dialog's tick: every unit of the bus has that long to take it.
   int broadcast_gap_ms = 400;
+  // Before the first command, what is on the line (a late reply of a run
+  // that failed, a stray line on the bus) is dropped until it has been
+  // quiet this long, and for at most `drain_limit_ms` whatever keeps coming.
+  int quiet_ms = 20;
+  int drain_limit_ms = 500;
 };
 
 struct WireRunEnd {

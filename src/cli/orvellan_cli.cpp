@@ -111,14 +111,16 @@ bool load(const std::string& file, const Options& options, DeviceSettings& setti
   }
   const int folded = inputs_beyond_orvellan(text);
   if (options.model != kModelOrvellan || folded == 0) return true;
-  const std::string entries = std::to_string(folded) + " screen pattern entries show inputs 33 to 64";
+  const std::string entries =
+      std::to_string(folded) + " screen pattern entries show inputs 33 to 64";
   if (!options.fold) {
     reason = file + ": " + entries +
              ", which ORVELLAN does not have: name --model tarquine, or --fold to show each "
              "as its input less 32";
     return false;
   }
-  print_error("orvellan-cli: " + file + ": " + entries + "; as ORVELLAN each shows its input less 32\n");
+  print_error("orvellan-cli: " + file + ": " + entries +
+              "; as ORVELLAN each shows its input less 32\n");
   return true;
 }
 
@@ -311,8 +313,7 @@ std::optional<std::vector<FleetUnit>> fleet_of(const Options& options, std::stri
       }
       unit.link = std::make_unique<UnitLink>();
       unit.link->port = std::move(converter.port);
-      unit.link->route.tcp = unit.link->port.get();
-      unit.link->route.tcp_interface = true;
+      unit.link->tcp = true;
       unit.link->timeout_ms = options.timeout_ms;
       unit.link->retries = options.retries;
       units.push_back(std::move(unit));
@@ -382,7 +383,7 @@ int backup(const Options& options) {
   int status = 0;
   for (int address : *addresses) {
     const std::string unit = "unit " + decimal_text(address, 2);
-    link->route.framing.slave_address = address;
+    link->framing.slave_address = address;
     DeviceSettings settings = settings_for_model(options.model);
     const WireRunEnd end = read_unit(*link, settings, unit);
     if (end.kind == WireRunEnd::Kind::no_reply && end.step == 1) {
@@ -426,7 +427,7 @@ int restore(const Options& options) {
       print_error("orvellan-cli: " + unit + ": " + error + "\n");
       continue;
     }
-    link->route.framing.slave_address = address;
+    link->framing.slave_address = address;
     const WireRunEnd end = set_unit(*link, settings, unit);
     if (!end.completed()) status = failed_run(unit, end);
   }

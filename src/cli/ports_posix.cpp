@@ -31,7 +31,7 @@ class DescriptorPort : public LinePort {
   DescriptorPort& operator=(const DescriptorPort&) = delete;
 
   bool ready() const override { return true; }
-  std::string name_of(int) const override { return name_; }
+  std::string name() const override { return name_; }
 
   bool send(std::string_view bytes) override {
     while (!bytes.empty()) {

@@ -19,7 +19,7 @@ class ComPort : public LinePort {
   ComPort& operator=(const ComPort&) = delete;
 
   bool ready() const override { return true; }
-  std::string name_of(int) const override { return name_; }
+  std::string name() const override { return name_; }
 
   // A write that has not gone out in its time (10 ms a byte covers 1200
   // baud, and a second more) fails.
@@ -62,7 +62,7 @@ class SocketPort : public LinePort {
   SocketPort& operator=(const SocketPort&) = delete;
 
   bool ready() const override { return true; }
-  std::string name_of(int) const override { return name_; }
+  std::string name() const override { return name_; }
 
   bool send(std::string_view bytes) override {
     while (!bytes.empty()) {

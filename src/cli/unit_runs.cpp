@@ -42,7 +42,9 @@ class ProgressLine {
 
 WireRunEnd run(UnitLink& link, DeviceSettings& settings, int steps,
                const BulkRun::StepSource& source, const WireProgress& progress) {
-  const WireRunSetup setup{*link.port, link.route, link.timeout_ms, link.retries};
+  WireRunSetup setup{*link.port, link.tcp, link.framing};
+  setup.reply_timeout_ms = link.timeout_ms;
+  setup.retries = link.retries;
   return run_on_wire(setup, settings, steps, source, progress);
 }
 
@@ -78,14 +80,12 @@ std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, st
   link->retries = options.retries;
   if (!options.tcp.empty()) {
     link->port = open_tcp_port(options.tcp, options.timeout_ms, error);
-    link->route.tcp = link->port.get();
-    link->route.tcp_interface = true;
+    link->tcp = true;
   } else {
     std::string note;
     link->port = open_serial_port(options.port, options.baud, note, error);
     if (!note.empty()) print_error("orvellan-cli: note: " + note + "\n");
-    link->route.serial = link->port.get();
-    link->route.framing = SerialFraming{options.rs485, address};
+    link->framing = SerialFraming{options.rs485, address};
   }
   if (!link->port) return nullptr;
   return link;

@@ -12,7 +12,8 @@ namespace orv::cli {
 
 struct UnitLink {
   std::unique_ptr<LinePort> port;
-  Route route;
+  bool tcp = false;       // a converter connection
+  SerialFraming framing;  // the serial line: RS-485 and the unit's address
   int timeout_ms = 3000;
   int retries = 2;
 };

@@ -9,54 +9,54 @@ DispatchResult send_failed(Exchange& exchange, std::string_view warning) {
   return result;
 }
 
-namespace {
-
-DispatchResult tcp_send(Exchange& exchange, const Route& route, std::string_view command) {
+DispatchResult dispatch_command(Exchange& exchange, const Route& route, const Command& command,
+                                const Asking& asking) {
+  if (!command.sendable()) {
+    if (command.refusal == Command::Refusal::command_error) exchange.refused();
+    return {};
+  }
   exchange.sent();
-  if (!route.tcp || !route.tcp->ready()) return send_failed(exchange, kSocketNotConnected);
-  if (command.size() > kMaxFramedLine) {
+  const bool connected = route.link && route.link->ready() && route.conversation;
+  if (!connected && route.road == ReplyRoad::socket)
+    return send_failed(exchange, kSocketNotConnected);
+  if (serial_frame(command.text, SerialFraming{route.rs485, route.address}).size() >
+      kMaxFramedLine) {
     exchange.refused();
     return {};
   }
-  if (!route.tcp->send(command)) return send_failed(exchange, kSocketSendFailed);
+  if (!route.conversation) return send_failed(exchange, kSerialWriteFailed);
+  route.conversation->submit(Request{asking.requester, command.text,
+                                     route.rs485 ? route.address : -1, asking.priority,
+                                     asking.retries, route.timeout});
   return DispatchResult{true, {}, false};
 }
 
-DispatchResult record_refusal(Exchange& exchange, const Command& command) {
-  if (command.refusal == Command::Refusal::command_error) exchange.refused();
-  return {};
-}
-
-}  // namespace
-
-// Each road marks the command sent once: a second mark would take a retry
-// for a new command and let a silent unit be asked again without end.
-DispatchResult dispatch_command(Exchange& exchange, const Route& route, std::string_view command) {
-  return route.tcp_interface ? tcp_send(exchange, route, command)
-                             : serial_send(exchange, route, command);
-}
-
-DispatchResult serial_send(Exchange& exchange, const Route& route, std::string_view command) {
-  exchange.sent();
-  const std::string line = serial_frame(command, route.framing);
-  if (line.size() > kMaxFramedLine) {
-    exchange.refused();
-    return {};
+SentWaiting send_waiting(Conversation& conversation, Link& link, Instant now) {
+  SentWaiting done;
+  while (auto sending = conversation.next_to_send(now)) {
+    if (!link.send(sending->bytes)) {
+      if (sending->settled) {
+        sending->settled->how = Settled::How::link_failed;
+        done.settled.push_back(std::move(*sending->settled));
+      } else if (auto failed = conversation.fail_outstanding()) {
+        done.settled.push_back(std::move(*failed));
+      }
+      continue;
+    }
+    done.written.push_back({sending->bytes, false, sending->address});
+    if (sending->settled) done.settled.push_back(std::move(*sending->settled));
   }
-  // Nobody answers a Broadcast: it is complete as soon as it is written.
-  if (route.framing.broadcast()) exchange.sent_without_reply();
-  if (route.serial && !route.serial->send(line)) return send_failed(exchange, kSerialWriteFailed);
-  return DispatchResult{true, {}, false};
+  return done;
 }
 
-DispatchResult send_command(Exchange& exchange, const Route& route, const Command& command) {
-  if (!command.sendable()) return record_refusal(exchange, command);
-  return dispatch_command(exchange, route, command.text);
-}
-
-DispatchResult send_serial_command(Exchange& exchange, const Route& route, const Command& command) {
-  if (!command.sendable()) return record_refusal(exchange, command);
-  return serial_send(exchange, route, command.text);
+SentWaiting send_again(Conversation& conversation, Link& link, const std::string& bytes) {
+  SentWaiting done;
+  if (link.send(bytes)) {
+    done.written.push_back({bytes, true, conversation.outstanding_address().value_or(0)});
+  } else if (auto failed = conversation.fail_outstanding()) {
+    done.settled.push_back(std::move(*failed));
+  }
+  return done;
 }
 
 }  // namespace orv

@@ -1,8 +1,10 @@
-// The exchange with the unit: the one command outstanding at a time, what
-// came back for it, and where a bulk run stands. Every change is a named
-// transition; the field names the operator's manuals and the old tool use
-// (wait_ticks, awaiting_reply, send_failed, result_code, completion,
+// The exchange of one requester with the unit: whether its command awaits
+// a reply, what came back for it, and where its bulk run stands. Every
+// change is a named transition; the field names the operator's manuals and
+// the old tool use (awaiting_reply, send_failed, result_code, completion,
 // bulk_phase, suppress_errors, close_on_failure) are the accessors' names.
+// When the reply is late is the conversation's business (link/conversation.h);
+// the exchange only hears that it was.
 #pragma once
 
 #include "protocol/replies.h"
@@ -20,12 +22,6 @@ enum class Completion { none, single, bulk };
 inline constexpr int kTimeoutTicks = 15;  // timer-1 ticks before "No Connect"
 inline constexpr int kTimer1PeriodMs = 190;
 
-// What one tick of timer 1 makes of the wait for a reply.
-enum class WaitTick {
-  waiting,    // nothing to do (or no reply is awaited)
-  try_again,  // the reply did not come in time: the same command goes out again
-  timed_out,  // the last try's time is up: "No Connect"
-};
 class Exchange {
  public:
   // --- Senders: the phase of the next command, set before it goes out.
@@ -33,7 +29,7 @@ class Exchange {
   void begin_bulk_step() { bulk_phase_ = BulkPhase::running; }
   void begin_last_bulk_step() { bulk_phase_ = BulkPhase::last; }
 
-  // The command went out: a reply is awaited from the next tick on.
+  // The command went out (or waits its turn on the line): a reply is awaited.
   void sent();
   // A Broadcast went out: nobody answers, so it is done at once.
   void sent_without_reply();
@@ -57,21 +53,14 @@ class Exchange {
   // Every handled line ends the wait.
   void reply_handled();
 
-  // A reply-paced run lets a command whose reply does not come in time go
-  // out again, `retries` more times; 0 (the timer-paced runs, single
-  // commands) never. abandon() sets it back to 0.
-  void set_retries(int retries) { retries_ = retries; }
-  // The command about to go out is the outstanding one again: sent()
-  // counts it as one more try of it.
-  void sending_again() { again_ = true; }
-  int tries() const { return tries_; }
+  // The last try's time ran out without a reply (the command's
+  // conversation decides when): a running bulk run or the status window
+  // stops on it, and timer 1 reports it ("No Connect").
+  void unanswered();
 
   // --- Timer 1 and the reply presentation.
-  // Counts one tick while a reply is awaited. On the tick that passes
-  // kTimeoutTicks: another try while retries are left, otherwise the end
-  // of the wait (a bulk run or the status window then stops on
-  // ResultCode::reported).
-  WaitTick tick();
+  // The time-out to report, once: true on the first call after unanswered().
+  bool take_time_out();
   // The condition is being shown: clears it, leaving a running bulk run the
   // stop code.
   void condition_reported();
@@ -91,7 +80,6 @@ class Exchange {
   void set_suppress_errors(bool on) { suppress_errors_ = on; }
   void set_close_on_failure(bool on) { close_on_failure_ = on; }
 
-  int wait_ticks() const { return wait_ticks_; }
   bool awaiting_reply() const { return awaiting_reply_; }
   bool send_failed() const { return send_failed_; }
   ResultCode result_code() const { return result_; }
@@ -108,17 +96,14 @@ class Exchange {
  private:
   void complete_by_phase();
 
-  int wait_ticks_ = 0;
   bool awaiting_reply_ = false;
+  bool time_out_to_report_ = false;
   bool send_failed_ = false;
   ResultCode result_ = ResultCode::none;
   Completion completion_ = Completion::none;
   BulkPhase bulk_phase_ = BulkPhase::single;
   bool suppress_errors_ = false;
   bool close_on_failure_ = false;
-  int retries_ = 0;
-  int tries_ = 0;  // of the command outstanding, or last answered
-  bool again_ = false;
 };
 
 }  // namespace orv

@@ -12,18 +12,18 @@ namespace orv {
 
 class LateAnswers {
  public:
-  using Clock = std::chrono::steady_clock;
+  using Instant = std::chrono::milliseconds;  // on the owner's clock
 
   // `answer` answered a command after `tries` tries: up to tries - 1 more
   // of it may come until `until`.
-  void expect(std::string_view answer, int tries, Clock::time_point until);
+  void expect(std::string_view answer, int tries, Instant until);
   // True, and one fewer expected, when `line` is one of them.
-  bool drop(std::string_view line, Clock::time_point now);
+  bool drop(std::string_view line, Instant now);
 
  private:
   std::string answer_;
   int expected_ = 0;
-  Clock::time_point until_{};
+  Instant until_{};
 };
 
 }  // namespace orv

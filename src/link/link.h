@@ -7,9 +7,6 @@
 
 namespace orv {
 
-// The connection the next command goes out on, for Link::name_of.
-inline constexpr int kCommandedConnection = -2;
-
 class Link {
  public:
   virtual ~Link() = default;
@@ -18,9 +15,8 @@ class Link {
   // Sends the bytes of one command; false when the link could not take them.
   // A serial write is not waited for: a lost command shows as a time-out.
   virtual bool send(std::string_view bytes) = 0;
-  // Where a connection of the link leads, as the traffic log names it
-  // ("COM2", "127.0.1.57"); kCommandedConnection: where commands go now.
-  virtual std::string name_of(int connection) const = 0;
+  // Where it leads, as the traffic log names it ("COM2", "127.0.1.57").
+  virtual std::string name() const = 0;
 };
 
 }  // namespace orv

@@ -11,20 +11,16 @@
 #include <string>
 #include <vector>
 
-namespace orv {
+#include "link/connection.h"
 
-// Connection numbers: the serial line, the converter the TCP/IP client
-// talks to, and records 1..96 for converters the TCP/IP server accepted.
-inline constexpr int kSerialConnection = -1;
-inline constexpr int kClientConnection = 0;
+namespace orv {
 
 struct LinkEvent {
   enum class Kind {
-    line,       // a whole reply line
-    opened,     // a connection stands: the client's to its converter, or one the server accepted
-    closed,     // the peer closed a connection
-    failed,     // a socket reported an error; the connection is closed
-    no_answer,  // no reply came to the last command within the link's bound
+    line,    // a whole reply line
+    opened,  // a connection stands: the client's to its converter, or one the server accepted
+    closed,  // the peer closed a connection
+    failed,  // a socket reported an error; the connection is closed
     // A call of the sockets library failed while the link handled an event;
     // `text` is the message with its error code.
     failed_call,
@@ -32,9 +28,10 @@ struct LinkEvent {
     port_lost,             // the serial port stopped working (its adapter went): it is closed
   };
   Kind kind = Kind::line;
-  int connection = kSerialConnection;
-  std::string text;  // line: the line with its LF; failed_call, unknown_socket_event: the message
-  bool awaited = false;  // the connection the last command went out on
+  Connection connection = Connection::serial_line();
+  // line: the line with its LF; opened (a place): the converter's address;
+  // failed_call, unknown_socket_event: the message; port_lost: the port.
+  std::string text;
 };
 
 class LinkEventQueue {

@@ -3,16 +3,24 @@
 #include "link/line_assembler.h"
 
 namespace orv {
+namespace {
 
-void handle_serial_reply(Exchange& exchange, ReplyTarget& target, const SerialFraming& framing,
-                         std::string_view line) {
-  line = without_own_address(line, framing).substr(0, kReplyLineBytes - 1);
+bool is_acknowledgement(std::string_view line) {
+  return without_line_end(line) == "GO";
+}
+
+}  // namespace
+
+void take_reply(Exchange& exchange, ReplyTarget& target, ReplyRoad road, std::string_view line) {
+  line = line.substr(0, kReplyLineBytes - 1);
+  if (road == ReplyRoad::socket) exchange.send_failure_cleared();
   if (const ResultCode code = condition_code(line); code != ResultCode::none) {
     exchange.condition(code);
-  } else if (line == "GO\r\n" && exchange.awaiting_reply()) {
+  } else if (is_acknowledgement(line) && exchange.awaiting_reply() &&
+             !expects_data_reply(target.asked)) {
     exchange.acknowledged();
   } else {
-    switch (dispatch_reply_line(target, line, ReplyRoad::serial)) {
+    switch (dispatch_reply_line(target, line, road)) {
       case RowOutcome::accepted:
         exchange.reply_stored();
         break;
@@ -28,30 +36,28 @@ void handle_serial_reply(Exchange& exchange, ReplyTarget& target, const SerialFr
   exchange.reply_handled();
 }
 
-void handle_socket_reply(Exchange& exchange, ReplyTarget& target, std::string_view line) {
-  line = line.substr(0, kReplyLineBytes - 1);
-  exchange.send_failure_cleared();
-  if (line.starts_with("GO") && exchange.awaiting_reply()) {
-    exchange.acknowledged();
-  } else {
-    switch (dispatch_reply_line(target, line, ReplyRoad::socket)) {
-      case RowOutcome::accepted:
-        exchange.reply_stored();
-        break;
-      case RowOutcome::unasked:  // a data reply nobody waits for changes nothing
-        if (exchange.awaiting_reply()) exchange.condition(ResultCode::command_error);
-        break;
-      case RowOutcome::rejected:
-        exchange.condition(ResultCode::command_error);
-        break;
-      case RowOutcome::no_row:
-        // A line the unit would not send is no acknowledgement.
-        const ResultCode code = condition_code(line);
-        exchange.condition(code != ResultCode::none ? code : ResultCode::command_error);
-        break;
-    }
+DispatchResult take_settled(Exchange& exchange, ReplyTarget& target, ReplyRoad road,
+                            const Settled& settled) {
+  switch (settled.how) {
+    case Settled::How::answered:
+      target.asked = settled.asked;
+      take_reply(exchange, target, road, settled.answer);
+      target.asked = {};
+      break;
+    case Settled::How::without_reply:
+      exchange.sent_without_reply();
+      break;
+    case Settled::How::unanswered:
+      if (road == ReplyRoad::socket) return send_failed(exchange, kNoAnswer);
+      exchange.unanswered();
+      break;
+    case Settled::How::link_failed:
+      return send_failed(exchange,
+                         road == ReplyRoad::socket ? kSocketSendFailed : kSerialWriteFailed);
+    case Settled::How::connection_lost:
+      return send_failed(exchange, kNoAnswer);
   }
-  exchange.reply_handled();
+  return {};
 }
 
 }  // namespace orv

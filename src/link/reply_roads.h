@@ -1,27 +1,32 @@
-// The two roads a reply line takes into the program. Both run the same
-// table of data replies (protocol/replies.h); they differ in what counts as
-// an acknowledgement and what a line nobody recognises means.
+// What a reply line does to the exchange that asked: the acknowledgement,
+// a condition, or a data reply stored through the table of
+// protocol/replies.h. The serial line and TCP/IP take the same rules; they
+// differ only in the rows they know ("EMA" comes over the serial line only)
+// and in that a line over TCP/IP shows the connection works again.
 #pragma once
 
 #include <string_view>
 
+#include "link/conversation.h"
+#include "link/dispatch.h"
 #include "link/exchange.h"
-#include "link/framing.h"
 #include "protocol/replies.h"
 
 namespace orv {
 
-// One line from the serial line (with its CR LF). On RS-485 the selected
-// unit's address is dropped first. "GO" acknowledges only while a reply is
-// awaited; a line that matches nothing is "Command Error"; a data reply is
-// stored only when it answers the command asked (target.asked), is
-// "Command Error" while another one is awaited, and changes nothing when
-// none is.
-void handle_serial_reply(Exchange& exchange, ReplyTarget& target, const SerialFraming& framing,
-                         std::string_view line);
+// One line (without the unit's address) on `exchange`. The acknowledgement
+// is the line "GO" and nothing else, and only of a command that sets
+// something; a read is answered by its data reply alone. A data reply is
+// stored only when it answers the command asked (target.asked). Anything
+// else that answers, or a line while nothing is awaited, is "Command
+// Error"; a condition line is that condition.
+void take_reply(Exchange& exchange, ReplyTarget& target, ReplyRoad road, std::string_view line);
 
-// One line from a TCP/IP connection: as on the serial road, except that a
-// line beginning "GO" acknowledges.
-void handle_socket_reply(Exchange& exchange, ReplyTarget& target, std::string_view line);
+// How the requester's command ended, applied to its exchange: an answer
+// goes down the road; a late reply, a failed link and a Broadcast are
+// recorded as such. An unanswered command on TCP/IP ("Answer が､きません")
+// or a failed link is `send_failed`, with the warning the operator sees.
+DispatchResult take_settled(Exchange& exchange, ReplyTarget& target, ReplyRoad road,
+                            const Settled& settled);
 
 }  // namespace orv

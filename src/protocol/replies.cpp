@@ -357,8 +357,13 @@ ResultCode condition_code(std::string_view line) {
   return ResultCode::none;
 }
 
+bool expects_data_reply(std::string_view asked) {
+  return !asked.empty() && asked[0] == 'R';
+}
+
 bool answers(std::string_view asked, std::string_view line) {
-  if (asked.size() < 2 || asked[0] != 'R' || !line.starts_with(asked.substr(1))) return false;
+  if (asked.size() < 2 || !expects_data_reply(asked) || !line.starts_with(asked.substr(1)))
+    return false;
   return asked != "ROP" || line.size() == 6;
 }
 

@@ -62,6 +62,10 @@ struct ReplyTarget {
 // answer the command asked (nothing stored).
 enum class RowOutcome { no_row, accepted, rejected, unasked };
 
+// Whether `asked` (a command without its CR LF) is a read, answered by a
+// data reply rather than "GO".
+bool expects_data_reply(std::string_view asked);
+
 // Whether a data reply answers the read `asked`: "ROP07" is answered by
 // "OP07…", "RCTI" by "CTI…", the pattern in force ("ROP") by "OPnn" alone.
 // A command that sets something has no data reply.

@@ -10,7 +10,7 @@
 #include "resource.h"
 #include "titles/glyph_editor.h"
 #include "titles/title_csv.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 #include "win/titles/glyph_editor_dialog_res.h"
 #include "win/titles/glyph_insertion_dialog_res.h"
 #include "win/titles/title_dialog_res.h"

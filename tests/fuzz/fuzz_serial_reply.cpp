@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t before = fuzz::digest(state);
   for (const std::string& line : assembler.feed(bytes)) {
     fuzz::check_reply(state, line, before, [&state](ReplyTarget& target, const std::string& l) {
-      handle_serial_reply(state.exchange, target, state.framing(), l);
+      take_reply(state.operator_road.exchange, target, ReplyRoad::serial,
+                 without_own_address(l, state.framing()));
     });
   }
   return 0;

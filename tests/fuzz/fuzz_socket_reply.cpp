@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rest.remove_prefix(cut == std::string_view::npos ? rest.size() : cut + 1);
     for (const std::string& line : assembler.feed(chunk)) {
       fuzz::check_reply(state, line, before, [&state](ReplyTarget& target, const std::string& l) {
-        handle_socket_reply(state.exchange, target, l);
+        take_reply(state.operator_road.exchange, target, ReplyRoad::socket, l);
       });
     }
   }

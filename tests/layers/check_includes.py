@@ -5,12 +5,15 @@ Run from the repository root: python3 tests/layers/check_includes.py
 (--root DIR checks another copy of the tree). Every `#include "dir/..."`
 under src/ is an edge from the including file's folder to the included
 one's. The core's folders form layers, lowest first; a file may include its
-own folder and the layers below it. Under win/, every folder may use base/
-and the core, main/ may also use the other folders' openers, and no other
-feature folder uses another. A file that includes a Windows header, directly
-or through another header, is a Win32 file: it belongs under win/, except
-for the command-line tool's platform sources in cli/, which no file
-includes. The simulator includes nothing of the program.
+own folder and the layers below it. Under win/, platform/ (the Win32
+platform services: links, profile, files, text) uses only the core and
+itself, never a window; every other folder may use platform/, base/ and the
+core, main/ may also use the other folders' openers, and no other feature
+folder uses another. The command-line tool may use win/platform/ and
+nothing else of win/. A file that includes a Windows header, directly or
+through another header, is a Win32 file: it belongs under win/, except for
+the command-line tool's platform sources in cli/, which no file includes.
+The simulator includes nothing of the program.
 """
 import argparse
 import pathlib
@@ -39,7 +42,13 @@ def folder_of(name):
 def edge_fault(source, target):
     """Why `source` may not include `target` (both relative to src/), or None."""
     own, theirs = folder_of(source), folder_of(target)
-    if own == theirs or theirs == "win/base" and own.startswith("win/"):
+    if own == theirs:
+        return None
+    if own == "win/platform" and theirs.startswith("win/"):
+        return "win/platform/ uses no window: only the core and itself"
+    if theirs == "win/platform" and (own.startswith("win/") or own == "cli"):
+        return None
+    if theirs == "win/base" and own.startswith("win/"):
         return None
     if own.startswith("win/") and theirs.startswith("win/"):
         if own == "win/main" and not target.endswith("_res.h"):
@@ -91,7 +100,8 @@ def main():
     print("layers, lowest first:")
     for rank, folders in enumerate(LAYERS):
         print(f"  {rank} {', '.join(f + '/' for f in folders)}")
-    print("  inside win/: base/ below every feature folder; main/ also opens the features")
+    print("  inside win/: platform/ below base/ below every feature folder; main/ also opens "
+          "the features; cli/ may use platform/")
     faults = check_program(root / "src") + check_simulator(root / "sim")
     for fault in faults:
         print("FAIL", fault)

@@ -14,6 +14,8 @@ PLANTED = [  # file, line added, what the failure must name
     ("src/titles/title_csv.cpp", '#include "status/status_grid.h"', "titles/ (layer 1) may not use status/"),
     ("src/win/titles/title_dialog.cpp", '#include "win/status/status_window.h"', "win/titles/ may not use win/status/"),
     ("src/win/base/program.cpp", '#include "win/main/main_window.h"', "win/base/ may not use win/main/"),
+    ("src/win/platform/serial_link.cpp", '#include "win/base/scoped.h"', "win/platform/ uses no window"),
+    ("src/cli/fleet.cpp", '#include "win/base/scoped.h"', "cli/ (layer 5) may not use win/"),
     ("src/link/exchange.cpp", "#include <windows.h>", "link/exchange.cpp: includes a Windows header"),
     ("src/cli/terminal.h", "#include <windows.h>", "cli/terminal.h: includes a Windows header"),
     ("sim/unit.cpp", '#include "protocol/commands.h"', "the simulator shares no code"),

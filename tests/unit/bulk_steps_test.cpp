@@ -38,11 +38,8 @@ TEST(SetAllSteps, AnUnsendablePasswordIsNotTakenForATitle) {
 // A run of `steps` labelled steps, and what a tick asked for, as text.
 class Run : public ::testing::Test {
  protected:
-  bool start(int steps) {
-    return run.start(e, steps, [](int s) {
-      return BulkStep{Command::line("S"), std::to_string(s)};
-    });
-  }
+  static BulkStep step(int s) { return BulkStep{Command::line("S"), std::to_string(s)}; }
+  bool start(int steps) { return run.start(e, steps, step); }
   std::string tick() {
     const BulkRun::Tick t = run.tick(e);
     if (t.kind == BulkRun::Tick::Kind::wait) return "wait";
@@ -89,6 +86,25 @@ TEST_F(Run, AConditionEndsTheRunOnceReported) {
   EXPECT_EQ(e.result_code(), ResultCode::none);
   EXPECT_TRUE(start(5)) << "a second run starts afresh";
   EXPECT_EQ(tick(), "send 1");
+}
+
+// A unit that has not answered a step is silent, not unlucky: it gets no
+// retry; once it answered, a late reply gets the plan's. A run that takes
+// its own conditions (the command line, the backup window) ends on one at
+// once, naming it.
+TEST_F(Run, RetriesOnceTheUnitAnsweredAndConditionsTheRunTakesItself) {
+  ASSERT_TRUE(run.start(e, BulkRun::Plan{4, step, 2, true}));
+  EXPECT_EQ(tick(), "send 1");
+  EXPECT_EQ(run.retries_now(), 0);
+  run.answered();
+  reply("GO");
+  EXPECT_EQ(tick(), "send 2");
+  EXPECT_EQ(run.retries_now(), 2);
+  reply("LOCK");
+  const BulkRun::Tick ended = run.tick(e);
+  EXPECT_EQ(ended.kind, BulkRun::Tick::Kind::ended);
+  EXPECT_EQ(ended.condition, ResultCode::lock);
+  EXPECT_FALSE(run.running());
 }
 
 TEST_F(Run, CancelAndRefusedStarts) {

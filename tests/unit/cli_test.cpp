@@ -3,9 +3,11 @@
 
 #include <sys/wait.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "random_settings.h"
 #include "settings_file/settings_diff.h"
@@ -27,8 +29,9 @@ struct CliRun {
 CliRun run_cli(const std::string& arguments) {
   const auto dir = std::filesystem::temp_directory_path();
   const auto err_path = dir / ("orv-cli-err-" + std::to_string(::getpid()));
+  // Every run has a deadline: a tool that would hang fails the test instead.
   const std::string command =
-      std::string(ORV_CLI_PATH) + " " + arguments + " 2>" + err_path.string();
+      "timeout 60 " + std::string(ORV_CLI_PATH) + " " + arguments + " 2>" + err_path.string();
   CliRun run;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -123,6 +126,34 @@ TEST_F(Cli, CheckTellsWholeFromDamaged) {
   EXPECT_NE(password.err.find("step 175 (password) cannot be sent"), std::string::npos)
       << password.err;
   EXPECT_EQ(password.err.find("12ab"), std::string::npos) << password.err;
+}
+
+// A peer that never stops sending (a byte every 10 ms) cannot hold a run
+// for ever: the wait for a quiet line has a limit, and what it sends then
+// answers nothing.
+TEST_F(Cli, ANoisyPeerEndsTheRunInsteadOfStallingIt) {
+  const int listen_port = sim_process::free_port();
+  const int listener = sim_process::loopback_socket(listen_port, true);
+  ASSERT_GE(listener, 0);
+  std::atomic<bool> stop{false};
+  std::thread noise([&] {
+    pollfd waiting{listener, POLLIN, 0};
+    while (!stop && ::poll(&waiting, 1, 50) == 0) {
+    }
+    const int peer = stop ? -1 : ::accept(listener, nullptr, nullptr);
+    while (peer >= 0 && !stop && ::send(peer, "x", 1, MSG_NOSIGNAL) == 1)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (peer >= 0) ::close(peer);
+  });
+  const auto started = std::chrono::steady_clock::now();
+  const CliRun run = run_cli("read-all --tcp 127.0.0.1:" + std::to_string(listen_port) +
+                             " --timeout 500 --retries 0 -o " + file.string() + ".noise");
+  const auto took = std::chrono::steady_clock::now() - started;
+  stop = true;
+  noise.join();
+  ::close(listener);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_LT(took, std::chrono::seconds(5));
 }
 
 TEST_F(Cli, HelpAndBadArguments) {
@@ -324,6 +355,14 @@ TEST_F(CliWithUnits, AConditionMidRunFailsByNameAndLeavesNoFile) {
       run_cli("read-all" + port() + " --timeout 1000 --retries 0 -o " + (folder / "x.dat").string())
           .status,
       1);
+
+  // A read answered "GO" (a hostile converter's line) is no answer: the run
+  // fails at it, and no file is written.
+  control_command("fault reply GO 1 on RCT05");
+  const CliRun go = run_cli("read-all" + port() + " -o " + (folder / "go.dat").string());
+  EXPECT_EQ(go.status, 1);
+  EXPECT_NE(go.err.find("(title ch.05): Command Error"), std::string::npos) << go.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "go.dat"));
 
   EXPECT_NE(control_command("fault condition LOCK 1 after 40").find("OK"), std::string::npos);
   const auto cut = folder / "cut.dat";

@@ -28,7 +28,7 @@ TEST(Configuration, ModelSelectionAndValuesAsTheyAreStored) {
   Session state;
   apply_configuration(state, read_configuration(store));
   EXPECT_EQ(state.config.select_model, 1);
-  EXPECT_EQ(state.settings.inputCount, 64);
+  EXPECT_EQ(state.document.settings.inputCount, 64);
   EXPECT_EQ(state.config.client_select_ip_address, 3);
   EXPECT_EQ(buffer_text(state.config.port_number), "10001");
   EXPECT_EQ(state.config.control, 0);

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/link_handling.h"
 #include "app/reply_presentation.h"
 #include "link/dispatch.h"
 #include "link/link_events.h"
@@ -19,7 +20,6 @@ namespace orv {
 namespace {
 
 struct Seen {
-  int wait_ticks;
   bool awaiting_reply;
   bool send_failed;
   ResultCode result;
@@ -28,10 +28,10 @@ struct Seen {
 };
 
 Seen seen(const Exchange& e) {
-  return {e.wait_ticks(), e.awaiting_reply(), e.send_failed(), e.result_code(), e.completion()};
+  return {e.awaiting_reply(), e.send_failed(), e.result_code(), e.completion()};
 }
 
-// Runs the transitions named in `steps`, in order ("tick*15" ticks 15 times).
+// Runs the transitions named in `steps`, in order.
 void run(Exchange& e, const std::string& steps) {
   static const std::map<std::string, std::function<void(Exchange&)>> kSteps{
       {"single", [](Exchange& x) { x.begin_single_command(); }},
@@ -45,19 +45,13 @@ void run(Exchange& e, const std::string& steps) {
       {"stored", [](Exchange& x) { x.reply_stored(); }},
       {"LOCK", [](Exchange& x) { x.condition(ResultCode::lock); }},
       {"handled", [](Exchange& x) { x.reply_handled(); }},
-      {"tick", [](Exchange& x) { x.tick(); }},
+      {"late", [](Exchange& x) { x.unanswered(); }},
       {"shown", [](Exchange& x) { x.condition_reported(); }},
       {"status", [](Exchange& x) { x.set_close_on_failure(true); }},
       {"abandon", [](Exchange& x) { x.abandon(); }},
-      {"retry1", [](Exchange& x) { x.set_retries(1); }},
-      {"again", [](Exchange& x) { x.sending_again(); }},
   };
   std::istringstream words(steps);
-  for (std::string word; words >> word;) {
-    const size_t star = word.find('*');
-    const int times = star == std::string::npos ? 1 : std::stoi(word.substr(star + 1));
-    for (int i = 0; i < times; ++i) kSteps.at(word.substr(0, star))(e);
-  }
+  for (std::string word; words >> word;) kSteps.at(word)(e);
 }
 
 using R = ResultCode;
@@ -65,29 +59,24 @@ using C = Completion;
 
 TEST(Exchange, TransitionTable) {
   const std::vector<std::pair<std::string, Seen>> rows{
-      {"single sent", {1, true, false, R::none, C::none}},
-      {"single sent GO handled", {0, false, false, R::none, C::single}},
-      {"step sent GO handled", {0, false, false, R::none, C::none}},
-      {"last sent GO handled", {0, false, false, R::none, C::bulk}},
-      {"single GO", {0, false, false, R::none, C::none}},  // nobody waits for it
-      {"sent LOCK handled", {0, false, false, R::lock, C::none}},
-      {"sent LOCK stored", {1, true, false, R::lock, C::none}},  // the condition comes first
-      {"sent stored handled", {0, false, false, R::none, C::single}},
-      {"LOCK sent broadcast", {0, false, false, R::none, C::single}},
-      {"step sent broadcast", {0, false, false, R::none, C::none}},
-      {"sent refused", {0, false, false, R::command_error, C::none}},
-      {"sent failed", {0, false, true, R::none, C::none}},
-      {"sent tick*14", {15, true, false, R::none, C::none}},
-      {"sent tick*15", {0, false, false, R::none, C::none}},
-      {"step sent tick*15", {0, false, false, R::reported, C::none}},
-      {"step retry1 sent tick*15", {1, true, false, R::none, C::none}},  // tried again
-      {"step retry1 sent tick*15 again sent tick*15", {0, false, false, R::reported, C::none}},
-      {"step retry1 sent tick*15 abandon step sent tick*15",
-       {0, false, false, R::reported, C::none}},
-      {"status sent tick*15", {0, false, false, R::reported, C::none}},
-      {"sent LOCK handled shown", {0, false, false, R::none, C::none}},
-      {"step sent LOCK handled shown", {0, false, false, R::reported, C::none}},
-      {"last sent GO sent LOCK failed abandon", {0, false, false, R::none, C::bulk}},
+      {"single sent", {true, false, R::none, C::none}},
+      {"single sent GO handled", {false, false, R::none, C::single}},
+      {"step sent GO handled", {false, false, R::none, C::none}},
+      {"last sent GO handled", {false, false, R::none, C::bulk}},
+      {"single GO", {false, false, R::none, C::none}},  // nobody waits for it
+      {"sent LOCK handled", {false, false, R::lock, C::none}},
+      {"sent LOCK stored", {true, false, R::lock, C::none}},  // the condition comes first
+      {"sent stored handled", {false, false, R::none, C::single}},
+      {"LOCK sent broadcast", {false, false, R::none, C::single}},
+      {"step sent broadcast", {false, false, R::none, C::none}},
+      {"sent refused", {false, false, R::command_error, C::none}},
+      {"sent failed", {false, true, R::none, C::none}},
+      {"sent late", {false, false, R::none, C::none}},
+      {"step sent late", {false, false, R::reported, C::none}},
+      {"status sent late", {false, false, R::reported, C::none}},
+      {"sent LOCK handled shown", {false, false, R::none, C::none}},
+      {"step sent LOCK handled shown", {false, false, R::reported, C::none}},
+      {"last sent GO sent LOCK failed abandon", {false, false, R::none, C::bulk}},
   };
   for (const auto& [steps, expected] : rows) {
     Exchange e;
@@ -101,134 +90,168 @@ TEST(Exchange, TransitionTable) {
   EXPECT_EQ(e.bulk_phase(), BulkPhase::single);
 }
 
-class Dispatch : public ::testing::Test, public test::SessionWithLinks {
+// The operator's road without Windows: commands go out on the selected
+// unit's conversation, and timer 1's ticks move its clock.
+class OperatorRoadTest : public ::testing::Test, public test::SessionWithLinks {
  protected:
-  DispatchResult send(std::string_view command) {
-    return dispatch_command(session.exchange, session.route(), command);
+  Exchange& exchange() { return session.operator_road.exchange; }
+  LinkEffects send(const Command& command, int retries = 0) {
+    return ask_unit(session, command, retries);
+  }
+  LinkEffects arrives(std::string text, Connection from = Connection::serial_line()) {
+    return handle_link_event(session, LinkEvent{LinkEvent::Kind::line, from, std::move(text)});
+  }
+  // Ticks of timer 1: the conversations first, then what the window shows.
+  std::vector<MessageBoxRequest> ticks(int count) {
+    std::vector<MessageBoxRequest> shown;
+    for (int i = 0; i < count; ++i) {
+      const LinkEffects effects = tick_conversations(session);
+      if (effects.box.kind != BoxKind::none) shown.push_back(effects.box);
+      const Timer1Decision d = timer1_tick(exchange());
+      if (d.box.kind != BoxKind::none) shown.push_back(d.box);
+    }
+    return shown;
   }
 };
 
-TEST_F(Dispatch, LinesTooLongForThePortAreRefusedNotCut) {
+TEST_F(OperatorRoadTest, LinesTooLongForThePortAreRefusedNotCut) {
   session.config.control = 1;
-  send(std::string(597, 'A'));
+  send(Command::line(std::string(595, 'A') + "\r\n"));
   EXPECT_EQ(serial.sent.at(0).size(), 599u);
-  send(std::string(598, 'A'));
+  exchange().abandon();
+  session.lines.serial.fail_all();
+  send(Command::line(std::string(596, 'A') + "\r\n"));
   EXPECT_EQ(serial.sent.size(), 1u);
-  EXPECT_EQ(session.exchange.result_code(), ResultCode::command_error);
-  EXPECT_FALSE(session.exchange.awaiting_reply());
+  EXPECT_EQ(exchange().result_code(), ResultCode::command_error);
+  EXPECT_FALSE(exchange().awaiting_reply());
 }
 
-// A reply that never comes is asked for again as often as allowed, on
-// either road, and then the wait ends.
-TEST_F(Dispatch, ASilentUnitIsAskedAgainOnlyAsOftenAsAllowed) {
-  for (const int interface_set : {0, 1}) {
-    session.config.interface_set = interface_set;
-    session.exchange.set_retries(2);
-    send("ROS\r\n");
-    std::vector<WaitTick> ends;
-    for (int tick = 0; tick < 4 * kTimeoutTicks; ++tick) {
-      const WaitTick t = session.exchange.tick();
-      if (t == WaitTick::waiting) continue;
-      ends.push_back(t);
-      if (t == WaitTick::timed_out) break;
-      session.exchange.sending_again();
-      send("ROS\r\n");
-    }
-    EXPECT_EQ(ends, (std::vector<WaitTick>{WaitTick::try_again, WaitTick::try_again,
-                                           WaitTick::timed_out}))
-        << "interface_set=" << interface_set;
-  }
-}
-
-// A refused password is a Command Error end to end; a month out of range
-// is dropped without a word.
-TEST_F(Dispatch, RefusedCommandsSendNothingAndReportAsTheCatalogueSays) {
-  send_to_unit(session, build_set_month(13));
-  EXPECT_EQ(session.exchange.result_code(), ResultCode::none);
+// The catalogue's two refusals: "Command Error" (a password that is not
+// six digits) and silence (a month out of range); neither sends anything.
+TEST_F(OperatorRoadTest, RefusedCommandsSendNothingAndReportAsTheCatalogueSays) {
+  send(build_password("12ab"));
+  EXPECT_EQ(exchange().result_code(), ResultCode::command_error);
+  EXPECT_EQ(timer1_tick(exchange()).box.text, "Command Error");
+  send(build_set_month(13));
+  EXPECT_EQ(exchange().result_code(), ResultCode::none);
+  EXPECT_EQ(timer1_tick(exchange()).box.kind, BoxKind::none);
   EXPECT_TRUE(serial.sent.empty());
 }
 
-TEST_F(Dispatch, FailedSendsAreReportedAndCloseTheStatusWindow) {
+TEST_F(OperatorRoadTest, FailedSendsAreReportedAndCloseTheStatusWindow) {
   session.config.interface_set = 1;
   tcp.connected = false;
-  DispatchResult result = send("ROS\r\n");
-  EXPECT_EQ(result.failure, kSocketNotConnected);
-  EXPECT_FALSE(result.close_current_dialog);
-  EXPECT_TRUE(session.exchange.send_failed());
-  EXPECT_FALSE(session.exchange.awaiting_reply());
+  LinkEffects effects = send(build_read_output_selection());
+  EXPECT_EQ(effects.box.text, kSocketNotConnected);
+  EXPECT_FALSE(effects.close_current_dialog);
+  EXPECT_TRUE(exchange().send_failed());
+  EXPECT_FALSE(exchange().awaiting_reply());
 
   tcp.connected = true;
   tcp.accepts = false;
-  session.exchange.set_close_on_failure(true);
-  result = send("ROS\r\n");
-  EXPECT_EQ(result.failure, kSocketSendFailed);
-  EXPECT_TRUE(result.close_current_dialog);
-  EXPECT_FALSE(session.exchange.close_on_failure()) << "the window is closed once";
+  exchange().set_close_on_failure(true);
+  effects = send(build_read_output_selection());
+  EXPECT_EQ(effects.box.text, kSocketSendFailed);
+  EXPECT_TRUE(effects.close_current_dialog);
+  EXPECT_FALSE(exchange().close_on_failure()) << "the window is closed once";
 
   tcp.accepts = true;
-  EXPECT_TRUE(send("ROS\r\n").failure.empty());
-  EXPECT_FALSE(session.exchange.send_failed()) << "each dispatch starts afresh";
-
-  session.exchange.abandon();
-  session.config.interface_set = 0;
-  serial.accepts = false;  // the command-line tool's port failed
-  EXPECT_EQ(send("ROS\r\n").failure, kSerialWriteFailed);
-  EXPECT_TRUE(session.exchange.send_failed());
+  EXPECT_EQ(send(build_read_output_selection()).box.kind, BoxKind::none);
+  EXPECT_FALSE(exchange().send_failed()) << "each dispatch starts afresh";
 }
 
-class TcpEvents : public ::testing::Test, public test::SessionWithLinks {
- protected:
-  TcpEvents() { session.config.interface_set = 1; }
-  LinkEffects event(LinkEvent::Kind kind, bool awaited = true, std::string text = {}) {
-    return handle_link_event(session, LinkEvent{kind, 57, std::move(text), awaited});
+// A reply that never comes is asked for again as often as allowed, on
+// either road, at the time the road allows it (fifteen ticks of timer 1 on
+// the serial line, the 2 s bound on TCP/IP); then the wait ends with the
+// road's own report. A retried command that is then answered goes on.
+TEST_F(OperatorRoadTest, ASilentUnitIsAskedAgainOnEitherRoadThenReported) {
+  for (const int interface_set : {0, 1}) {
+    SCOPED_TRACE(interface_set);
+    session.config.interface_set = interface_set;
+    test::RecordingLink& link = interface_set ? tcp : serial;
+    link.sent.clear();
+    exchange().abandon();
+    send(build_read_output_selection(), 2);
+    const int bound = interface_set ? 11 : kTimeoutTicks;
+    EXPECT_TRUE(ticks(bound - 1).empty());
+    EXPECT_EQ(link.sent.size(), 1u);
+    EXPECT_TRUE(ticks(1).empty());
+    EXPECT_EQ(link.sent.size(), 2u) << "asked again, not failed";
+    ticks(bound);
+    EXPECT_EQ(link.sent.size(), 3u);
+    const auto shown = ticks(bound);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, interface_set ? kNoAnswer : "No Connect");
+    EXPECT_EQ(link.sent.size(), 3u);
   }
-  void send() { dispatch_command(session.exchange, session.route(), "ROS\r\n"); }
+  exchange().abandon();
+  send(build_read_pattern_in_force(), 1);
+  ticks(11);
+  arrives("OP05\r\n", Connection::client());
+  EXPECT_EQ(session.document.settings.currentScreenPattern, 4) << "the retry's answer";
+  const auto shown = ticks(20);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "Success");
+}
+
+class TcpEvents : public OperatorRoadTest {
+ protected:
+  TcpEvents() {
+    session.config.interface_set = 1;
+    session.config.client_server = 1;
+    session.lines.server.admit("127.0.1.57");
+    session.lines.server.admit("127.0.1.58");
+    session.lines.server.pick(1);
+    session.lines.place_links[1] = &tcp;
+    session.lines.place_links[2] = &tcp;
+  }
+  LinkEffects event(LinkEvent::Kind kind, int place = 1, std::string text = {}) {
+    return handle_link_event(session,
+                             LinkEvent{kind, Connection::server_place(place), std::move(text)});
+  }
+  void send_one() { send(build_read_output_selection()); }
 };
 
 TEST_F(TcpEvents, AConnectionLostWhileItsReplyIsAwaitedEndsTheExchange) {
-  session.exchange.begin_bulk_step();
-  send();
+  exchange().begin_bulk_step();
+  send_one();
   LinkEffects effects = event(LinkEvent::Kind::failed);
   EXPECT_EQ(effects.box.kind, BoxKind::condition);
   EXPECT_EQ(effects.box.text, kSocketEventError);
-  EXPECT_TRUE(session.exchange.send_failed());
-  EXPECT_EQ(session.exchange.result_code(), ResultCode::reported) << "a run stops";
+  EXPECT_TRUE(exchange().send_failed());
+  EXPECT_EQ(exchange().result_code(), ResultCode::reported) << "a run stops";
 
-  session.exchange.abandon();
-  session.exchange.set_close_on_failure(true);
-  send();
+  exchange().abandon();
+  exchange().set_close_on_failure(true);
+  send_one();
   effects = event(LinkEvent::Kind::closed);
   EXPECT_EQ(effects.box.text, kNoAnswer);
   EXPECT_TRUE(effects.close_current_dialog);
   EXPECT_TRUE(effects.link_changed);
 
-  session.exchange.abandon();
-  send();
-  effects = event(LinkEvent::Kind::closed, false);  // another converter went
-  EXPECT_EQ(effects.box.kind, BoxKind::none);
-  EXPECT_TRUE(session.exchange.awaiting_reply());
-  EXPECT_EQ(event(LinkEvent::Kind::no_answer).box.text, kNoAnswer);
-  EXPECT_EQ(event(LinkEvent::Kind::no_answer).box.kind, BoxKind::none) << "once";
-
-  // Another converter's socket fails during a run: the run goes on.
-  session.exchange.abandon();
-  session.exchange.begin_bulk_step();
-  send();
-  effects = event(LinkEvent::Kind::failed, false);
+  // Another converter's connection goes, or fails, during a run: the run
+  // goes on, and a line from it raises nothing.
+  exchange().abandon();
+  exchange().begin_bulk_step();
+  send_one();
+  EXPECT_EQ(event(LinkEvent::Kind::closed, 2).box.kind, BoxKind::none);
+  effects = event(LinkEvent::Kind::failed, 2);
   EXPECT_EQ(effects.box.text, kSocketEventError);
-  EXPECT_TRUE(session.exchange.awaiting_reply());
-  EXPECT_EQ(session.exchange.result_code(), ResultCode::none);
+  EXPECT_TRUE(exchange().awaiting_reply());
+  EXPECT_EQ(exchange().result_code(), ResultCode::none);
+  arrives("E3\r\n", Connection::server_place(2));
+  EXPECT_EQ(exchange().result_code(), ResultCode::none);
   // A sockets-library call that failed while the link handled an event is
   // shown after it, under "TREVALIX", and leaves the exchange alone too.
-  effects = event(LinkEvent::Kind::failed_call, false, "accept() [10054]");
+  effects = event(LinkEvent::Kind::failed_call, 0, "accept() [10054]");
   EXPECT_EQ(effects.box.caption, "TREVALIX");
   EXPECT_TRUE(effects.box.icon_error);
-  EXPECT_EQ(event(LinkEvent::Kind::unknown_socket_event, false, "event 64").box.icon_error, false);
-  EXPECT_TRUE(session.exchange.awaiting_reply());
+  EXPECT_EQ(event(LinkEvent::Kind::unknown_socket_event, 0, "event 64").box.icon_error, false);
+  EXPECT_TRUE(exchange().awaiting_reply());
 }
 
 LinkEvent line(std::string text) {
-  return LinkEvent{LinkEvent::Kind::line, kSerialConnection, std::move(text)};
+  return LinkEvent{LinkEvent::Kind::line, Connection::serial_line(), std::move(text)};
 }
 
 // A whole read that completed takes over the port the converter reported
@@ -242,8 +265,9 @@ TEST(WholeRead, TheConvertersPortBecomesTheOneInUse) {
   end_whole_read(session, true);
   EXPECT_EQ(port_number(session), "10001") << "a read that reported no port keeps it";
   begin_whole_read(session);
-  session.exchange.sent();
-  session.askedCommand = "REPN";
+  test::RecordingLink serial;
+  session.lines.serial_link = &serial;
+  ask_converter(session, build_converter_read(6));  // REPN
   handle_link_event(session, line("EPN09004\r\n"));
   EXPECT_EQ(port_number(session), "10001") << "not before the end";
   end_whole_read(session, true);
@@ -271,7 +295,7 @@ TEST(LinkEventQueue, OneWakeUpUntilTheEventsAreTaken) {
 TEST(LinkEventQueue, LinesBeyondTheBoundAreDroppedButConnectionsAreKept) {
   LinkEventQueue queue([] { return true; }, 3);
   for (int i = 0; i < 5; ++i) queue.push(line("GO\r\n"));
-  queue.push(LinkEvent{LinkEvent::Kind::closed, 7, {}});
+  queue.push(LinkEvent{LinkEvent::Kind::closed, Connection::server_place(7), {}});
   const auto taken = queue.take();
   ASSERT_EQ(taken.size(), 4u);
   EXPECT_EQ(taken.back().kind, LinkEvent::Kind::closed);
@@ -286,10 +310,13 @@ TEST(LinkEventQueue, EveryLineFromAnotherThreadArrivesInOrder) {
     for (int i = 0; i < 20000; ++i) queue.push(line(std::to_string(i)));
   });
   std::vector<LinkEvent> all;
-  while (all.size() < 20000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (all.size() < 20000 && std::chrono::steady_clock::now() < deadline) {
     for (LinkEvent& event : queue.take()) all.push_back(std::move(event));
   }
   reader.join();
+  for (LinkEvent& event : queue.take()) all.push_back(std::move(event));
+  ASSERT_EQ(all.size(), 20000u) << "a line was lost";
   for (int i = 0; i < 20000; ++i) ASSERT_EQ(all[static_cast<size_t>(i)].text, std::to_string(i));
 }
 
@@ -319,25 +346,12 @@ TEST(TrafficLog, KeepsTheNewestLinesAndEscapesWhatIsNotPrintable) {
   EXPECT_EQ(mask_password(""), "") << "a refused command has no text";
 }
 
-// A whole exchange without Windows: dispatch, then replies or silence, then
+// A whole exchange without Windows: a command, then replies or silence, then
 // the ticks of timer 1, collecting every box the window would show.
-class Presentation : public ::testing::Test, public test::SessionWithLinks {
+class Presentation : public OperatorRoadTest {
  protected:
-  void send() { dispatch_command(session.exchange, session.route(), "CTI01ON\r\n"); }
-  void reply(std::string_view line) {
-    ReplyTarget target{session.settings, session.awaitedGlyphCode, &session.status, false, {}};
-    handle_serial_reply(session.exchange, target, session.framing(), line);
-  }
-  std::vector<Timer1Decision> ticks(int count) {
-    std::vector<Timer1Decision> shown;
-    for (int i = 0; i < count; ++i) {
-      Timer1Decision d = timer1_tick(session.exchange);
-      if (d.box.kind != BoxKind::none || d.close_current_dialog || d.stop_status_poll)
-        shown.push_back(d);
-    }
-    return shown;
-  }
-  Exchange& exchange() { return session.exchange; }
+  void send() { OperatorRoadTest::send(build_title_display_input(0, 1)); }
+  void reply(std::string line) { arrives(std::move(line)); }
 };
 
 TEST_F(Presentation, SuppressedConditionsAreDroppedWithoutABox) {
@@ -364,11 +378,13 @@ TEST_F(Presentation, ConditionTakesPrecedenceOverSuccess) {
 TEST_F(Presentation, StatusWindowIsClosedOnFailureOnce) {
   exchange().set_close_on_failure(true);
   send();
-  const auto timed_out = ticks(20);
-  ASSERT_EQ(timed_out.size(), 1u);
-  EXPECT_EQ(timed_out[0].box.kind, BoxKind::no_connect);
-  EXPECT_TRUE(timed_out[0].close_current_dialog);
+  EXPECT_TRUE(ticks(kTimeoutTicks - 1).empty());
+  tick_conversations(session);
+  const Timer1Decision timed_out = timer1_tick(exchange());
+  EXPECT_EQ(timed_out.box.kind, BoxKind::no_connect) << "on the fifteenth tick after the send";
+  EXPECT_TRUE(timed_out.close_current_dialog);
   EXPECT_FALSE(exchange().close_on_failure());
+  EXPECT_TRUE(ticks(5).empty()) << "once";
 
   exchange().abandon();
   exchange().set_close_on_failure(true);

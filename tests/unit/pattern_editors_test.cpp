@@ -11,45 +11,46 @@ namespace {
 
 class ScreenPatterns : public ::testing::Test, public test::SessionWithLinks {
  protected:
-  ScreenPatternEditor editor{session.settings, session.outputChannel};
+  ScreenPatternEditor editor{session.document.settings, session.selections.outputChannel};
 };
 
 // The dialogs' roads to a unit are the end-to-end tests' (tests/e2e); here:
 // what they change in the settings, and values only a damaged file holds.
 TEST_F(ScreenPatterns, CommandsFollowTheLayoutInForce) {
   editor.choose_layout(kFreeLayout);
-  EXPECT_EQ(session.settings.settingsDirty, 0) << "choosing a pattern is no change";
+  EXPECT_EQ(session.document.settings.settingsDirty, 0) << "choosing a pattern is no change";
   EXPECT_FALSE(editor.all_patterns_offered());
   editor.choose_output(4);
   editor.store_entry(11);
-  EXPECT_EQ(session.settings.settingsDirty, 1);
+  EXPECT_EQ(session.document.settings.settingsDirty, 1);
   editor.choose_layout(2);
   editor.store_entry(33);  // SP02 with 32 inputs
   EXPECT_EQ(editor.output_command().text, "OP0305S02\r\n");
   editor.store_same_entry(0);
-  EXPECT_EQ(session.settings.screenPatterns[2], LayoutRow{}) << "every output";
+  EXPECT_EQ(session.document.settings.screenPatterns[2], LayoutRow{}) << "every output";
 }
 
 TEST_F(ScreenPatterns, SwitchingScreensCopiesThePatternIntoFree) {
   editor.choose_layout(6);
   editor.choose_output(0);
   editor.store_entry(40);
-  session.settings.settingsDirty = 0;
+  session.document.settings.settingsDirty = 0;
   EXPECT_EQ(editor.switch_screens().text, "OP07\r\n");
-  EXPECT_EQ(session.settings.screenPatterns[kFreeLayout], session.settings.screenPatterns[6]);
-  EXPECT_EQ(session.settings.settingsDirty, 1) << "FREE is saved with the settings";
-  session.settings.screenPatterns[6][1] = 500;  // as a damaged file may hold
+  EXPECT_EQ(session.document.settings.screenPatterns[kFreeLayout],
+            session.document.settings.screenPatterns[6]);
+  EXPECT_EQ(session.document.settings.settingsDirty, 1) << "FREE is saved with the settings";
+  session.document.settings.screenPatterns[6][1] = 500;  // as a damaged file may hold
   EXPECT_EQ(editor.painted_table()[1].value, "----");
   EXPECT_EQ(editor.layout_command().refusal, Command::Refusal::command_error);
 }
 
 TEST_F(ScreenPatterns, APatternInForceOutsideTheListIsOp01OnOpening) {
   for (int damaged : {-3, kLayoutCount, 90}) {
-    session.settings.currentScreenPattern = damaged;
+    session.document.settings.currentScreenPattern = damaged;
     editor.clamp_on_open();
     EXPECT_EQ(editor.layout(), 0) << damaged;
   }
-  session.settings.currentScreenPattern = kFreeLayout;
+  session.document.settings.currentScreenPattern = kFreeLayout;
   editor.clamp_on_open();
   EXPECT_EQ(editor.layout(), kFreeLayout);
 }
@@ -57,7 +58,8 @@ TEST_F(ScreenPatterns, APatternInForceOutsideTheListIsOp01OnOpening) {
 class SwitchingPatterns : public ::testing::Test, public test::SessionWithLinks {
  protected:
   int pattern = 0;
-  SwitchingPatternEditor editor{session.settings, pattern, session.inputChannel};
+  SwitchingPatternEditor editor{session.document.settings, pattern,
+                                session.selections.inputChannel};
 };
 
 TEST_F(SwitchingPatterns, OneTimeOrTheWholePatternOfTheModelsInputs) {
@@ -65,9 +67,9 @@ TEST_F(SwitchingPatterns, OneTimeOrTheWholePatternOfTheModelsInputs) {
   editor.choose_input(4);
   editor.store_time(10);
   editor.store_same_time(7);
-  EXPECT_EQ(session.settings.autoSwitchPatterns[2][40], 3) << "beyond the model's inputs";
+  EXPECT_EQ(session.document.settings.autoSwitchPatterns[2][40], 3) << "beyond the model's inputs";
   EXPECT_EQ(editor.painted_table()[4].value, "07 秒");
-  session.settings.autoSwitchPatterns[2][4] = 120;  // as a damaged file may hold
+  session.document.settings.autoSwitchPatterns[2][4] = 120;  // as a damaged file may hold
   EXPECT_EQ(editor.time_item(), -1);
 }
 
@@ -76,7 +78,7 @@ TEST_F(SwitchingPatterns, SecondPageWithSixtyFourInputsAndTheClampAfterAShrink) 
   EXPECT_TRUE(editor.choose_input(39));
   EXPECT_EQ(editor.painted_table()[0].label, "ch.33 =");
   EXPECT_FALSE(editor.choose_input(33));
-  apply_model(session.settings, kModelOrvellan);
+  apply_model(session.document.settings, kModelOrvellan);
   editor.clamp_on_open();
   EXPECT_EQ(editor.input(), 31);
 }
@@ -96,7 +98,7 @@ class PerChannel : public ::testing::Test, public test::SessionWithLinks {
     ChannelSelection& selection = channel_array(member).side == ChannelSide::input ? input
                                   : member == M::video_output                      ? video
                                                                                    : output;
-    return PerChannelEditor(member, session.settings, selection);
+    return PerChannelEditor(member, session.document.settings, selection);
   }
   ChannelSelection input, output, video;
 };
@@ -104,16 +106,16 @@ class PerChannel : public ::testing::Test, public test::SessionWithLinks {
 // The dialogs' roads to a unit, the video output list from ch.02 and the
 // clamp after the model shrinks are the end-to-end tests' (tests/e2e).
 TEST_F(PerChannel, StoredValuesOutsideTheListAreShownByTheMembersRule) {
-  session.settings.titleDisplayOutput[0] = 2;  // as a settings file may hold
+  session.document.settings.titleDisplayOutput[0] = 2;  // as a settings file may hold
   EXPECT_EQ(editor(M::title_display_output).value_item_of_current(), -1);
-  session.settings.fontSize[0] = 7;
+  session.document.settings.fontSize[0] = 7;
   EXPECT_EQ(editor(M::font_size).painted_table()[0].value, "SMALL ");
 }
 
 TEST_F(PerChannel, SameValueCoversTheModelsInputsOnly) {
   editor(M::title_display_input).store_same_value(0);
-  EXPECT_EQ(session.settings.titleDisplayInput[31], 0);
-  EXPECT_EQ(session.settings.titleDisplayInput[32], 1);  // beyond ORVELLAN's inputs
+  EXPECT_EQ(session.document.settings.titleDisplayInput[31], 0);
+  EXPECT_EQ(session.document.settings.titleDisplayInput[32], 1);  // beyond ORVELLAN's inputs
 }
 
 }  // namespace

@@ -24,17 +24,19 @@ class RecordingLink : public Link {
     sent.emplace_back(bytes);
     return true;
   }
-  std::string name_of(int) const override { return "test"; }
+  std::string name() const override { return "test"; }
   bool connected = true;
   bool accepts = true;
   std::vector<std::string> sent;
 };
 
-// A session whose links record what they are given.
+// A session whose links record what they are given: the serial line, the
+// TCP/IP client's converter, and the server's picked place.
 struct SessionWithLinks {
   SessionWithLinks() {
-    session.serial_link = &serial;
-    session.tcp_link = &tcp;
+    session.lines.serial_link = &serial;
+    session.lines.client_link = &tcp;
+    session.lines.picked_place = &tcp;
   }
   void use_tarquine() {
     Configuration c = session.config;
@@ -92,7 +94,7 @@ inline std::string sjis(std::initializer_list<int> bytes) {
 // is hashed as raw bytes (the fields are plain arrays of int and char), so
 // the check costs a few microseconds a line instead of a copy of the state.
 inline size_t digest(const Session& state) {
-  const DeviceSettings& s = state.settings;
+  const DeviceSettings& s = state.document.settings;
   size_t h = 14695981039346656037ull;
   const auto mix = [&h](const auto&... fields) {
     for (const std::string_view bytes :
@@ -106,7 +108,7 @@ inline size_t digest(const Session& state) {
       s.converterSubnetClass, s.converterIpAddress, s.converterGatewayAddress,
       s.converterActiveAddress, s.converterKeepAlive, s.converterConnectionTry,
       s.converterTimeRegister, s.converterPortNumber, s.converterMacAddress, s.converterVersion,
-      s.glyphBitmap, state.status.shownInput, state.status.switchingPattern);
+      s.glyphBitmap, state.monitor.grid.shownInput, state.monitor.grid.switchingPattern);
   return h;
 }
 

@@ -7,7 +7,7 @@
 #include "resource.h"
 #include "win/base/dialog_common.h"
 #include "win/base/message_boxes.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 
@@ -24,29 +24,41 @@ void BulkRunBinding::attach(HWND dialog) {
   add_tooltip(dialog, view_.reply_paced_check, kReplyPacedTip);
 }
 
-// Reply-paced: the link event window ticks the run as each reply is taken
-// (the run's timer stays as the pace of Broadcast and of reported
-// conditions), and a command whose reply is late goes out again.
-void BulkRunBinding::begin_pacing() {
-  if (!view_.reply_paced_check) return;
+// Reply-paced: the link event window wakes the run (WM_APP_RUN_SETTLED) as
+// each of its commands settles (the run's timer stays as the pace of
+// Broadcast and of reported conditions), and a command whose reply is late
+// goes out again once the unit has answered a step.
+bool BulkRunBinding::begin_pacing() {
+  if (!view_.reply_paced_check) return false;
   Session& session = program_.session;
   const bool checked = IsDlgButtonChecked(dialog_, view_.reply_paced_check) == BST_CHECKED;
   if (checked != session.config.reply_paced)
     write_reply_paced(session.config, program_.profile, checked);
   const bool broadcast =
       !view_.to_converter && session.config.serial_interface() && session.framing().broadcast();
-  if (!checked || broadcast) return;
-  session.exchange.set_retries(session.config.reply_retries);
-  program_.reply_paced_run = Program::PacedRun{dialog_, timer_.id()};
+  if (!checked || broadcast) return false;
+  paced_ = true;
+  program_.links.woken_on_settle[kOperatorRequester] = dialog_;
+  return true;
 }
 
 void BulkRunBinding::end_pacing() {
-  if (program_.reply_paced_run.dialog == dialog_) program_.reply_paced_run = {};
+  if (!paced_) return;
+  paced_ = false;
+  program_.links.woken_on_settle.erase(kOperatorRequester);
+}
+
+bool BulkRunBinding::on_settled() {
+  if (!paced_ || !run_.running()) return false;
+  const Exchange& x = exchange();
+  if (!x.send_failed() && x.result_code() != ResultCode::reported) run_.answered();
+  return on_timer(timer_.id());
 }
 
 void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
   if (run_.running()) return view_.cancellable ? cancel() : void();
-  if (!run_.start(program_.session.exchange, steps, std::move(source))) return;
+  const int retries = program_.session.config.reply_retries;
+  if (!run_.start(exchange(), BulkRun::Plan{steps, std::move(source), retries})) return;
   read_aside_.reset();
   if (view_.reads_whole || view_.reads_aside) begin_whole_read(program_.session);
   begin_pacing();
@@ -64,8 +76,7 @@ void BulkRunBinding::press(int steps, BulkRun::StepSource source) {
 
 bool BulkRunBinding::on_timer(UINT_PTR timer_id) {
   if (timer_id != timer_.id()) return false;
-  Exchange& exchange = program_.session.exchange;
-  const BulkRun::Tick tick = run_.tick(exchange);
+  const BulkRun::Tick tick = run_.tick(exchange());
   switch (tick.kind) {
     case BulkRun::Tick::Kind::wait:
       break;
@@ -93,26 +104,28 @@ void BulkRunBinding::send(const BulkStep& step) {
   if (step.title_unsendable) {
     timer_.stop();
     warn_unsendable_title();
-    program_.session.exchange.refused();
+    exchange().refused();
     timer_.start(dialog_);
     return;
   }
+  const int retries = paced_ ? run_.retries_now() : 0;
   if (view_.to_converter)
-    send_to_converter(program_, step.command);
+    send_to_converter(program_, step.command, retries);
   else
-    send_to_unit(program_, step.command);
+    send_to_unit(program_, step.command, retries);
 }
 
 void BulkRunBinding::cancel() {
-  Exchange& exchange = program_.session.exchange;
-  if (exchange.bulk_phase() == BulkPhase::last) return;  // the run ends by itself
-  exchange.set_suppress_errors(true);
+  Exchange& x = exchange();
+  if (x.bulk_phase() == BulkPhase::last) return;  // the run ends by itself
+  x.set_suppress_errors(true);
   timer_.stop();
   end_pacing();
-  run_.cancel(exchange);
+  run_.cancel(x);
+  abandon_operator(program_.session);
   end_read(false);
   show_box(MessageBoxRequest{BoxKind::error, "中止しました", "キャンセル", false, true});
-  exchange.set_suppress_errors(false);
+  x.set_suppress_errors(false);
   lock(false);
 }
 
@@ -120,7 +133,7 @@ void BulkRunBinding::abandon() {
   timer_.stop();
   end_pacing();
   if (run_.running()) end_read(false);
-  run_.abandon(program_.session.exchange);
+  run_.abandon(exchange());
 }
 
 // A run that failed says where in the status line, so that a dead unit can
@@ -129,7 +142,8 @@ void BulkRunBinding::say_where_it_stopped() {
   std::wstring note = L"ステップ " + last_step_ + L"（" + widen(last_command_.substr(0, 16)) +
                       L"）で止まりました。";
   if (view_.reads_whole) note = std::wstring(kReadLeftSettingsAlone) + L" " + note;
-  if (program_.session.closed_by_converter) note = widen(kClosedByConverter) + L" " + note;
+  if (program_.session.operator_road.closed_by_converter)
+    note = widen(kClosedByConverter) + L" " + note;
   note_in_status_line(program_, note);
 }
 
@@ -137,14 +151,14 @@ void BulkRunBinding::say_where_it_stopped() {
 void BulkRunBinding::end_read(bool completed) {
   Session& session = program_.session;
   if (view_.reads_aside) {
-    if (completed && session.reading) read_aside_ = std::move(session.reading);
-    session.reading.reset();
+    if (completed && session.document.reading) read_aside_ = std::move(session.document.reading);
+    session.document.reading.reset();
     return;
   }
   if (!view_.reads_whole) return;
   end_whole_read(program_.session, completed);
   if (completed)
-    program_.status_note.clear();
+    program_.shell.status_note.clear();
   else
     note_in_status_line(program_, kReadLeftSettingsAlone);
 }

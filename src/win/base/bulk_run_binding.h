@@ -68,6 +68,9 @@ class BulkRunBinding {
   void press(int steps, BulkRun::StepSource source);
   // WM_TIMER; false when the timer is not the run's.
   bool on_timer(UINT_PTR timer_id);
+  // WM_APP_RUN_SETTLED: a reply-paced run's command settled, so its next
+  // step goes out now; false when the run is not paced so.
+  bool on_settled();
   // The dialog closes.
   void abandon();
 
@@ -78,8 +81,9 @@ class BulkRunBinding {
   void say_where_it_stopped();
   void lock(bool locked);
   void show_progress();
-  void begin_pacing();
+  bool begin_pacing();
   void end_pacing();
+  Exchange& exchange() { return program_.session.operator_road.exchange; }
 
   Program& program_;
   BulkRunView view_;
@@ -87,6 +91,7 @@ class BulkRunBinding {
   HWND dialog_ = nullptr;
   WindowTimer timer_;
   BulkRun run_;
+  bool paced_ = false;  // by the replies: woken as each settles
   // The last step sent ("40/175") and its command, for the status line.
   std::wstring last_step_;
   std::string last_command_;

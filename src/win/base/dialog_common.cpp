@@ -4,12 +4,12 @@
 
 #include "link/framing.h"
 #include "resource.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 
 void set_caption_with_path(Program& p, HWND dialog, const char* title) {
-  const std::wstring caption = widen(title) + widen(p.session.settings.settingsFilePath);
+  const std::wstring caption = widen(title) + widen(p.session.document.settings.settingsFilePath);
   SetWindowTextW(dialog, caption.c_str());
 }
 
@@ -33,7 +33,7 @@ void store_list_choice(Program& p, HWND dialog, int list_id, int& field) {
   const int item = selected_item(dialog, list_id);
   if (item < 0) return;
   field = item;
-  p.session.settings.settingsDirty = 1;
+  p.session.document.settings.settingsDirty = 1;
 }
 
 void add_tooltip(HWND dialog, int control_id, const wchar_t* text) {
@@ -68,7 +68,7 @@ void fill_slave_address_list(Program& p, HWND dialog) {
   std::vector<std::string> items;
   for (int address = 0; address < kSlaveAddressItems; ++address)
     items.push_back(slave_address_name(address));
-  fill_list(dialog, IDC_SLAVE_LIST, items, p.session.slaveAddress);
+  fill_list(dialog, IDC_SLAVE_LIST, items, p.session.selections.slaveAddress);
 }
 
 void enable_slave_address_list_by_link(Program& p, HWND dialog) {
@@ -77,7 +77,7 @@ void enable_slave_address_list_by_link(Program& p, HWND dialog) {
 
 void take_slave_address(Program& p, HWND dialog) {
   const int selected = selected_item(dialog, IDC_SLAVE_LIST);
-  if (selected >= 0 && selected < kSlaveAddressItems) p.session.slaveAddress = selected;
+  if (selected >= 0 && selected < kSlaveAddressItems) p.session.selections.slaveAddress = selected;
 }
 
 void draw_text(HDC dc, int x, int y, const std::string& utf8) {
@@ -124,12 +124,12 @@ void paint_table(HDC dc, const PaintedTable& table) {
 }
 
 void begin_dialog(Program& p, HWND dialog) {
-  p.current_dialog = dialog;
+  p.shell.current_dialog = dialog;
 }
 
 void end_dialog(Program& p, HWND dialog, INT_PTR result) {
-  p.session.exchange.abandon();
-  p.current_dialog = nullptr;
+  abandon_operator(p.session);
+  p.shell.current_dialog = nullptr;
   EndDialog(dialog, result);
 }
 

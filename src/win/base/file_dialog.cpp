@@ -6,7 +6,7 @@
 
 #include "settings_file/settings_file.h"
 #include "win/base/message_boxes.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {

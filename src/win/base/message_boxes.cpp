@@ -1,7 +1,7 @@
 #include "win/base/message_boxes.h"
 
 #include "protocol/title_codec.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 

@@ -6,6 +6,7 @@
 #include "app/configuration.h"
 #include "link/exchange.h"
 #include "win/base/scoped.h"
+#include "win/platform/winsock.h"
 
 namespace orv::win {
 
@@ -22,14 +23,7 @@ inline constexpr TimerSetting kTitleSetTimer{15, 400};
 inline constexpr TimerSetting kHintTimer{8, 50};
 inline constexpr TimerSetting kStatusPollTimer{10, 500};
 inline constexpr TimerSetting kConverterReadTimer{12, 200};
-// The bound on a TCP/IP reply: shorter than timer 1's fifteen ticks
-// (2.85 s), so that a silent converter is reported as such ("Answer が､き
-// ません") before the reply presentation would call it "No Connect"; long
-// enough for the longest reply (586 bytes) through a converter at 9600 baud.
-inline constexpr TimerSetting kTcpReplyTimer{13, 2000};
-// The TCP/IP client's connection attempt: its period is the configured
-// time-out (connect_timeout_ms), not this one.
-inline constexpr TimerSetting kTcpConnectTimer{16, kDefaultConnectTimeoutMs};
+// (16: the TCP/IP client's connection attempt, win/platform/tcp_client_link.h.)
 // A serial port that stopped working is opened again this often, quietly,
 // until it opens (and also before each command).
 inline constexpr TimerSetting kSerialReopenTimer{17, 3000};
@@ -49,7 +43,11 @@ inline constexpr UINT WM_APP_STATUS_CHANGED = WM_APP + 4;
 // The interface or the serial line changed (to the main window, whose
 // communication entries follow).
 inline constexpr UINT WM_APP_LINE_CHANGED = WM_APP + 5;
-// The sockets library's connect, accept, read and close events.
-inline constexpr UINT WM_SOCKET_EVENT = WM_USER + 10;
+// A command of a run paced by its replies settled (to the run's window;
+// wParam: the requester): the run goes on at once.
+inline constexpr UINT WM_APP_RUN_SETTLED = WM_APP + 6;
+// The model or an option changed (to the main window, whose menu marks follow).
+inline constexpr UINT WM_APP_OPTIONS_CHANGED = WM_APP + 7;
+// (WM_USER + 10: the sockets' events, win/platform/winsock.h.)
 
 }  // namespace orv::win

@@ -13,10 +13,10 @@ constexpr size_t kPlaceBuffer = 64;
 // right edge of that monitor.
 POINT beside_main_window(const Program& p, SIZE size) {
   RECT main{};
-  GetWindowRect(p.main_window, &main);
+  GetWindowRect(p.shell.main_window, &main);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(p.main_window, MONITOR_DEFAULTTONEAREST), &monitor);
+  GetMonitorInfoW(MonitorFromWindow(p.shell.main_window, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT& work = monitor.rcWork;
   const POINT sides[] = {{main.right, main.top},
                          {main.left, main.bottom},

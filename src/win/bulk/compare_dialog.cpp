@@ -19,10 +19,10 @@
 #include "win/base/dialog_common.h"
 #include "win/base/file_dialog.h"
 #include "win/base/message_boxes.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
 #include "win/bulk/compare_dialog_res.h"
 #include "win/bulk/whole_set_dialogs_res.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -63,7 +63,7 @@ struct CompareDialog {
       : program(p),
         with_unit(with_unit),
         what(std::move(what)),
-        inputs(p.session.settings.inputCount),
+        inputs(p.session.document.settings.inputCount),
         run(p,
             {.timer = kReadAllTimer,
              .button = IDB_RUN,
@@ -118,7 +118,7 @@ void show_differences(CompareDialog& d, const std::vector<SettingDifference>& di
 
 void CompareDialog::unit_read(bool completed) {
   if (!completed || !run.read_aside()) return set_summary(*this, L"読み込みは完了しませんでした。");
-  show_differences(*this, settings_differences(program.session.settings, *run.read_aside(),
+  show_differences(*this, settings_differences(program.session.document.settings, *run.read_aside(),
                                                Compared::what_a_unit_gives_back));
 }
 
@@ -192,6 +192,8 @@ INT_PTR CALLBACK compare_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
       return TRUE;
     case WM_TIMER:
       return d->run.on_timer(wparam);
+    case WM_APP_RUN_SETTLED:
+      return d->run.on_settled();
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
         case IDB_RUN:
@@ -215,19 +217,20 @@ INT_PTR CALLBACK compare_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
 }
 
 INT_PTR open_compare_dialog(CompareDialog& dialog) {
-  return DialogBoxParamW(dialog.program.instance, MAKEINTRESOURCEW(IDD_COMPARE),
-                         dialog.program.main_window, compare_proc,
+  return DialogBoxParamW(dialog.program.shell.instance, MAKEINTRESOURCEW(IDD_COMPARE),
+                         dialog.program.shell.main_window, compare_proc,
                          reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace
 
 void open_compare_with_file(Program& program) {
-  const FileChoice choice = ask_for_file(program.main_window, L"ファイルと比較", L"dat",
-                                         widen(program.session.settings.settingsFilePath), false);
+  const FileChoice choice =
+      ask_for_file(program.shell.main_window, L"ファイルと比較", L"dat",
+                   widen(program.session.document.settings.settingsFilePath), false);
   if (choice.dialog_failed) return report_chooser_failure();
   if (choice.path.empty()) return;
-  DeviceSettings file = settings_for_model(program.session.settings.model);
+  DeviceSettings file = settings_for_model(program.session.document.settings.model);
   SettingsFileError error;
   if (!load_settings_file(path_of(choice.path), file, error)) {
     if (error.kind == SettingsFileError::Kind::unreadable) return report_missing_file();
@@ -238,7 +241,8 @@ void open_compare_with_file(Program& program) {
                                choice.path + L"\n" + where);
   }
   CompareDialog dialog(program, false, choice.path);
-  dialog.from_file = settings_differences(program.session.settings, file, Compared::whole_file);
+  dialog.from_file =
+      settings_differences(program.session.document.settings, file, Compared::whole_file);
   open_compare_dialog(dialog);
 }
 

@@ -32,7 +32,7 @@ struct WholeSetDialog {
   WholeSetDialog(Program& p, const WholeSetKind& k)
       : program(p),
         kind(k),
-        inputs(p.session.settings.inputCount),
+        inputs(p.session.document.settings.inputCount),
         run(p,
             {.timer = k.timer,
              .button = IDB_RUN,
@@ -47,7 +47,7 @@ struct WholeSetDialog {
   // A read leaves the settings different from the file in use.
   void finish(bool completed) {
     if (!completed) return;
-    if (kind.reads) program.session.settings.settingsDirty = 1;
+    if (kind.reads) program.session.document.settings.settingsDirty = 1;
     show_box(MessageBoxRequest{BoxKind::connected, kind.done_text, "接続成功"});
     end_dialog(program, window, IDOK);
   }
@@ -62,7 +62,7 @@ struct WholeSetDialog {
                 [n = inputs](int step) { return read_all_step(step, n); });
       return;
     }
-    const DeviceSettings& settings = program.session.settings;
+    const DeviceSettings& settings = program.session.document.settings;
     run.press(set_all_step_count(settings),
               [&settings](int step) { return set_all_step(step, settings); });
   }
@@ -110,6 +110,8 @@ INT_PTR CALLBACK whole_set_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
       return TRUE;
     case WM_TIMER:
       return d->run.on_timer(wparam) ? TRUE : FALSE;
+    case WM_APP_RUN_SETTLED:
+      return d->run.on_settled() ? TRUE : FALSE;
     case WM_CLOSE:
       close(*d, dialog);
       return TRUE;
@@ -123,8 +125,8 @@ INT_PTR CALLBACK whole_set_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 
 void open_whole_set_dialog(Program& program, const WholeSetKind& kind) {
   WholeSetDialog dialog(program, kind);
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(kind.dialog_id), program.main_window,
-                  whole_set_proc, reinterpret_cast<LPARAM>(&dialog));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(kind.dialog_id),
+                  program.shell.main_window, whole_set_proc, reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include "win/base/bulk_run_binding.h"
 #include "win/base/dialog_common.h"
 #include "win/base/message_boxes.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
 #include "win/converter/converter_dialog_res.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -51,7 +51,7 @@ struct ConverterDialog {
   BulkRunBinding run;
   HWND window = nullptr;
   bool filling = false;  // the controls are being filled, not edited
-  DeviceSettings& settings() { return program.session.settings; }
+  DeviceSettings& settings() { return program.session.document.settings; }
 };
 
 void show_octets(HWND dialog, int control, const Octets& a) {
@@ -144,7 +144,7 @@ Octets* address_field(DeviceSettings& s, int control) {
 }
 
 Command set_command(const Session& session, int button) {
-  const DeviceSettings& s = session.settings;
+  const DeviceSettings& s = session.document.settings;
   switch (button) {
     case IDB_SET_CONVERTER_IP:
       return build_converter_ip_address(s.converterIpAddress);
@@ -207,7 +207,7 @@ void on_command(ConverterDialog& d, int id, int notification) {
   }
   for (int button : kSetButtons) {
     if (id != button) continue;
-    if (d.program.session.exchange.awaiting_reply()) return;
+    if (d.program.session.operator_road.exchange.awaiting_reply()) return;
     return send_to_converter(d.program, set_command(d.program.session, button));
   }
   // Enter and Escape do nothing.
@@ -226,6 +226,8 @@ INT_PTR CALLBACK converter_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
       return TRUE;
     case WM_TIMER:
       return d->run.on_timer(wparam) ? TRUE : FALSE;
+    case WM_APP_RUN_SETTLED:
+      return d->run.on_settled() ? TRUE : FALSE;
     case WM_NOTIFY:
       on_address_changed(*d, *reinterpret_cast<NMHDR*>(lparam));
       return TRUE;
@@ -245,8 +247,8 @@ INT_PTR CALLBACK converter_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 
 void open_converter_dialog(Program& program) {
   ConverterDialog dialog(program);
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_CONVERTER), program.main_window,
-                  converter_proc, reinterpret_cast<LPARAM>(&dialog));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_CONVERTER),
+                  program.shell.main_window, converter_proc, reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace orv::win

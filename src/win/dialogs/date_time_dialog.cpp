@@ -24,7 +24,7 @@ void on_init(Program& p, HWND dialog) {
       clock_items_of(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
   for (size_t f = 0; f < kClockFields.size(); ++f)
     fill_list(dialog, kClockLists[f], clock_items(kClockFields[f]), items[f]);
-  const DeviceSettings& s = p.session.settings;
+  const DeviceSettings& s = p.session.document.settings;
   fill_list(dialog, IDC_RANGE_LIST, display_range_names(), s.dateTimeRange);
   fill_list(dialog, IDC_SIZE_LIST, {"ノーマル", "スモール"}, s.dateTimeSize);
   fill_slave_address_list(p, dialog);
@@ -43,7 +43,7 @@ bool send_clock_field(Program& p, HWND dialog, int id) {
 
 // Enter and Escape do nothing.
 void on_command(Program& p, HWND dialog, int id, int notification) {
-  DeviceSettings& s = p.session.settings;
+  DeviceSettings& s = p.session.document.settings;
   const bool chosen = notification == CBN_SELCHANGE;
   if (send_clock_field(p, dialog, id)) return;
   switch (id) {
@@ -88,8 +88,8 @@ INT_PTR CALLBACK date_time_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 }  // namespace
 
 void open_date_time_dialog(Program& program) {
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_DATE_TIME), program.main_window,
-                  date_time_proc, reinterpret_cast<LPARAM>(&program));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_DATE_TIME),
+                  program.shell.main_window, date_time_proc, reinterpret_cast<LPARAM>(&program));
 }
 
 }  // namespace orv::win

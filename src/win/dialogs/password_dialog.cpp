@@ -3,9 +3,9 @@
 #include "protocol/commands.h"
 #include "resource.h"
 #include "win/base/dialog_common.h"
-#include "win/base/text.h"
 #include "win/dialogs/unit_settings_dialogs.h"
 #include "win/dialogs/unit_settings_dialogs_res.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 struct PasswordDialog {
   Program& program;
   bool filling = false;  // the dialog itself puts text in the edit: nothing is typed
-  DeviceSettings& settings() { return program.session.settings; }
+  DeviceSettings& settings() { return program.session.document.settings; }
 };
 
 // The number's "設定" is offered only for six digits.
@@ -111,7 +111,7 @@ INT_PTR CALLBACK password_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
 
 void open_password_dialog(Program& program) {
   PasswordDialog dialog{program, false};
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_PASSWORD), program.main_window,
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_PASSWORD), program.shell.main_window,
                   password_proc, reinterpret_cast<LPARAM>(&dialog));
 }
 

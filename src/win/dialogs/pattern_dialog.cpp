@@ -4,6 +4,7 @@
 #include "win/base/dialog_common.h"
 #include "win/base/message_boxes.h"
 #include "win/base/scoped.h"
+#include "win/base/timers_and_messages.h"
 
 namespace orv::win {
 namespace {
@@ -29,8 +30,8 @@ PatternDialog::PatternDialog(Program& program, Shape shape)
       }) {}
 
 void PatternDialog::open() {
-  DialogBoxParamW(program_.instance, MAKEINTRESOURCEW(shape_.template_id), program_.main_window,
-                  proc, reinterpret_cast<LPARAM>(this));
+  DialogBoxParamW(program_.shell.instance, MAKEINTRESOURCEW(shape_.template_id),
+                  program_.shell.main_window, proc, reinterpret_cast<LPARAM>(this));
 }
 
 void PatternDialog::on_init(HWND dialog) {
@@ -90,6 +91,8 @@ INT_PTR CALLBACK PatternDialog::proc(HWND dialog, UINT message, WPARAM wparam, L
       return TRUE;
     case WM_TIMER:
       return d->run_.on_timer(wparam) ? TRUE : FALSE;
+    case WM_APP_RUN_SETTLED:
+      return d->run_.on_settled() ? TRUE : FALSE;
     case WM_COMMAND:
       d->on_command(dialog, LOWORD(wparam), HIWORD(wparam));
       return TRUE;

@@ -6,14 +6,14 @@
 #include "unit_settings/per_channel.h"
 #include "win/base/dialog_common.h"
 #include "win/base/scoped.h"
-#include "win/base/text.h"
 #include "win/dialogs/per_channel_dialog_res.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
 
 // The channel choice a member shares with its side.
-ChannelSelection& selection_for(Session& s, PerChannelMember member) {
+ChannelSelection& selection_for(Selections& s, PerChannelMember member) {
   switch (channel_array(member).side) {
     case ChannelSide::input:
       return s.inputChannel;
@@ -27,7 +27,8 @@ ChannelSelection& selection_for(Session& s, PerChannelMember member) {
 
 struct PerChannelDialog {
   PerChannelDialog(Program& p, PerChannelMember member)
-      : program(p), editor(member, p.session.settings, selection_for(p.session, member)) {}
+      : program(p),
+        editor(member, p.session.document.settings, selection_for(p.session.selections, member)) {}
   Program& program;
   PerChannelEditor editor;
 };
@@ -133,8 +134,8 @@ INT_PTR CALLBACK per_channel_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
 
 void open_per_channel_dialog(Program& program, PerChannelMember member) {
   PerChannelDialog dialog(program, member);
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_PER_CHANNEL), program.main_window,
-                  per_channel_proc, reinterpret_cast<LPARAM>(&dialog));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_PER_CHANNEL),
+                  program.shell.main_window, per_channel_proc, reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace orv::win

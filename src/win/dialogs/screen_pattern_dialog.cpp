@@ -19,11 +19,11 @@ class ScreenPatternDialog final : public PatternDialog {
                 "画面表示パターン  ",
                 kScreenPatternRunTimer,
                 {IDB_SWITCH_SCREENS, IDC_OUTPUT_LIST, IDC_SOURCE_LIST, IDC_SAME_SOURCE_LIST}}),
-        editor_(p.session.settings, p.session.outputChannel) {}
+        editor_(p.session.document.settings, p.session.selections.outputChannel) {}
 
  private:
   void fill_lists(HWND dialog) override {
-    const int inputs = program_.session.settings.inputCount;
+    const int inputs = program_.session.document.settings.inputCount;
     editor_.clamp_on_open();
     fill_list(dialog, IDC_PATTERN_LIST, layout_names(), editor_.layout());
     fill_list(dialog, IDC_SOURCE_LIST, source_names(inputs), -1);
@@ -57,14 +57,15 @@ class ScreenPatternDialog final : public PatternDialog {
 
   // "画面切換え" copies the chosen pattern into FREE only when it goes out.
   void on_own_button(int id) override {
-    if (id != IDB_SWITCH_SCREENS || program_.session.exchange.awaiting_reply()) return;
+    if (id != IDB_SWITCH_SCREENS || program_.session.operator_road.exchange.awaiting_reply())
+      return;
     send_single_command(program_, editor_.switch_screens());
   }
 
   Command channel_command() const override { return editor_.output_command(); }
   Command pattern_command() const override { return editor_.layout_command(); }
   BulkStep pattern_step(int pattern) const override {
-    return screen_pattern_step(pattern, program_.session.settings);
+    return screen_pattern_step(pattern, program_.session.document.settings);
   }
   PaintedTable painted_table() const override { return editor_.painted_table(); }
 

@@ -41,8 +41,9 @@ INT_PTR CALLBACK slave_address_proc(HWND dialog, UINT message, WPARAM wparam, LP
 }  // namespace
 
 void open_slave_address_dialog(Program& program) {
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_SLAVE_ADDRESS), program.main_window,
-                  slave_address_proc, reinterpret_cast<LPARAM>(&program));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_SLAVE_ADDRESS),
+                  program.shell.main_window, slave_address_proc,
+                  reinterpret_cast<LPARAM>(&program));
 }
 
 }  // namespace orv::win

@@ -18,7 +18,8 @@ class SwitchingPatternDialog final : public PatternDialog {
                           "自動切換えパターン  ",
                           kSwitchingPatternRunTimer,
                           {IDC_INPUT_LIST, IDC_TIME_LIST, IDC_SAME_TIME_LIST}}),
-        editor_(p.session.settings, p.session.currentSwitchingPattern, p.session.inputChannel) {}
+        editor_(p.session.document.settings, p.session.selections.currentSwitchingPattern,
+                p.session.selections.inputChannel) {}
 
  private:
   void fill_lists(HWND dialog) override {
@@ -52,7 +53,7 @@ class SwitchingPatternDialog final : public PatternDialog {
   Command channel_command() const override { return editor_.input_command(); }
   Command pattern_command() const override { return editor_.pattern_command(); }
   BulkStep pattern_step(int pattern) const override {
-    return switching_pattern_step(pattern, program_.session.settings);
+    return switching_pattern_step(pattern, program_.session.document.settings);
   }
   PaintedTable painted_table() const override { return editor_.painted_table(); }
 

@@ -16,7 +16,7 @@ std::vector<std::string> offset_items() {
 }
 
 void on_init(Program& p, HWND dialog) {
-  const DeviceSettings& s = p.session.settings;
+  const DeviceSettings& s = p.session.document.settings;
   begin_dialog(p, dialog);
   set_caption_with_path(p, dialog, "タイトル位置微調整  ");
   fill_list(dialog, IDC_OFFSET_TOP, offset_items(), s.titleOffsetTop);
@@ -26,7 +26,7 @@ void on_init(Program& p, HWND dialog) {
 }
 
 void on_command(Program& p, HWND dialog, int id, int notification) {
-  DeviceSettings& s = p.session.settings;
+  DeviceSettings& s = p.session.document.settings;
   const bool chosen = notification == CBN_SELCHANGE;
   switch (id) {
     case IDC_OFFSET_TOP:
@@ -70,8 +70,9 @@ INT_PTR CALLBACK title_adjustment_proc(HWND dialog, UINT message, WPARAM wparam,
 }  // namespace
 
 void open_title_adjustment_dialog(Program& program) {
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_TITLE_ADJUSTMENT), program.main_window,
-                  title_adjustment_proc, reinterpret_cast<LPARAM>(&program));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_TITLE_ADJUSTMENT),
+                  program.shell.main_window, title_adjustment_proc,
+                  reinterpret_cast<LPARAM>(&program));
 }
 
 }  // namespace orv::win

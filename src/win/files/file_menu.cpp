@@ -5,14 +5,14 @@
 #include "settings_file/settings_file.h"
 #include "win/base/file_dialog.h"
 #include "win/base/message_boxes.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
 
 void document_changed(Program& p) {
-  SendMessageW(p.main_window, WM_APP_DOCUMENT_CHANGED, 0, 0);
+  SendMessageW(p.shell.main_window, WM_APP_DOCUMENT_CHANGED, 0, 0);
 }
 
 // The file dialog for `title`, starting from the file in use; the chosen
@@ -20,25 +20,26 @@ void document_changed(Program& p) {
 // the program ends, as the message says, through its close path, which asks
 // about changed settings like any close.
 std::wstring choose_file(Program& p, const wchar_t* title, bool for_saving) {
-  const FileChoice choice = ask_for_file(p.main_window, title, L"dat",
-                                         widen(p.session.settings.settingsFilePath), for_saving);
+  const FileChoice choice =
+      ask_for_file(p.shell.main_window, title, L"dat",
+                   widen(p.session.document.settings.settingsFilePath), for_saving);
   if (choice.dialog_failed) {
     report_file_dialog_failure();
-    p.file_dialog_failed = true;
-    PostMessageW(p.main_window, WM_CLOSE, 0, 0);
+    p.shell.file_dialog_failed = true;
+    PostMessageW(p.shell.main_window, WM_CLOSE, 0, 0);
   }
   return choice.path;
 }
 
 bool write_settings(Program& p, const FilePath& path) {
   std::string error;
-  if (!save_settings_file(path, p.session.settings, error)) {
+  if (!save_settings_file(path, p.session.document.settings, error)) {
     report_unwritable_file();
     note_in_status_line(p, widen(error));
     return false;
   }
-  p.session.settings.settingsFilePath = path.text();
-  p.session.settings.settingsDirty = 0;
+  p.session.document.settings.settingsFilePath = path.text();
+  p.session.document.settings.settingsDirty = 0;
   document_changed(p);
   return true;
 }
@@ -61,7 +62,7 @@ void report_damaged_settings(const std::wstring& path, const SettingsFileError& 
 // it so, or not to open it (false).
 bool fit_to_model(Program& p, const std::wstring& path) {
   std::string text, error;
-  if (p.session.settings.model != kModelOrvellan ||
+  if (p.session.document.settings.model != kModelOrvellan ||
       read_whole_file(path_of(path), text, error) != FileRead::read)
     return true;  // the load that follows reports the file
   const int entries = inputs_beyond_orvellan(text);
@@ -72,7 +73,7 @@ bool fit_to_model(Program& p, const std::wstring& path) {
               L" 個あります。\n\n「はい」: モデルを TARQUINE に切り換えて、そのまま開きます。\n"
               L"「いいえ」: ORVELLAN のまま開きます（入力の番号から 32 を引きます）。\n"
               L"「キャンセル」: 開きません。",
-          L"モデルの確認", MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL, p.main_window});
+          L"モデルの確認", MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL, p.shell.main_window});
   if (answer == IDYES) switch_model(p, kModelTarquine);
   return answer != IDCANCEL;
 }
@@ -80,8 +81,8 @@ bool fit_to_model(Program& p, const std::wstring& path) {
 }  // namespace
 
 bool ask_to_save(Program& p) {
-  if (p.session.settings.settingsDirty == 0) return true;
-  switch (ask_to_save_changes(p.main_window)) {
+  if (p.session.document.settings.settingsDirty == 0) return true;
+  switch (ask_to_save_changes(p.shell.main_window)) {
     case IDYES:
       return file_save(p);
     case IDNO:
@@ -93,7 +94,7 @@ bool ask_to_save(Program& p) {
 
 void file_new(Program& p) {
   if (!ask_to_save(p)) return;
-  DeviceSettings& settings = p.session.settings;
+  DeviceSettings& settings = p.session.document.settings;
   settings.settingsFilePath.clear();
   reset_to_defaults(settings);
   settings.settingsDirty = 0;
@@ -109,7 +110,8 @@ void file_open(Program& p) {
     if (path.empty()) return;
     if (!fit_to_model(p, path)) return;
     SettingsFileError error;
-    if (load_settings_file(path_of(path), p.session.settings, error)) return document_changed(p);
+    if (load_settings_file(path_of(path), p.session.document.settings, error))
+      return document_changed(p);
     if (error.kind != SettingsFileError::Kind::unreadable)
       return report_damaged_settings(path, error);
     report_missing_file();
@@ -117,13 +119,14 @@ void file_open(Program& p) {
 }
 
 bool file_save(Program& p) {
-  if (p.session.settings.settingsFilePath.empty()) return file_save_as(p);
-  return write_settings(p, FilePath(p.session.settings.settingsFilePath));
+  if (p.session.document.settings.settingsFilePath.empty()) return file_save_as(p);
+  return write_settings(p, FilePath(p.session.document.settings.settingsFilePath));
 }
 
 bool file_save_as(Program& p) {
-  if (p.file_dialog_failed)
-    return save_for_recovery(p.profile.folder(), format_settings_file(p.session.settings), L"dat");
+  if (p.shell.file_dialog_failed)
+    return save_for_recovery(p.profile.folder(), format_settings_file(p.session.document.settings),
+                             L"dat");
   const std::wstring path = choose_file(p, L"名前を付けて保存", true);
   return !path.empty() && write_settings(p, path_of(path));
 }

@@ -26,7 +26,7 @@ struct LineSetup {
 // With a TCP/IP socket open the interface and the role stay as they are:
 // "切断" and the program's close would be out of reach otherwise.
 bool refuse_while_connected(Program& p) {
-  if (!p.tcp.has_socket() && !p.tcp.connected()) return false;
+  if (!p.links.tcp_open()) return false;
   show_box(error_box("TCP/IPを切断してください。"));
   return true;
 }
@@ -39,7 +39,7 @@ void take_interface(Program& p, const std::vector<int>& chosen) {
   line_changed(p);
   write_digit(p.profile, "interface_set", c.interface_set);
   // The serial line answers at once, without a restart of the program.
-  if (c.serial_interface() && !p.serial.is_open()) open_serial_port(p);
+  if (c.serial_interface() && !p.links.serial.is_open()) open_serial_port(p);
 }
 
 void take_serial_settings(Program& p, const std::vector<int>& chosen) {
@@ -105,8 +105,8 @@ INT_PTR CALLBACK line_setup_proc(HWND dialog, UINT message, WPARAM wparam, LPARA
 }
 
 void open_line_setup(Program& p, int template_id, LineSetup setup) {
-  DialogBoxParamW(p.instance, MAKEINTRESOURCEW(template_id), p.main_window, line_setup_proc,
-                  reinterpret_cast<LPARAM>(&setup));
+  DialogBoxParamW(p.shell.instance, MAKEINTRESOURCEW(template_id), p.shell.main_window,
+                  line_setup_proc, reinterpret_cast<LPARAM>(&setup));
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include "resource.h"
 #include "win/base/dialog_common.h"
 #include "win/base/message_boxes.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
 #include "win/link/communication_dialogs.h"
 #include "win/link/communication_dialogs_res.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -47,7 +47,7 @@ void fill_host_list(TcpClientDialog& d) {
 }
 
 void show_connection(TcpClientDialog& d) {
-  const TcpLink& tcp = d.program.tcp;
+  const TcpClientLink& tcp = d.program.links.client;
   EnableWindow(GetDlgItem(d.window, IDB_CONNECT), !tcp.has_socket() && !tcp.connected());
   EnableWindow(GetDlgItem(d.window, IDB_DISCONNECT), tcp.has_socket() || tcp.connected());
   const wchar_t* state = tcp.connecting() ? L"接続中…" : tcp.connected() ? L"接続済み" : L"";
@@ -99,7 +99,7 @@ void choose_host(TcpClientDialog& d) {
 
 // A selection that names no entry in use connects to nothing.
 void connect(TcpClientDialog& d) {
-  TcpLink& tcp = d.program.tcp;
+  TcpClientLink& tcp = d.program.links.client;
   if (tcp.has_socket()) return;
   const auto host = d.config().selected_host();
   if (!host) return report_tcp_failure("接続できません");
@@ -109,9 +109,9 @@ void connect(TcpClientDialog& d) {
 }
 
 void disconnect(TcpClientDialog& d) {
-  TcpLink& tcp = d.program.tcp;
+  TcpClientLink& tcp = d.program.links.client;
   if (!tcp.has_socket() && !tcp.connected()) return;
-  tcp.disconnect_all();
+  tcp.disconnect();
   show_box(success_box("Socket 切断 OK"));
   show_connection(d);
 }
@@ -168,8 +168,8 @@ INT_PTR CALLBACK tcp_client_proc(HWND dialog, UINT message, WPARAM wparam, LPARA
 
 void open_tcp_client_dialog(Program& program) {
   TcpClientDialog dialog{program, nullptr, false};
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_TCP_CLIENT), program.main_window,
-                  tcp_client_proc, reinterpret_cast<LPARAM>(&dialog));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_TCP_CLIENT),
+                  program.shell.main_window, tcp_client_proc, reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace orv::win

@@ -5,10 +5,10 @@
 
 #include "resource.h"
 #include "win/base/dialog_common.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
 #include "win/link/communication_dialogs.h"
 #include "win/link/communication_dialogs_res.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -17,23 +17,24 @@ struct TcpServerDialog {
   Program& program;
   HWND window = nullptr;
   bool filling = false;
-  std::vector<TcpLink::Client> rows;  // what the client list shows, row by row
+  std::vector<ServerPlaces::Held> rows;  // what the client list shows, row by row
 };
 
 // The list shows the converters connected now, so a picked row is the
 // converter it names; "Transmission Place" is blank when none is picked.
 void refresh(TcpServerDialog& d) {
-  const TcpLink& tcp = d.program.tcp;
-  d.rows = tcp.clients();
+  const ServerPlaces& places = d.program.session.lines.server;
+  d.rows = places.held();
   HWND list = GetDlgItem(d.window, IDC_CLIENT_LIST);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);  // one repaint for the whole list
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  for (const TcpLink::Client& client : d.rows)
+  for (const ServerPlaces::Held& client : d.rows)
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(client.address).c_str()));
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
-  SetDlgItemTextW(d.window, IDE_TRANSMISSION_PLACE, widen(tcp.selected_address()).c_str());
-  const bool listening = tcp.has_socket() || !d.rows.empty();
+  SetDlgItemTextW(d.window, IDE_TRANSMISSION_PLACE,
+                  widen(places.address_of(places.picked())).c_str());
+  const bool listening = d.program.links.server.has_socket();
   EnableWindow(GetDlgItem(d.window, IDB_CONNECT), !listening);
   EnableWindow(GetDlgItem(d.window, IDE_PORT_NUMBER), !listening);
   EnableWindow(GetDlgItem(d.window, IDE_SERVER_ADDRESS), !listening);
@@ -55,16 +56,14 @@ void on_init(TcpServerDialog& d, HWND dialog) {
   refresh(d);
 }
 
-// The host list and the check are read when a converter connects, so a
-// change applies to the next one while the server listens.
+// The places take the host list and the check as they stand when the
+// server starts listening, and again when the check changes, so a change
+// applies to the next converter while the server listens.
 void listen(TcpServerDialog& d) {
   Program& p = d.program;
-  const auto admits = [&p](const Octets& peer) {
-    const Configuration& c = p.session.config;
-    return !c.listed_hosts_only || c.is_listed_host(peer);
-  };
-  p.tcp.listen_on(port_number(p.session), p.session.config.server_address, admits,
-                  report_tcp_failure);
+  apply_allow_list(p.session.config, p.session.lines.server);
+  p.links.server.listen_on(port_number(p.session), p.session.config.server_address,
+                           report_tcp_failure);
   refresh(d);
 }
 
@@ -76,12 +75,14 @@ void on_address_edited(TcpServerDialog& d) {
 }
 
 void on_listed_only_clicked(TcpServerDialog& d) {
-  write_listed_hosts_only(d.program.session.config, d.program.profile,
+  Session& session = d.program.session;
+  write_listed_hosts_only(session.config, d.program.profile,
                           IsDlgButtonChecked(d.window, IDC_LISTED_HOSTS_ONLY) == BST_CHECKED);
+  apply_allow_list(session.config, session.lines.server);
 }
 
 void stop(TcpServerDialog& d) {
-  d.program.tcp.disconnect_all();
+  d.program.links.server.disconnect_all();
   refresh(d);
   SetDlgItemTextW(d.window, IDE_TRANSMISSION_PLACE, std::wstring(16, L' ').c_str());
 }
@@ -90,7 +91,7 @@ void pick(TcpServerDialog& d) {
   const int row =
       static_cast<int>(SendDlgItemMessageW(d.window, IDC_CLIENT_LIST, LB_GETCURSEL, 0, 0));
   const bool listed = row >= 0 && row < static_cast<int>(d.rows.size());
-  d.program.tcp.pick(listed ? d.rows[static_cast<size_t>(row)].record : -1);
+  d.program.links.server.pick(listed ? d.rows[static_cast<size_t>(row)].place : 0);
   refresh(d);
 }
 
@@ -147,8 +148,8 @@ INT_PTR CALLBACK tcp_server_proc(HWND dialog, UINT message, WPARAM wparam, LPARA
 void open_tcp_dialog(Program& program) {
   if (program.session.config.client_server == 0) return open_tcp_client_dialog(program);
   TcpServerDialog dialog{program, nullptr, false, {}};
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_TCP_SERVER), program.main_window,
-                  tcp_server_proc, reinterpret_cast<LPARAM>(&dialog));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_TCP_SERVER),
+                  program.shell.main_window, tcp_server_proc, reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace orv::win

@@ -9,10 +9,10 @@
 #include "win/base/dialog_common.h"
 #include "win/base/dpi.h"
 #include "win/base/file_dialog.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
 #include "win/base/window_places.h"
 #include "win/link/traffic_log_window_res.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -20,7 +20,7 @@ namespace {
 struct TrafficLogWindow {
   Program& program;
   std::uint64_t shown = 0;  // lines of the log recorded when the list last took them
-  TrafficLog& log() { return program.session.traffic; }
+  TrafficLog& log() { return program.session.lines.traffic; }
   HWND list(HWND window) const { return GetDlgItem(window, IDC_TRAFFIC_LIST); }
 };
 
@@ -122,7 +122,7 @@ bool on_command(TrafficLogWindow& w, HWND window, int id) {
 void on_destroy(TrafficLogWindow* w, HWND window) {
   KillTimer(window, kTrafficRefreshTimer.id);
   keep_place(w->program, window, kTrafficLogPlace);
-  w->program.traffic_window = nullptr;
+  w->program.shell.traffic_window = nullptr;
   delete w;
   SetWindowLongPtrW(window, DWLP_USER, 0);
 }
@@ -156,21 +156,21 @@ INT_PTR CALLBACK traffic_log_proc(HWND window, UINT message, WPARAM wparam, LPAR
 }  // namespace
 
 void open_traffic_log_window(Program& program) {
-  if (program.traffic_window) {
-    ShowWindow(program.traffic_window, SW_RESTORE);
-    SetForegroundWindow(program.traffic_window);
+  if (program.shell.traffic_window) {
+    ShowWindow(program.shell.traffic_window, SW_RESTORE);
+    SetForegroundWindow(program.shell.traffic_window);
     return;
   }
   auto* state = new TrafficLogWindow{program};
-  program.traffic_window =
-      CreateDialogParamW(program.instance, MAKEINTRESOURCEW(IDD_TRAFFIC_LOG), program.main_window,
-                         traffic_log_proc, reinterpret_cast<LPARAM>(state));
-  if (!program.traffic_window) {
+  program.shell.traffic_window = CreateDialogParamW(
+      program.shell.instance, MAKEINTRESOURCEW(IDD_TRAFFIC_LOG), program.shell.main_window,
+      traffic_log_proc, reinterpret_cast<LPARAM>(state));
+  if (!program.shell.traffic_window) {
     delete state;
     return;
   }
-  SetWindowTextW(program.traffic_window, L"通信ログ");
-  ShowWindow(program.traffic_window, SW_SHOW);
+  SetWindowTextW(program.shell.traffic_window, L"通信ログ");
+  ShowWindow(program.shell.traffic_window, SW_SHOW);
 }
 
 }  // namespace orv::win

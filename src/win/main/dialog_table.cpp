@@ -53,7 +53,8 @@ INT_PTR CALLBACK about_box_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 }
 
 void open_about_box(Program& p) {
-  DialogBoxParamW(p.instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), p.main_window, about_box_proc, 0);
+  DialogBoxParamW(p.shell.instance, MAKEINTRESOURCEW(IDD_ABOUTBOX), p.shell.main_window,
+                  about_box_proc, 0);
 }
 
 template <PerChannelMember member>

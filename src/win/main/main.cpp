@@ -6,6 +6,7 @@
 #include <string>
 
 #include "resource.h"
+#include "win/base/link_pump.h"
 #include "win/base/message_boxes.h"
 #include "win/base/program.h"
 #include "win/base/scoped.h"
@@ -26,15 +27,14 @@ std::wstring load_string(HINSTANCE instance, UINT id) {
 
 bool initialise_instance(Program& p, int show) {
   // Start-up defaults are the Session's own; the window comes next.
-  p.main_window = create_main_window(p);
-  if (!p.main_window) return false;
+  p.shell.main_window = create_main_window(p);
+  if (!p.shell.main_window) return false;
   apply_configuration(p.session, read_configuration(p.profile));
   apply_interface_menu_state(p);
-  apply_model_menu_mark(p);
-  apply_option_menu_marks(p);
+  apply_menu_marks(p);
   start_reply_timer(p);
-  ShowWindow(p.main_window, show);
-  UpdateWindow(p.main_window);
+  ShowWindow(p.shell.main_window, show);
+  UpdateWindow(p.shell.main_window);
   return true;
 }
 
@@ -50,16 +50,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   }
 
   Program program;  // outlives the windows and the reader thread
-  program.instance = instance;
-  program.window_title = load_string(instance, IDS_APP_TITLE);
-  program.window_class = load_string(instance, IDS_WINDOW_CLASS);
+  program.shell.instance = instance;
+  program.shell.window_title = load_string(instance, IDS_APP_TITLE);
+  program.shell.window_class = load_string(instance, IDS_WINDOW_CLASS);
   register_main_window_class(program);
   if (!create_link_window(program) || !initialise_instance(program, show)) return 0;
   if (program.session.config.serial_interface()) open_serial_port(program);
-  program.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  program.shell.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
   const int code = run_message_loop(program);
-  program.serial.close();
-  DestroyWindow(program.main_window);
+  program.links.serial.close();
+  DestroyWindow(program.shell.main_window);
   return code;
 }

@@ -6,12 +6,13 @@
 
 #include "resource.h"
 #include "win/base/dpi.h"
+#include "win/base/link_pump.h"
 #include "win/base/message_boxes.h"
 #include "win/base/scoped.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
 #include "win/files/file_menu.h"
 #include "win/main/dialog_table.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -52,16 +53,16 @@ void create_children(Program& p, HWND window) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                                      ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  p.status_bar =
+  p.shell.status_bar =
       CreateWindowExW(0, STATUSCLASSNAMEW, kReady, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
-                      reinterpret_cast<HMENU>(IDC_STATUS_BAR), p.instance, nullptr);
-  p.status_text = kReady;
+                      reinterpret_cast<HMENU>(IDC_STATUS_BAR), p.shell.instance, nullptr);
+  p.shell.status_text = kReady;
   const UINT dpi = window_dpi(window);
   for (int k = 0; k < kPanelButtons; ++k) {
-    p.buttons[k] = CreateWindowExW(
+    p.shell.buttons[k] = CreateWindowExW(
         0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, scaled(kButtonWidth * k, dpi), 0,
         scaled(kButtonWidth, dpi), scaled(kButtonHeight, dpi), window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDB_FIRST_PANEL_BUTTON + k)), p.instance,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDB_FIRST_PANEL_BUTTON + k)), p.shell.instance,
         nullptr);
   }
 }
@@ -72,9 +73,9 @@ void on_dpi_changed(Program& p, HWND window, UINT dpi, const RECT& suggested) {
   SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   for (int k = 0; k < kPanelButtons; ++k)
-    MoveWindow(p.buttons[k], scaled(kButtonWidth * k, dpi), 0, scaled(kButtonWidth, dpi),
+    MoveWindow(p.shell.buttons[k], scaled(kButtonWidth * k, dpi), 0, scaled(kButtonWidth, dpi),
                scaled(kButtonHeight, dpi), TRUE);
-  SendMessageW(p.status_bar, WM_SIZE, 0, 0);
+  SendMessageW(p.shell.status_bar, WM_SIZE, 0, 0);
 }
 
 // A colour strip near the top, the label below it, and a raised edge (sunken
@@ -108,19 +109,19 @@ void paint_panel_button(const DRAWITEMSTRUCT& item) {
 // Timer 8: the hint of the button under the pointer, only while the main
 // window is the active one.
 void update_hover_hint(Program& p) {
-  if (GetActiveWindow() != p.main_window) return;
+  if (GetActiveWindow() != p.shell.main_window) return;
   POINT pointer{};
   GetCursorPos(&pointer);
   for (int k = 0; k < kPanelButtons; ++k) {
     RECT r{};
-    GetWindowRect(p.buttons[k], &r);
+    GetWindowRect(p.shell.buttons[k], &r);
     const bool inside = pointer.x >= r.left && pointer.x <= r.right && pointer.y >= r.top &&
                         pointer.y <= r.bottom;  // edges included
     if (!inside) continue;
-    p.status_note.clear();
+    p.shell.status_note.clear();
     return show_status(p, kPanel[k].hint);
   }
-  show_status(p, p.status_note.empty() ? kReady : p.status_note);
+  show_status(p, p.shell.status_note.empty() ? kReady : p.shell.status_note);
 }
 
 constexpr wchar_t kSuccessNote[] = L"Success";
@@ -128,41 +129,61 @@ constexpr wchar_t kSuccessNote[] = L"Success";
 // A success shown in the status line (the option) stays a few seconds.
 void note_success(Program& p) {
   note_in_status_line(p, kSuccessNote);
-  SetTimer(p.main_window, kSuccessNoteTimer.id, kSuccessNoteTimer.period_ms, nullptr);
+  SetTimer(p.shell.main_window, kSuccessNoteTimer.id, kSuccessNoteTimer.period_ms, nullptr);
 }
 
 void end_success_note(Program& p) {
-  KillTimer(p.main_window, kSuccessNoteTimer.id);
-  if (p.status_note != kSuccessNote) return;
-  p.status_note.clear();
+  KillTimer(p.shell.main_window, kSuccessNoteTimer.id);
+  if (p.shell.status_note != kSuccessNote) return;
+  p.shell.status_note.clear();
   show_status(p, kReady);
 }
 
-// Timer 1: the outcome of the outstanding command, through the core's decision.
+// Timer 1: every conversation hears the tick (a late reply asked for again,
+// or its command ended), then the outcome of the operator's command,
+// through the core's decision. While a box of either is up, a line nobody
+// asked for is counted, not boxed.
 void present_reply_outcome(Program& p) {
-  if (p.session.fleet_run_active) return;
-  const Timer1Decision decision = timer1_tick(p.session.exchange);
-  if (decision.send_again) return send_again(p);
+  BoxGuard& boxes = p.session.boxes;
+  boxes.outcome_box_shown();
+  show_effects(p, tick_conversations(p.session));
+  boxes.outcome_box_closed();
+  const Timer1Decision decision = timer1_tick(p.session.operator_road.exchange);
   if (decision.box.kind == BoxKind::connected && p.session.config.success_in_status_line)
     return note_success(p);
-  if (decision.stop_status_poll && p.current_dialog)
-    KillTimer(p.current_dialog, kStatusPollTimer.id);
-  // While its box is up, a line nobody asked for is counted, not boxed.
-  const bool box_shows = decision.box.kind != BoxKind::none;
-  if (box_shows) {
-    p.session.outcome_box_up = true;
-    p.session.unasked_lines = 0;
-  }
+  if (decision.stop_status_poll && p.shell.current_dialog)
+    KillTimer(p.shell.current_dialog, kStatusPollTimer.id);
+  boxes.outcome_box_shown();
   show_box(decision.box);
-  if (box_shows) p.session.outcome_box_up = false;
+  boxes.outcome_box_closed();
   // The box ran its own message loop: the dialog open now is the one to close.
-  if (decision.close_current_dialog && p.current_dialog)
-    SendMessageW(p.current_dialog, WM_CLOSE, 0, 0);
+  if (decision.close_current_dialog && p.shell.current_dialog)
+    SendMessageW(p.shell.current_dialog, WM_CLOSE, 0, 0);
+}
+
+void apply_model_menu_mark(Program& p) {
+  const int selected =
+      p.session.document.settings.model == kModelOrvellan ? IDM_MODEL_ORVELLAN : IDM_MODEL_TARQUINE;
+  CheckMenuRadioItem(GetMenu(p.shell.main_window), IDM_MODEL_ORVELLAN, IDM_MODEL_TARQUINE, selected,
+                     MF_BYCOMMAND);
+}
+
+void apply_option_menu_marks(Program& p) {
+  CheckMenuItem(
+      GetMenu(p.shell.main_window), IDM_SUCCESS_IN_STATUS_LINE,
+      MF_BYCOMMAND | (p.session.config.success_in_status_line ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// "成功の表示をステータス行にする": the option turned, kept and marked.
+void toggle_success_in_status_line(Program& p) {
+  Configuration& c = p.session.config;
+  write_success_in_status_line(c, p.profile, !c.success_in_status_line);
+  apply_option_menu_marks(p);
 }
 
 void set_main_caption(Program& p) {
-  const std::wstring caption = L"ORVELLAN   " + widen(p.session.settings.settingsFilePath);
-  SetWindowTextW(p.main_window, caption.c_str());
+  const std::wstring caption = L"ORVELLAN   " + widen(p.session.document.settings.settingsFilePath);
+  SetWindowTextW(p.shell.main_window, caption.c_str());
 }
 
 // The close path: the save question, then the refusal while TCP/IP is
@@ -170,12 +191,12 @@ void set_main_caption(Program& p) {
 // the program stays open with the settings still marked changed.
 void close_program(Program& p) {
   if (!ask_to_save(p)) return;
-  p.session.settings.settingsDirty = 0;  // a refused close does not ask again
-  if (p.session.tcp_link && p.session.tcp_link->ready()) {
+  p.session.document.settings.settingsDirty = 0;  // a refused close does not ask again
+  if (p.links.client.connected() || p.links.server.connected()) {
     show_box(error_box("TCP/IPを切断してください。"));
     return;
   }
-  KillTimer(p.main_window, kReplyTimer.id);
+  KillTimer(p.shell.main_window, kReplyTimer.id);
   PostQuitMessage(0);
 }
 
@@ -240,7 +261,7 @@ void on_paint(HWND window) {
 LRESULT on_create(HWND window, const CREATESTRUCTW& create) {
   auto* p = static_cast<Program*>(create.lpCreateParams);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(p));
-  p->main_window = window;
+  p->shell.main_window = window;
   SetTimer(window, kHintTimer.id, kHintTimer.period_ms, nullptr);
   create_children(*p, window);
   return 0;
@@ -270,6 +291,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_APP_LINE_CHANGED:
       apply_interface_menu_state(p);
       return 0;
+    case WM_APP_OPTIONS_CHANGED:
+      apply_menu_marks(p);
+      return 0;
     case WM_COMMAND:
       on_command(p, LOWORD(wparam), HIWORD(wparam), lparam);
       return 0;
@@ -288,31 +312,50 @@ bool register_main_window_class(Program& p) {
   wc.cbSize = sizeof wc;
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = main_window_proc;
-  wc.hInstance = p.instance;
-  wc.hIcon = LoadIconW(p.instance, MAKEINTRESOURCEW(IDI_ORVELLAN));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(p.instance, MAKEINTRESOURCEW(IDI_ORVELLAN), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
+  wc.hInstance = p.shell.instance;
+  wc.hIcon = LoadIconW(p.shell.instance, MAKEINTRESOURCEW(IDI_ORVELLAN));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(p.shell.instance, MAKEINTRESOURCEW(IDI_ORVELLAN),
+                                             IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
-  wc.lpszClassName = p.window_class.c_str();
+  wc.lpszClassName = p.shell.window_class.c_str();
   return RegisterClassExW(&wc) != 0;
 }
 
 HWND create_main_window(Program& p) {
-  return CreateWindowExW(0, p.window_class.c_str(), p.window_title.c_str(),
+  return CreateWindowExW(0, p.shell.window_class.c_str(), p.shell.window_title.c_str(),
                          WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
                          scaled(785, screen_dpi()), scaled(130, screen_dpi()), nullptr, nullptr,
-                         p.instance, &p);
+                         p.shell.instance, &p);
 }
 
 void start_reply_timer(Program& p) {
-  SetTimer(p.main_window, kReplyTimer.id, kReplyTimer.period_ms, nullptr);
+  SetTimer(p.shell.main_window, kReplyTimer.id, kReplyTimer.period_ms, nullptr);
+}
+
+void apply_menu_marks(Program& p) {
+  apply_model_menu_mark(p);
+  apply_option_menu_marks(p);
+}
+
+int run_message_loop(Program& p) {
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The modeless traffic log takes its own keys (Tab, Escape).
+    if (p.shell.traffic_window && IsDialogMessageW(p.shell.traffic_window, &message)) continue;
+    // Accelerators belong to the main window, whichever child has the focus.
+    if (!TranslateAcceleratorW(p.shell.main_window, p.shell.accelerators, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return static_cast<int>(message.wParam);
 }
 
 void apply_interface_menu_state(Program& p) {
-  HMENU menu = GetMenu(p.main_window);
+  HMENU menu = GetMenu(p.shell.main_window);
   const bool serial = p.session.config.serial_interface();
   auto enable = [menu](int id, bool on) {
     EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));

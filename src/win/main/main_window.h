@@ -15,5 +15,10 @@ void start_reply_timer(Program& program);
 // Greys the communication entries that do not apply to the configured
 // interface and line.
 void apply_interface_menu_state(Program& program);
+// The model and option marks of the menu, as the configuration has them.
+void apply_menu_marks(Program& program);
+
+// Runs until the quit message; returns its code.
+int run_message_loop(Program& program);
 
 }  // namespace orv::win

@@ -7,9 +7,9 @@
 #include "win/base/dialog_common.h"
 #include "win/base/dpi.h"
 #include "win/base/scoped.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
 #include "win/base/window_places.h"
+#include "win/platform/text.h"
 #include "win/status/status_window_res.h"
 
 namespace orv::win {
@@ -22,8 +22,8 @@ struct StatusWindow {
   explicit StatusWindow(Program& p) : program(p), poll(kStatusPollTimer) {}
   Program& program;
   WindowTimer poll;
-  int inputs() const { return program.session.settings.inputCount; }
-  StatusGrid& grid() { return program.session.status; }
+  int inputs() const { return program.session.document.settings.inputCount; }
+  StatusGrid& grid() { return program.session.monitor.grid; }
 };
 
 RECT rect_of(const PixelBox& box) {
@@ -80,14 +80,16 @@ void repaint_changes(StatusWindow& w, HWND window) {
 // Polls while nothing is awaited; a failure already reported ends the polling.
 void on_poll(StatusWindow& w) {
   Session& s = w.program.session;
-  if (s.exchange.result_code() == ResultCode::reported || s.exchange.send_failed()) {
+  if (s.operator_road.exchange.result_code() == ResultCode::reported ||
+      s.operator_road.exchange.send_failed()) {
     w.poll.stop();
-    s.exchange.abandon();
+    s.operator_road.exchange.abandon();
     return;
   }
-  if (s.exchange.awaiting_reply() || !s.exchange.close_on_failure()) return;
-  send_single_command(w.program, status_poll(s.statusPolls));
-  s.statusPolls = next_status_poll(s.statusPolls);
+  if (s.operator_road.exchange.awaiting_reply() || !s.operator_road.exchange.close_on_failure())
+    return;
+  send_single_command(w.program, status_poll(s.monitor.polls));
+  s.monitor.polls = next_status_poll(s.monitor.polls);
 }
 
 void on_init(StatusWindow& w, HWND window) {
@@ -99,16 +101,16 @@ void on_init(StatusWindow& w, HWND window) {
     SetWindowPos(window, nullptr, 0, 0, scaled(550, dpi), scaled(490, dpi),
                  SWP_NOMOVE | SWP_NOZORDER);
   restore_place(w.program, window, kStatusWindowPlace);
-  s.status.reset();
-  s.statusWindowOpen = true;
+  s.monitor.grid.reset();
+  s.monitor.open = true;
   w.poll.start(window);
 }
 
 void close(StatusWindow& w, HWND window) {
   Session& s = w.program.session;
-  s.exchange.set_close_on_failure(false);
-  s.exchange.completion_taken();
-  s.statusWindowOpen = false;
+  s.operator_road.exchange.set_close_on_failure(false);
+  s.operator_road.exchange.completion_taken();
+  s.monitor.open = false;
   w.poll.stop();
   keep_place(w.program, window, kStatusWindowPlace);
   end_dialog(w.program, window, IDCANCEL);
@@ -143,10 +145,10 @@ INT_PTR CALLBACK status_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 }  // namespace
 
 void open_status_window(Program& program) {
-  program.session.exchange.set_close_on_failure(true);
+  program.session.operator_road.exchange.set_close_on_failure(true);
   StatusWindow window(program);
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_STATUS), program.main_window, status_proc,
-                  reinterpret_cast<LPARAM>(&window));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_STATUS), program.shell.main_window,
+                  status_proc, reinterpret_cast<LPARAM>(&window));
 }
 
 }  // namespace orv::win

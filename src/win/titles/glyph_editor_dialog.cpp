@@ -12,7 +12,7 @@
 #include "win/base/file_dialog.h"
 #include "win/base/message_boxes.h"
 #include "win/base/scoped.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 #include "win/titles/glyph_editor_dialog_res.h"
 
 namespace orv::win {
@@ -23,7 +23,7 @@ constexpr COLORREF kClearPixel = RGB(0, 0, 255);
 
 struct GlyphEditorDialog {
   GlyphEditorDialog(Program& p, GlyphSize size)
-      : program(p), editor(size, p.session.settings.glyphBitmap) {}
+      : program(p), editor(size, p.session.document.settings.glyphBitmap) {}
   Program& program;
   GlyphEditor editor;
   FilePath file;  // the glyph file in use; empty for a new glyph
@@ -37,7 +37,7 @@ struct GlyphEditorDialog {
     return set_by_pen[static_cast<size_t>(cell.row * editor.cells() + cell.column)];
   }
 
-  int& registration() { return program.session.glyphInsertion.registration; }
+  int& registration() { return program.session.selections.glyphInsertion.registration; }
   const wchar_t* extension() const {
     switch (editor.size()) {
       case GlyphSize::large:
@@ -145,15 +145,15 @@ FilePath choose_glyph_file(GlyphEditorDialog& d, const wchar_t* title, bool for_
   const FileChoice choice = ask_for_file(d.window, title, d.extension(), widen(d.file), for_saving);
   if (choice.dialog_failed) {
     report_file_dialog_failure();
-    d.program.file_dialog_failed = true;
+    d.program.shell.file_dialog_failed = true;
     PostMessageW(d.window, WM_CLOSE, 0, 0);
-    PostMessageW(d.program.main_window, WM_CLOSE, 0, 0);
+    PostMessageW(d.program.shell.main_window, WM_CLOSE, 0, 0);
   }
   return path_of(choice.path);
 }
 
 bool save_glyph_as(GlyphEditorDialog& d) {
-  if (d.program.file_dialog_failed) {
+  if (d.program.shell.file_dialog_failed) {
     const bool saved =
         save_for_recovery(d.program.profile.folder(), d.editor.file_text(), d.extension());
     if (saved) d.editor.mark_saved();
@@ -212,7 +212,8 @@ void open_glyph(GlyphEditorDialog& d) {
 
 // The reads need the answer of one unit.
 void read_glyph(GlyphEditorDialog& d, const Command& read) {
-  if (d.program.session.exchange.awaiting_reply() || refuse_broadcast(d.program)) return;
+  if (d.program.session.operator_road.exchange.awaiting_reply() || refuse_broadcast(d.program))
+    return;
   if (!save_first(d)) return;
   send_single_command(d.program, read);
 }
@@ -234,7 +235,7 @@ void fill_unit_list(GlyphEditorDialog& d) {
   std::vector<std::string> items;
   for (int address = 0; address < kBroadcastAddress; ++address)
     items.push_back(slave_address_name(address));
-  const int selected = d.program.session.slaveAddress;
+  const int selected = d.program.session.selections.slaveAddress;
   fill_list(d.window, IDC_SLAVE_LIST, items, selected < kBroadcastAddress ? selected : -1);
   enable_slave_address_list_by_link(d.program, d.window);
 }
@@ -258,7 +259,7 @@ void close(GlyphEditorDialog& d) {
   if (!save_first(d)) return;
   d.editor.clear();
   d.file.clear();
-  d.program.session.awaitedGlyphCode.clear();
+  d.program.session.operator_road.awaitedGlyphCode.clear();
   end_dialog(d.program, d.window, IDB_CLOSE);
 }
 
@@ -340,8 +341,8 @@ INT_PTR CALLBACK glyph_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
 
 void open_glyph_editor(Program& program, GlyphSize size) {
   GlyphEditorDialog dialog(program, size);
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_GLYPH_EDITOR), program.main_window,
-                  glyph_editor_proc, reinterpret_cast<LPARAM>(&dialog));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_GLYPH_EDITOR),
+                  program.shell.main_window, glyph_editor_proc, reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace orv::win

@@ -12,7 +12,7 @@ namespace {
 // The registration numbers and positions of the font size, showing the
 // (clamped) values kept between openings.
 void fill_ranges(Program& p, HWND dialog) {
-  GlyphInsertion& insertion = p.session.glyphInsertion;
+  GlyphInsertion& insertion = p.session.selections.glyphInsertion;
   clamp_insertion(insertion);
   fill_list(dialog, IDC_INSERT_REGISTRATION_LIST,
             registration_items(glyph_size_of_font(insertion.font_size)), insertion.registration);
@@ -24,22 +24,22 @@ void on_init(Program& p, HWND dialog) {
   Session& s = p.session;
   begin_dialog(p, dialog);
   SetWindowTextW(dialog, L"外字挿入  ");
-  if (s.inputChannel.current >= s.settings.inputCount) {
-    s.inputChannel.current = s.settings.inputCount - 1;
-    s.inputChannel.painted = s.inputChannel.current;
+  if (s.selections.inputChannel.current >= s.document.settings.inputCount) {
+    s.selections.inputChannel.current = s.document.settings.inputCount - 1;
+    s.selections.inputChannel.painted = s.selections.inputChannel.current;
   }
   std::vector<std::string> channels;
-  for (int channel = 0; channel < s.settings.inputCount; ++channel)
+  for (int channel = 0; channel < s.document.settings.inputCount; ++channel)
     channels.push_back(channel_name(channel));
-  fill_list(dialog, IDC_INSERT_CHANNEL_LIST, channels, s.inputChannel.current);
+  fill_list(dialog, IDC_INSERT_CHANNEL_LIST, channels, s.selections.inputChannel.current);
   fill_list(dialog, IDC_INSERT_FONT_SIZE_LIST, {"LARGE", "MEDIUM", "SMALL"},
-            s.glyphInsertion.font_size);
+            s.selections.glyphInsertion.font_size);
   fill_ranges(p, dialog);
   std::vector<std::string> units;
   for (int address = 0; address < kBroadcastAddress; ++address)
     units.push_back(slave_address_name(address));
   fill_list(dialog, IDC_SLAVE_LIST, units,
-            s.slaveAddress < kBroadcastAddress ? s.slaveAddress : -1);
+            s.selections.slaveAddress < kBroadcastAddress ? s.selections.slaveAddress : -1);
   enable_slave_address_list_by_link(p, dialog);
 }
 
@@ -49,17 +49,17 @@ void on_list_choice(Program& p, HWND dialog, int list) {
   Session& s = p.session;
   switch (list) {
     case IDC_INSERT_CHANNEL_LIST:
-      s.inputChannel.current = item;
-      s.inputChannel.painted = item;
+      s.selections.inputChannel.current = item;
+      s.selections.inputChannel.painted = item;
       return;
     case IDC_INSERT_FONT_SIZE_LIST:
-      s.glyphInsertion.font_size = item;
+      s.selections.glyphInsertion.font_size = item;
       return fill_ranges(p, dialog);
     case IDC_INSERT_REGISTRATION_LIST:
-      s.glyphInsertion.registration = item;
+      s.selections.glyphInsertion.registration = item;
       return;
     case IDC_INSERT_POSITION_LIST:
-      s.glyphInsertion.position = item;
+      s.selections.glyphInsertion.position = item;
       return;
     case IDC_SLAVE_LIST:
       take_slave_address(p, dialog);
@@ -77,8 +77,8 @@ void on_command(Program& p, HWND dialog, int id, int notification) {
       if (notification == CBN_SELCHANGE) on_list_choice(p, dialog, id);
       return;
     case IDB_SET:
-      return send_single_command(
-          p, insertion_command(p.session.glyphInsertion, p.session.inputChannel.current));
+      return send_single_command(p, insertion_command(p.session.selections.glyphInsertion,
+                                                      p.session.selections.inputChannel.current));
     case IDB_CLOSE:
     case IDOK:      // Enter
     case IDCANCEL:  // Escape
@@ -107,8 +107,9 @@ INT_PTR CALLBACK glyph_insertion_proc(HWND dialog, UINT message, WPARAM wparam, 
 }  // namespace
 
 void open_glyph_insertion_dialog(Program& program) {
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_GLYPH_INSERTION), program.main_window,
-                  glyph_insertion_proc, reinterpret_cast<LPARAM>(&program));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_GLYPH_INSERTION),
+                  program.shell.main_window, glyph_insertion_proc,
+                  reinterpret_cast<LPARAM>(&program));
 }
 
 }  // namespace orv::win

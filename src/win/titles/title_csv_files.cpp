@@ -9,7 +9,7 @@
 #include "titles/title_csv.h"
 #include "win/base/file_dialog.h"
 #include "win/base/message_boxes.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -68,7 +68,8 @@ bool import_titles(HWND owner, DeviceSettings& settings) {
   const FileRead read = read_whole_file(path_of(choice.path), text, error);
   if (read == FileRead::unreadable) return report_missing_file(), false;
   if (read == FileRead::too_large)
-    return report_damaged_file(kTooLargeFile, choice.path + L"\nタイトルは変更していません。"), false;
+    return report_damaged_file(kTooLargeFile, choice.path + L"\nタイトルは変更していません。"),
+           false;
   std::vector<TitleCsvRow> rows;
   TitleCsvError bad;
   if (!parse_title_csv(text, settings.inputCount, rows, bad)) {

@@ -7,8 +7,8 @@
 #include "win/base/dialog_common.h"
 #include "win/base/message_boxes.h"
 #include "win/base/scoped.h"
-#include "win/base/text.h"
 #include "win/base/timers_and_messages.h"
+#include "win/platform/text.h"
 #include "win/titles/title_csv_files.h"
 #include "win/titles/title_dialog_res.h"
 
@@ -18,7 +18,7 @@ namespace {
 struct TitleDialog {
   explicit TitleDialog(Program& p)
       : program(p),
-        editor(p.session.settings, p.session.inputChannel),
+        editor(p.session.document.settings, p.session.selections.inputChannel),
         run(p,
             {.timer = kTitleRunTimer,
              .button = IDB_SET_ALL,
@@ -102,8 +102,9 @@ void on_title_edited(TitleDialog& d, HWND dialog) {
 // "設定": the title command; a title with external characters is followed
 // by their insert commands, as a run of its own.
 void send_title(TitleDialog& d) {
-  if (d.program.session.exchange.awaiting_reply()) return;
-  const std::vector<BulkStep> steps = title_steps(d.editor.channel(), d.program.session.settings);
+  if (d.program.session.operator_road.exchange.awaiting_reply()) return;
+  const std::vector<BulkStep> steps =
+      title_steps(d.editor.channel(), d.program.session.document.settings);
   if (steps.front().title_unsendable) return warn_unsendable_title();
   if (steps.size() == 1) return send_single_command(d.program, steps.front().command);
   d.set_run.press(static_cast<int>(steps.size()), [steps](int step) { return steps[step - 1]; });
@@ -111,7 +112,7 @@ void send_title(TitleDialog& d) {
 
 void start_or_cancel_all(TitleDialog& d) {
   if (d.set_run.running()) return;
-  const std::vector<BulkStep> steps = all_title_steps(d.program.session.settings);
+  const std::vector<BulkStep> steps = all_title_steps(d.program.session.document.settings);
   d.run.press(static_cast<int>(steps.size()), [steps](int step) { return steps[step - 1]; });
 }
 
@@ -138,9 +139,9 @@ void on_command(TitleDialog& d, HWND dialog, int id, int notification) {
     case IDB_SET_ALL:
       return start_or_cancel_all(d);
     case IDB_TITLE_EXPORT:
-      return export_titles(dialog, d.program.session.settings);
+      return export_titles(dialog, d.program.session.document.settings);
     case IDB_TITLE_IMPORT:
-      if (!import_titles(dialog, d.program.session.settings)) return;
+      if (!import_titles(dialog, d.program.session.document.settings)) return;
       repaint_table(dialog);
       return show_title(d, dialog);
     case IDB_CLOSE:
@@ -160,6 +161,8 @@ INT_PTR CALLBACK title_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
       return TRUE;
     case WM_TIMER:
       return d->run.on_timer(wparam) || d->set_run.on_timer(wparam) ? TRUE : FALSE;
+    case WM_APP_RUN_SETTLED:
+      return d->run.on_settled() || d->set_run.on_settled() ? TRUE : FALSE;
     case WM_COMMAND:
       on_command(*d, dialog, LOWORD(wparam), HIWORD(wparam));
       return TRUE;
@@ -175,8 +178,8 @@ INT_PTR CALLBACK title_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
 
 void open_title_dialog(Program& program) {
   TitleDialog dialog(program);
-  DialogBoxParamW(program.instance, MAKEINTRESOURCEW(IDD_TITLE), program.main_window, title_proc,
-                  reinterpret_cast<LPARAM>(&dialog));
+  DialogBoxParamW(program.shell.instance, MAKEINTRESOURCEW(IDD_TITLE), program.shell.main_window,
+                  title_proc, reinterpret_cast<LPARAM>(&dialog));
 }
 
 }  // namespace orv::win

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "settings_file/settings_file.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 namespace e2e {
 

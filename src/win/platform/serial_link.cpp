@@ -1,4 +1,4 @@
-#include "win/base/serial_link.h"
+#include "win/platform/serial_link.h"
 
 #include <algorithm>
 
@@ -76,7 +76,7 @@ bool SerialLink::reopen() {
 // Once per loss: the window thread closes the port and opens it again.
 void SerialLink::mark_lost() {
   if (!lost_.exchange(true))
-    events_.push(LinkEvent{LinkEvent::Kind::port_lost, kSerialConnection, port_name_});
+    events_.push(LinkEvent{LinkEvent::Kind::port_lost, Connection::serial_line(), port_name_});
 }
 
 void SerialLink::open_port(const std::string& port_name, const Report& report) {
@@ -208,7 +208,7 @@ void SerialLink::read_available() {
     }
     if (got == 0) return;
     for (std::string& line : assembler_.feed(std::string_view(chunk, got)))
-      events_.push(LinkEvent{LinkEvent::Kind::line, kSerialConnection, std::move(line)});
+      events_.push(LinkEvent{LinkEvent::Kind::line, Connection::serial_line(), std::move(line)});
   }
 }
 

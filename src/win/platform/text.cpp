@@ -1,4 +1,4 @@
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 #include <windows.h>
 

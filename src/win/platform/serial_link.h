@@ -15,7 +15,7 @@
 #include "link/line_assembler.h"
 #include "link/link.h"
 #include "link/link_events.h"
-#include "win/base/scoped.h"
+#include "win/platform/handles.h"
 
 namespace orv::win {
 
@@ -48,7 +48,7 @@ class SerialLink : public Link {
   // for, and a lost command shows as a time-out.
   bool ready() const override { return true; }
   bool send(std::string_view bytes) override;
-  std::string name_of(int) const override { return port_name_; }
+  std::string name() const override { return port_name_; }
 
  private:
   void open_port(const std::string& port_name, const Report& report);

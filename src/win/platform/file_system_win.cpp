@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "settings_file/file_system.h"
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "win/base/profile_store.h"
+#include "win/platform/profile_store.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "win/base/text.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
