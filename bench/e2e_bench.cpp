@@ -13,6 +13,8 @@
 
 #include "fixture.h"
 #include "resource.h"
+#include "settings_files.h"
+#include "win/bulk/fleet_dialog_res.h"
 #include "win/dialogs/per_channel_dialog_res.h"
 #include "win/link/communication_dialogs_res.h"
 #include "win/link/traffic_log_window_res.h"
@@ -117,6 +119,53 @@ TEST_F(Bench, ReplyPacedReadAllAndSetAllOfATarquine) {
     EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 3000));
   }
   sim("COM3").command("log clear");
+}
+
+// "バックアップ…" over the TCP/IP server: one converter alone, then eight
+// side by side, then all 96, each timed at the units (the first line any of
+// them received to the last one), with the main window's longest answer
+// meanwhile.
+TEST_F(Bench, BackupOfTheServersConvertersSideBySide) {
+  App app(server_ini());
+  HWND dialog = open_server_dialog(app);
+  click(dialog, IDB_CONNECT);
+  ASSERT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_DISCONNECT); }, 3000));
+  ASSERT_TRUE(close_dialog(dialog));
+  const std::wstring folder = temp_folder(L"orv-bench-fleet");
+  long long one_unit_ms = 0;
+  int connected = 0;
+  for (const int count : {1, 8, 96}) {
+    for (; connected < count; ++connected)
+      sim("TCP_CONVERTERS").command("connect c" + std::to_string(connected + 1));
+    dialog = open_server_dialog(app);
+    ASSERT_TRUE(wait_until([&] { return list_row_count(dialog, IDC_CLIENT_LIST) == count; }, 30000));
+    ASSERT_TRUE(close_dialog(dialog));
+    for (int c = 1; c <= count; ++c) sim("TCP_CONVERTERS").command("log clear c" + std::to_string(c));
+    HWND backup = open_dialog(app, IDM_FILE_BACKUP, L"バックアップ");
+    SetDlgItemTextW(backup, IDE_FLEET_FOLDER, folder.c_str());
+    const std::wstring done = L"バックアップ: " + std::to_wstring(count) + L" 台完了、0 台スキップ、0 台失敗";
+    long long longest = 0;
+    {
+      ResponseProbe probe(app.main_window());
+      click(backup, IDB_FLEET_RUN);
+      ASSERT_TRUE(wait_until([&] { return status_line(app) == done; }, 1800000));
+      longest = probe.longest_ms();
+    }
+    double first = 1e18, last = 0;
+    for (int c = 1; c <= count; ++c) {
+      const auto [begun, ended] = sim("TCP_CONVERTERS").first_and_last("c" + std::to_string(c));
+      first = std::min(first, begun);
+      last = std::max(last, ended);
+    }
+    const auto span_ms = static_cast<long long>((last - first) * 1000);
+    if (count == 1) one_unit_ms = span_ms;
+    const std::string name = "fleet_" + std::to_string(count);
+    RecordProperty(name + "_units_ms", std::to_string(span_ms));
+    RecordProperty(name + "_per_mille_of_one_unit",
+                   std::to_string(one_unit_ms > 0 ? span_ms * 1000 / one_unit_ms : -1));
+    RecordProperty(name + "_longest_window_answer_ms", std::to_string(longest));
+    ASSERT_TRUE(close_dialog(backup));
+  }
 }
 
 long long cpu_ms(DWORD pid) {

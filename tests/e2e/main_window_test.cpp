@@ -81,8 +81,8 @@ TEST_F(MainWindow, HintsFollowThePointerWhileTheWindowIsActive) {
   // While a dialog is active the status bar does not change.
   open_dialog(app, IDM_FONT_SIZE, L"フォントサイズ");
   point_at((b.left + b.right) / 2, (b.top + b.bottom) / 2);
-  Sleep(400);
-  EXPECT_EQ(status_line(app), L"ﾚﾃﾞｨ");
+  EXPECT_FALSE(wait_until([&] { return status_line(app) != L"ﾚﾃﾞｨ"; }, 400))
+      << "eight hint ticks pass without a change";
 }
 
 TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
@@ -92,8 +92,9 @@ TEST_F(MainWindow, ModelSwitchWritesTheConfigurationOnlyWhenItChanges) {
   // The entry already selected writes nothing.
   std::string ini = read_ini();
   write_bytes(ini_path(), ini.replace(ini.find("select_model=1"), 14, "select_model=9"));
-  post_command(app.main_window(), IDM_MODEL_TARQUINE);
-  Sleep(500);
+  DWORD_PTR handled = 0;  // sent, not posted: it has been carried out when the call returns
+  SendMessageTimeoutW(app.main_window(), WM_COMMAND, IDM_MODEL_TARQUINE, 0, SMTO_NORMAL, 5000,
+                      &handled);
   EXPECT_TRUE(ini_holds("select_model=9"));
   post_command(app.main_window(), IDM_MODEL_ORVELLAN);
   EXPECT_TRUE(ini_holds("select_model=0"));

@@ -115,10 +115,10 @@ TEST_F(PerChannel, SlaveAddressDialogIgnoresEnterAndEscape) {
   HWND dialog = open_dialog(app, IDM_SLAVE_ADDRESS, L"スレーブアドレスの設定");
   EXPECT_TRUE(is_enabled(dialog, IDC_SLAVE_LIST));
   save_screenshot(dialog, "slave-address");
-  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  Sleep(500);
-  EXPECT_TRUE(IsWindow(dialog));
+  DWORD_PTR handled = 0;  // sent, not posted: carried out when each call returns
+  SendMessageTimeoutW(dialog, WM_COMMAND, IDCANCEL, 0, SMTO_NORMAL, 5000, &handled);
+  SendMessageTimeoutW(dialog, WM_COMMAND, IDOK, 0, SMTO_NORMAL, 5000, &handled);
+  EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
   choose(dialog, IDC_SLAVE_LIST, 7);
   ASSERT_TRUE(close_dialog(dialog));
   // The selection is the whole program's: the next dialog shows and uses it.

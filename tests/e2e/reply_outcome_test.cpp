@@ -71,13 +71,14 @@ TEST_F(ReplyOutcome, EachReplyIsShownOnce) {
   sim("COM1").command("send serial XX\\r\\n");
   const auto stray = wait_message_box(app->pid());
   ASSERT_TRUE(stray.has_value());
+  int sent = 0;
   for (const char* line : {"YY", "GO", "CTI01FF"}) {
     sim("COM1").command(std::string("send serial ") + line + "\\r\\n");
-    Sleep(250);
+    const std::wstring counted = L"を " + std::to_wstring(++sent) + L" 行";
+    EXPECT_TRUE(wait_until(
+        [&] { return status_line(*app).find(counted) != std::wstring::npos; }, 3000))
+        << line;
   }
-  EXPECT_TRUE(
-      wait_until([&] { return status_line(*app).find(L"を 3 行") != std::wstring::npos; }, 3000))
-      << status_line(*app).size();
   answer_box(*stray);
   EXPECT_EQ(stray->text, L"Command Error");
   EXPECT_TRUE(no_box_within(*app, 1000));

@@ -14,7 +14,9 @@
 #include <set>
 
 #include "fixture.h"
+#include "settings_files.h"
 #include "resource.h"
+#include "win/bulk/fleet_dialog_res.h"
 #include "win/bulk/whole_set_dialogs_res.h"
 #include "win/converter/converter_dialog_res.h"
 #include "win/dialogs/per_channel_dialog_res.h"
@@ -215,14 +217,25 @@ TEST_F(Tcp, TheServerTakesNinetySixConvertersAndSendsToThePickedOne) {
   sim("TCP_CONVERTERS").command("fault clear");
 
   // The picked converter goes: the next command goes nowhere, not to whoever
-  // takes its place.
+  // takes its place. When the same converter comes back from its address
+  // (restarted), nothing else picked meanwhile, it is picked again.
   sim("TCP_CONVERTERS").command("drop c57");
   sim("TCP_CONVERTERS").command("connect c97");
   click(titles, IDB_SET);
   EXPECT_EQ(next_box(app).text, L"Socket 送信");
+  sim("TCP_CONVERTERS").command("drop c97");
+  sim("TCP_CONVERTERS").command("connect c57");
+  choose(titles, IDC_VALUE_LIST, 1);
+  EXPECT_TRUE(wait_until(
+      [&] {
+        click(titles, IDB_SET);
+        return next_box(app).text == L"Success";
+      },
+      10000));
+  EXPECT_EQ(sim("TCP_CONVERTERS").value("get c57:00 RCTI")[3], 'N') << "the one that came back";
   ASSERT_TRUE(close_dialog(titles));
   dialog = open_server_dialog(app);
-  EXPECT_EQ(control_text(dialog, IDE_TRANSMISSION_PLACE), L"");
+  EXPECT_EQ(control_text(dialog, IDE_TRANSMISSION_PLACE), L"127.0.1.57");
   click(dialog, IDB_DISCONNECT);
   EXPECT_TRUE(wait_until(
       [] {
@@ -270,8 +283,8 @@ TEST_F(Tcp, AReturningConverterKeepsItsPlaceAndUnlistedAddressesGetNone) {
   EXPECT_EQ(first->text.rfind(L"WINSOCK.DLLの accept() からのエラー。[", 0), 0u);
   EXPECT_TRUE(wait_until(
       [&] { return status_line(app).find(L"回ありました") != std::wstring::npos; }, 3000));
-  Sleep(500);
   EXPECT_EQ(boxes_up(), 1);
+  EXPECT_FALSE(wait_until([&] { return boxes_up() > 1; }, 500)) << "never a second box";
   answer_box(*first);
   for (int more = 0; more < 40; ++more) {
     const auto next = wait_message_box(app.pid(), 1500);
@@ -376,6 +389,44 @@ TEST_F(Converter, TheReadFillsEveryFieldAndEachSetReachesTheConverter) {
   EXPECT_EQ(sim("COM1").received().back(), "EPN10001\\r\\n");
 }
 
+// "バックアップ…" over the TCP/IP server runs its converters side by side,
+// each on its own connection: at the units, every one has begun before any
+// has ended, and each converter's settings land in its own file.
+TEST_F(Tcp, TheBackupWindowReadsTheServersConvertersSideBySide) {
+  App app(server_ini());
+  HWND dialog = open_server_dialog(app);
+  click(dialog, IDB_CONNECT);
+  ASSERT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_DISCONNECT); }, 3000));
+  constexpr int kConverters = 4;
+  for (int c = 1; c <= kConverters; ++c) {
+    sim("TCP_CONVERTERS").command("connect c" + std::to_string(c));
+    sim("TCP_CONVERTERS").command("log clear c" + std::to_string(c));
+  }
+  ASSERT_TRUE(
+      wait_until([&] { return list_row_count(dialog, IDC_CLIENT_LIST) == kConverters; }, 5000));
+  ASSERT_TRUE(close_dialog(dialog));
+
+  const std::wstring folder = temp_folder(L"orv-e2e-side-by-side");
+  HWND backup = open_dialog(app, IDM_FILE_BACKUP, L"バックアップ");
+  SetDlgItemTextW(backup, IDE_FLEET_FOLDER, folder.c_str());
+  click(backup, IDB_FLEET_RUN);
+  EXPECT_TRUE(wait_until(
+      [&] { return status_line(app) == L"バックアップ: 4 台完了、0 台スキップ、0 台失敗"; }, 30000))
+      << status_line(app).size();
+  double last_first = 0, first_last = 1e9;
+  for (int c = 1; c <= kConverters; ++c) {
+    const auto [first, last] = sim("TCP_CONVERTERS").first_and_last("c" + std::to_string(c));
+    last_first = std::max(last_first, first);
+    first_last = std::min(first_last, last);
+    orv::DeviceSettings read;
+    EXPECT_TRUE(read_settings(folder + L"\\127.0.1." + std::to_wstring(c) + L".dat",
+                              orv::kModelOrvellan, read))
+        << c;
+  }
+  EXPECT_LT(last_first, first_last) << "all began before any ended";
+  ASSERT_TRUE(close_dialog(backup));
+}
+
 TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {
   App app(client_ini());
   connect_through_the_client_dialog(app);
@@ -401,6 +452,15 @@ TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {
   ASSERT_TRUE(close_dialog(dialog));
   HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
   expect_success(app, titles, IDB_SET);
+  ASSERT_TRUE(close_dialog(titles));
+
+  // Paced by the replies over TCP/IP too, a reply lost on the way is asked
+  // for again rather than ending the read.
+  read_all = open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
+  click(read_all, IDC_REPLY_PACED);
+  sim("TCP_CONVERTER").command("fault silence 1 after 50");
+  click(read_all, IDB_RUN);
+  EXPECT_EQ(next_box(app, 30000).text, L"読み込みが完了しました");
 }
 
 }  // namespace

@@ -111,6 +111,19 @@ Capture capture_client(HWND window, const RECT& client_rect) {
                              top_left.y + (client_rect.bottom - client_rect.top)});
 }
 
+Capture steady_capture(const RECT& screen_rect, int timeout_ms) {
+  Capture last = capture_screen(screen_rect);
+  wait_until(
+      [&] {
+        Capture next = capture_screen(screen_rect);
+        const bool same = next.pixels == last.pixels;
+        last = std::move(next);
+        return same;
+      },
+      timeout_ms);
+  return last;
+}
+
 COLORREF client_pixel(HWND window, int x, int y) {
   return capture_client(window, RECT{x, y, x + 1, y + 1}).at(0, 0);
 }
@@ -128,16 +141,22 @@ bool ink_shows(HWND window, const RECT& client_rect, int pixels) {
 
 std::vector<MenuRow> read_menu(DWORD pid, HWND window, int index) {
   PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  wait_until(
+      [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
+      },
+      2000);
   for (int i = 0; i < index; ++i) press_key(window, VK_RIGHT);
   press_key(window, VK_DOWN);
   HWND popup = open_popup_menu(pid);
   std::vector<MenuRow> rows;
   if (!popup) return rows;
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let it paint
   RECT r{};
   GetWindowRect(popup, &r);
-  const Capture c = capture_screen(r);
+  const Capture c = steady_capture(r);
   constexpr int kMargin = 3;
   for (const Band& band : ink_bands(c, kMargin))
     if (band.bottom - band.top > 4) rows.push_back(classify(c, band, kMargin));
@@ -156,10 +175,9 @@ std::vector<bool> menu_rows(DWORD pid, HWND window, int index, bool MenuRow::*st
 void save_screenshot(HWND window, const std::string& name) {
   const char* folder = std::getenv("ORV_SCREENSHOTS");
   if (!folder || !*folder) return;
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // until it has painted
   RECT r{};
   GetWindowRect(window, &r);
-  const Capture c = capture_screen(r);
+  const Capture c = steady_capture(r);
   std::string path = std::string(folder) + "\\" + name + ".ppm";
   if (path[0] == '/') path = "Z:" + path;
   std::ofstream out(path, std::ios::binary);

@@ -18,6 +18,9 @@ struct Capture {
 
 // The screen's pixels in a rectangle of screen coordinates.
 Capture capture_screen(const RECT& screen_rect);
+// The same once painting there has settled: two captures in a row alike
+// (or the last one after `timeout_ms`).
+Capture steady_capture(const RECT& screen_rect, int timeout_ms = 2000);
 // A rectangle of a window's client area.
 Capture capture_client(HWND window, const RECT& client_rect);
 

@@ -87,4 +87,20 @@ void SimControl::reset() {
   command("factory");
 }
 
+std::pair<double, double> SimControl::first_and_last(const std::string& bus) {
+  const std::string log = command("log " + bus);
+  double first = -1, last = -1;
+  for (size_t start = 0; start < log.size();) {
+    const size_t end = log.find('\n', start);
+    const std::string line = log.substr(start, end - start);
+    if (!line.empty() && line[0] >= '0' && line[0] <= '9') {
+      last = std::stod(line.substr(0, line.find(' ')));
+      if (first < 0) first = last;
+    }
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return {first, last};
+}
+
 }  // namespace e2e

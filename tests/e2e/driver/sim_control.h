@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -21,6 +22,10 @@ class SimControl {
   // The lines a unit received since the log was cleared, as "raw" texts with
   // CR and LF escaped (\r\n).
   std::vector<std::string> received(const std::string& unit = "");
+  // When a bus (main, cN) received its first and its last line since its
+  // log was cleared, in seconds since the simulator started; {-1, -1} when
+  // it received none.
+  std::pair<double, double> first_and_last(const std::string& bus);
   // Back to a quiet simulator: no faults, no delay, every unit in its
   // factory state, an empty log.
   void reset();

@@ -23,11 +23,7 @@ bool starts_with(const std::wstring& text, const std::wstring& prefix) {
 
 // The icon a message box shows, told by the colours of its icon control:
 // the stop sign is red, the exclamation mark sits on yellow.
-Icon icon_of(HWND box) {
-  HWND icon = GetDlgItem(box, 0x0440);
-  if (!icon || !IsWindowVisible(icon) || send(icon, STM_GETICON, 0, 0) == 0) return Icon::none;
-  RECT r{};
-  GetWindowRect(icon, &r);
+Icon icon_in(const RECT& r) {
   int red = 0, yellow = 0;
   for (COLORREF c : capture_screen(r).pixels) {
     const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
@@ -37,6 +33,17 @@ Icon icon_of(HWND box) {
   if (red > yellow && red > 10) return Icon::error;
   if (yellow > 10) return Icon::warning;
   return Icon::other;
+}
+
+// The box's icon as it shows once painted (a second at most).
+Icon icon_of(HWND box) {
+  HWND icon = GetDlgItem(box, 0x0440);
+  if (!icon || !IsWindowVisible(icon) || send(icon, STM_GETICON, 0, 0) == 0) return Icon::none;
+  RECT r{};
+  GetWindowRect(icon, &r);
+  Icon seen = Icon::other;
+  wait_until([&] { return (seen = icon_in(r)) != Icon::other; }, 1000);
+  return seen;
 }
 
 }  // namespace
@@ -120,7 +127,6 @@ std::optional<MessageBoxSeen> wait_message_box(DWORD pid, int timeout_ms) {
   if (!seen) return std::nullopt;
   box.caption = text_of(box.window);
   box.text = text_of(GetDlgItem(box.window, 0xFFFF));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let it paint its icon
   box.icon = icon_of(box.window);
   return box;
 }
