@@ -60,7 +60,8 @@ Route Session::route(bool to_converter) {
   const Connection to = selected_connection();
   r.link = to.kind == Connection::Kind::client ? lines.client_link : lines.picked_place;
   // With no place picked, commands go to the reserved place 0, which no
-  // converter holds: the send fails as the Parts have it ("Socket 送信").
+  // converter holds: the send fails with "Socket 送信", as when the picked
+  // converter went.
   r.conversation = to.valid() ? lines.conversation_of(to) : &lines.places[0];
   return r;
 }

@@ -87,7 +87,7 @@ struct Lines {
   Link* picked_place = nullptr;
   std::array<Link*, kServerPlaces + 1> place_links{};
   // Timer 1's ticks as time: every conversation of the program keeps time
-  // by it, so a reply is late on the tick the Parts' count says.
+  // by it, so a reply is late on the fifteenth tick after its command.
   Instant clock{};
   TrafficLog traffic;
 
