@@ -59,7 +59,7 @@ void line_changed(Program& p) {
   SendMessageW(p.shell.main_window, WM_APP_LINE_CHANGED, 0, 0);
 }
 
-void open_serial_port(Program& p) {
+void open_com_port(Program& p) {
   p.links.serial.open(com_port_name(p.session.config.com_port),
                       [](const char* text) { show_box(error_box(text)); });
 }

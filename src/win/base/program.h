@@ -95,7 +95,7 @@ void line_changed(Program& program);
 
 // (Re)opens the configured COM port with its reader; each failure is
 // reported in the error box.
-void open_serial_port(Program& program);
+void open_com_port(Program& program);
 // A serial port that stopped working is opened again, quietly; the status
 // line says when it is back.
 void reopen_lost_port(Program& program);

@@ -39,7 +39,7 @@ void take_interface(Program& p, const std::vector<int>& chosen) {
   line_changed(p);
   write_digit(p.profile, "interface_set", c.interface_set);
   // The serial line answers at once, without a restart of the program.
-  if (c.serial_interface() && !p.links.serial.is_open()) open_serial_port(p);
+  if (c.serial_interface() && !p.links.serial.is_open()) open_com_port(p);
 }
 
 void take_serial_settings(Program& p, const std::vector<int>& chosen) {
@@ -52,7 +52,7 @@ void take_serial_settings(Program& p, const std::vector<int>& chosen) {
   if (chosen[0] != c.com_port) {
     c.com_port = chosen[0];
     write_digit(p.profile, "com_port", c.com_port);
-    open_serial_port(p);  // closes the port in use, with its reader, first
+    open_com_port(p);  // closes the port in use, with its reader, first
   }
 }
 

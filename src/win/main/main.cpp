@@ -55,7 +55,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   program.shell.window_class = load_string(instance, IDS_WINDOW_CLASS);
   register_main_window_class(program);
   if (!create_link_window(program) || !initialise_instance(program, show)) return 0;
-  if (program.session.config.serial_interface()) open_serial_port(program);
+  if (program.session.config.serial_interface()) open_com_port(program);
   program.shell.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
 
   const int code = run_message_loop(program);
