@@ -12,7 +12,7 @@
 #include "bulk/set_all_steps.h"
 #include "cli/cli_options.h"
 #include "cli/fleet.h"
-#include "cli/ports.h"
+#include "io/ports.h"
 #include "cli/terminal.h"
 #include "cli/unit_runs.h"
 #include "link/framing.h"
@@ -292,9 +292,9 @@ std::optional<std::vector<FleetUnit>> fleet_of(const Options& options, std::stri
                 " converter(s) on " + options.listen + " (at most " +
                 std::to_string(options.wait_s) + " s)\n");
     auto accepted =
-        accept_converters(options.listen, options.converters, options.wait_s * 1000, error);
+        io::accept_converters(options.listen, options.converters, options.wait_s * 1000, error);
     if (!accepted) return std::nullopt;
-    for (AcceptedConverter& converter : *accepted) {
+    for (io::AcceptedConverter& converter : *accepted) {
       FleetUnit unit;
       unit.name = converter.address;
       unit.file = unit_file(options, converter_file_name(converter.address));

@@ -4,7 +4,7 @@
 
 #include "bulk/read_all_steps.h"
 #include "bulk/set_all_steps.h"
-#include "cli/ports.h"
+#include "io/ports.h"
 #include "cli/terminal.h"
 #include "link/traffic_log.h"
 
@@ -79,11 +79,11 @@ std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, st
   link->timeout_ms = options.timeout_ms;
   link->retries = options.retries;
   if (!options.tcp.empty()) {
-    link->port = open_tcp_port(options.tcp, options.timeout_ms, error);
+    link->port = io::open_tcp_port(options.tcp, options.timeout_ms, error);
     link->tcp = true;
   } else {
     std::string note;
-    link->port = open_serial_port(options.port, options.baud, note, error);
+    link->port = io::open_serial_port(options.port, options.baud, note, error);
     if (!note.empty()) print_error("orvellan-cli: note: " + note + "\n");
     link->framing = SerialFraming{options.rs485, address};
   }

@@ -28,7 +28,7 @@ void Conversation::submit(Request request) {
 
 Settled Conversation::settled_as(const Outstanding& o, Settled::How how, std::string answer) const {
   return Settled{o.request.requester, how, std::string(without_line_end(o.request.command)),
-                 std::move(answer), o.tries};
+                 o.request.address, std::move(answer), o.tries};
 }
 
 std::optional<Conversation::Sending> Conversation::next_to_send(Instant now) {
@@ -90,6 +90,16 @@ std::deque<Settled> Conversation::fail_all() {
   queue_.clear();
   resting_ = false;
   return failed;
+}
+
+std::deque<Settled> Conversation::take_expired(Instant now) {
+  std::deque<Settled> expired;
+  std::erase_if(queue_, [&](const Request& r) {
+    if (!r.expires || now < *r.expires) return false;
+    expired.push_back(settled_as(Outstanding{r, {}, 0, {}, false}, Settled::How::expired));
+    return true;
+  });
+  return expired;
 }
 
 std::optional<Settled> Conversation::fail_outstanding() {

@@ -43,6 +43,9 @@ struct Request {
   // units is safe to repeat).
   int retries = 0;
   std::chrono::milliseconds timeout{3000};
+  // A command that has not gone out by then is not sent at all (its asker
+  // has given up waiting): it ends `expired`.
+  std::optional<Instant> expires;
 };
 
 // How a request ended, for the requester that asked.
@@ -53,10 +56,12 @@ struct Settled {
     without_reply,    // a Broadcast: nobody answers, it is done once written
     link_failed,      // the link could not take the command
     connection_lost,  // the connection closed or failed before the answer came
+    expired,          // it waited in the queue past its asker's patience: never sent
   };
   RequesterId requester = 0;
   How how = How::answered;
   std::string asked;   // the command without its CR LF (and without an address)
+  int address = -1;    // RS-485: the unit it went to
   std::string answer;  // answered: the line with its line end, address removed
   int tries = 1;
 };
@@ -80,6 +85,8 @@ class Conversation {
     std::optional<Settled> settled;  // a Broadcast, done once written
   };
   std::optional<Sending> next_to_send(Instant now);
+  // The requests that waited past their `expires` (before next_to_send).
+  std::deque<Settled> take_expired(Instant now);
 
   // A whole line (with its LF) that arrived.
   struct Taken {

@@ -27,12 +27,13 @@ DispatchResult dispatch_command(Exchange& exchange, const Route& route, const Co
   if (!route.conversation) return send_failed(exchange, kSerialWriteFailed);
   route.conversation->submit(Request{asking.requester, command.text,
                                      route.rs485 ? route.address : -1, asking.priority,
-                                     asking.retries, route.timeout});
+                                     asking.retries, route.timeout, std::nullopt});
   return DispatchResult{true, {}, false};
 }
 
 SentWaiting send_waiting(Conversation& conversation, Link& link, Instant now) {
   SentWaiting done;
+  for (Settled& expired : conversation.take_expired(now)) done.settled.push_back(std::move(expired));
   while (auto sending = conversation.next_to_send(now)) {
     if (!link.send(sending->bytes)) {
       if (sending->settled) {

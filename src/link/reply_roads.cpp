@@ -55,6 +55,7 @@ DispatchResult take_settled(Exchange& exchange, ReplyTarget& target, ReplyRoad r
       return send_failed(exchange,
                          road == ReplyRoad::socket ? kSocketSendFailed : kSerialWriteFailed);
     case Settled::How::connection_lost:
+    case Settled::How::expired:
       return send_failed(exchange, kNoAnswer);
   }
   return {};

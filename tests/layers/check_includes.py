@@ -9,10 +9,11 @@ own folder and the layers below it. Under win/, platform/ (the Win32
 platform services: links, profile, files, text) uses only the core and
 itself, never a window; every other folder may use platform/, base/ and the
 core, main/ may also use the other folders' openers, and no other feature
-folder uses another. The command-line tool may use win/platform/ and
-nothing else of win/. A file that includes a Windows header, directly or
-through another header, is a Win32 file: it belongs under win/, except for
-the command-line tool's platform sources in cli/, which no file includes.
+folder uses another. The command-line tool and the gateway may use
+win/platform/ and nothing else of win/. A file that includes a Windows
+header, directly or through another header, is a Win32 file: it belongs
+under win/, except for the Windows halves (*_win.cpp) of cli/, gateway/ and
+io/, which no file includes.
 The simulator includes nothing of the program.
 """
 import argparse
@@ -21,7 +22,7 @@ import re
 import sys
 
 LAYERS = [["protocol"], ["unit_settings", "titles", "status", "settings_file"], ["link"],
-          ["bulk"], ["app"], ["cli", "win"]]
+          ["bulk"], ["app"], ["io"], ["cli", "gateway", "win"]]
 WINDOWS_HEADERS = {"windows.h", "windowsx.h", "winsock2.h", "ws2tcpip.h", "commctrl.h",
                    "commdlg.h", "shlobj.h", "shellapi.h"}
 RESOURCE_HEADER = "resource.h"  # the program's resource identifiers, beside the top script
@@ -46,7 +47,7 @@ def edge_fault(source, target):
         return None
     if own == "win/platform" and theirs.startswith("win/"):
         return "win/platform/ uses no window: only the core and itself"
-    if theirs == "win/platform" and (own.startswith("win/") or own == "cli"):
+    if theirs == "win/platform" and (own.startswith("win/") or own in ("cli", "gateway")):
         return None
     if theirs == "win/base" and own.startswith("win/"):
         return None
@@ -80,8 +81,8 @@ def check_program(src):
                 faults.append(f"{name} -> {target}: only win/ uses the resource identifiers")
             elif target in files and (fault := edge_fault(name, target)):
                 faults.append(f"{name} -> {target}: {fault}")
-        platform_source = name.startswith("cli/") and name.endswith(".cpp") and \
-            not any(name in targets for targets in includes.values())
+        platform_source = name.split("/")[0] in ("cli", "gateway", "io") and \
+            name.endswith("_win.cpp") and not any(name in targets for targets in includes.values())
         if name in win32 and not in_win and not platform_source:
             faults.append(f"{name}: includes a Windows header but is not under win/")
     return faults
@@ -101,7 +102,7 @@ def main():
     for rank, folders in enumerate(LAYERS):
         print(f"  {rank} {', '.join(f + '/' for f in folders)}")
     print("  inside win/: platform/ below base/ below every feature folder; main/ also opens "
-          "the features; cli/ may use platform/")
+          "the features; cli/ and gateway/ may use platform/")
     faults = check_program(root / "src") + check_simulator(root / "sim")
     for fault in faults:
         print("FAIL", fault)

@@ -15,7 +15,7 @@ using std::chrono::milliseconds;
 
 Request request(RequesterId who, std::string command, Priority priority = Priority::run_step,
                 int retries = 0) {
-  return Request{who, std::move(command), -1, priority, retries, milliseconds(100)};
+  return Request{who, std::move(command), -1, priority, retries, milliseconds(100), std::nullopt};
 }
 
 std::string sent(Conversation& c, Instant now = Instant{0}) {
@@ -84,11 +84,11 @@ TEST(Conversation, ALateAnswerIsAskedAgainAndItsRepeatsAreDropped) {
 // it before the next command.
 TEST(Conversation, ABusAddressesEachUnitAndRestsAfterABroadcast) {
   Conversation c(milliseconds(400));
-  c.submit(Request{1, "ROP\r\n", 5, Priority::run_step, 0, milliseconds(100)});
+  c.submit(Request{1, "ROP\r\n", 5, Priority::run_step, 0, milliseconds(100), std::nullopt});
   EXPECT_EQ(sent(c), "05ROP\r\n");
   EXPECT_EQ(c.take_line("05OP01\r\n", Instant{10}).settled->answer, "OP01\r\n");
-  c.submit(Request{1, "OP02\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100)});
-  c.submit(Request{1, "OP03\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100)});
+  c.submit(Request{1, "OP02\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100), std::nullopt});
+  c.submit(Request{1, "OP03\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100), std::nullopt});
   const auto broadcast = c.next_to_send(Instant{20});
   ASSERT_TRUE(broadcast && broadcast->settled);
   EXPECT_EQ(broadcast->bytes, "FFOP02\r\n");

@@ -1,0 +1,72 @@
+// The live state's polling of one line, apart from any socket or clock: which
+// unit is asked what next, as the status window asks ("ROCD" and "ROS" by
+// turns, the pattern in force "ROP" every tenth poll and first of all), one
+// poll at a time. A converter's one unit is asked every half second, so
+// each of its two reads comes at least once a second; a bus goes round its
+// units as fast as the line answers, a silent address backed off so that
+// it does not stall the others. A unit is offline after three polls in a
+// row without an answer, and online at its first answer, when its state is
+// read again from the pattern in force on. A condition line is an answer.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <vector>
+
+#include "link/conversation.h"
+
+namespace orv::gateway {
+
+enum class Read { output_state, output_selection, pattern_in_force };
+
+struct Poll {
+  size_t unit = 0;  // the unit's index among the line's
+  Read read = Read::output_state;
+};
+
+class Poller {
+ public:
+  static constexpr int kMissesForOffline = 3;
+  static constexpr std::chrono::milliseconds kConverterPeriod{500};
+
+  // `units` on the line; a bus when more than one share it.
+  Poller(size_t units, bool bus);
+
+  // The poll due now, if any (nothing while one is out).
+  std::optional<Poll> next(Instant now);
+  // When next() will have one, if no poll is out.
+  std::optional<Instant> due() const;
+
+  // How the poll out ended.
+  enum class Change { none, online, offline };
+  Change polled(bool answered, Instant now);
+
+  bool online(size_t unit) const { return units_[unit].online; }
+
+  // No poll before `until`: the line is down, and a poll would fail at
+  // once (a converter's polls still come at their period).
+  void rest_until(Instant until) { next_at_ = std::max(next_at_, until); }
+
+ private:
+  struct UnitPolls {
+    bool online = false;
+    bool known = false;  // it answered or went offline once
+    int misses = 0;
+    int polls = 0;        // since it was last (re)read from the start
+    int rounds_to_skip = 0;
+  };
+
+  Read read_for(const UnitPolls& unit) const;
+  void advance();
+  void next_unit();
+
+  std::vector<UnitPolls> units_;
+  bool bus_;
+  size_t current_ = 0;
+  int visit_polls_ = 0;  // a bus asks each unit two reads a visit
+  std::optional<Poll> out_;
+  Instant next_at_{};
+};
+
+}  // namespace orv::gateway
