@@ -11,6 +11,8 @@
 #               127.0.0.1:ORV_TCP_CONVERTER_PORT (the program as client), and
 #               97 converters that connect to 127.0.0.1:ORV_TCP_SERVER_PORT
 #               from 127.0.1.1 .. 127.0.1.97 when told to (the program as server)
+#   gateway     orvellan-gateway (the native build) serving one more
+#               converter's unit at 127.0.0.1:ORV_TCP_GATEWAY_PORT, its raw port
 #
 # A fresh Wine prefix and a virtual display (unless DISPLAY answers) are
 # made for the run; screenshots the tests take land in build/e2e/screenshots.
@@ -34,7 +36,7 @@ work=$root/build/e2e
 started=$SECONDS
 
 cmake --preset native >/dev/null
-cmake --build --preset native --target orvellan-sim orvellan_pty_shim
+cmake --build --preset native --target orvellan-sim orvellan-gateway orvellan_pty_shim
 cmake --preset win64 >/dev/null
 driver=${ORV_E2E_DRIVER:-e2e_tests}
 cmake --build --preset win64 --target orvellan "$driver"
@@ -47,6 +49,7 @@ source scripts/wine_env.sh
 sims=()
 cleanup() {
   for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${sims[@]}"; do wait "$pid" 2>/dev/null || true; done
   wineserver -k 2>/dev/null || true
   stop_display
 }
@@ -87,6 +90,14 @@ export ORV_TCP_CONVERTER_PORT ORV_TCP_SERVER_PORT
 start_sim ORV_SIM_TCP_CONVERTER tcp-converter --listen "127.0.0.1:$ORV_TCP_CONVERTER_PORT"
 start_sim ORV_SIM_TCP_CONVERTERS tcp-converters \
   --connect "127.0.0.1:$ORV_TCP_SERVER_PORT" --converters 97
+gateway_converter=$(free_port)
+ORV_TCP_GATEWAY_PORT=$(free_port)
+export ORV_TCP_GATEWAY_PORT
+start_sim ORV_SIM_GATEWAY_UNIT gateway-unit --listen "127.0.0.1:$gateway_converter"
+printf '[unit e2e]\ntcp = 127.0.0.1:%s\nraw = %s\n' "$gateway_converter" "$ORV_TCP_GATEWAY_PORT" \
+  >"$work/gateway.ini"
+"$root/build/native/src/orvellan-gateway" "$work/gateway.ini" 2>"$work/gateway.log" &
+sims+=($!)
 wine_map_com 1 "$work/com1"
 wine_map_com 2 "$work/com2"
 wine_map_com 3 "$work/com3"

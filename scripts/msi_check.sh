@@ -20,13 +20,15 @@ trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
 
 fail() { echo "msi check: $*" >&2; exit 1; }
 files=$(msiinfo export "$release" File | tail -n +4 | cut -f3 | sort | tr '\n' ' ')
-[ "$files" = "README.txt orvellan-cli.exe orvellan.exe " ] || fail "the release MSI holds: $files"
+[ "$files" = "README.txt orvellan-cli.exe orvellan-gateway.exe orvellan-gateway.ini orvellan.exe " ] ||
+  fail "the release MSI holds: $files"
 
 # The release's version, and one higher for the upgrade.
 version=$(basename "$release" .msi | sed 's/^orvellan-//')
 release_version="${version%%.*}.$((10#${version#*.})).0"
 newer_version="${version%%.*}.$((10#${version#*.} + 1)).0"
-cp build/win64/src/orvellan.exe build/win64/src/orvellan-cli.exe packaging/README.txt \
+cp build/win64/src/orvellan.exe build/win64/src/orvellan-cli.exe \
+  build/win64/src/orvellan-gateway.exe packaging/README.txt packaging/orvellan-gateway.ini \
   packaging/orvellan.wxs "$work/stage"
 for pair in "orvellan.msi:$release_version" "orvellan-newer.msi:$newer_version"; do
   (cd "$work/stage" && wixl -a x64 -D "Version=${pair#*:}" -D Bin=. -D Docs=. \
@@ -61,7 +63,11 @@ uninstall_entries() {  # the uninstall entries that name ORVELLAN, with their ve
 }
 
 wine msiexec /i "$(winepath -w "$msi")" /qn || fail "the install failed"
-[ -f "$program/orvellan.exe" ] && [ -f "$program/orvellan-cli.exe" ] || fail "no program installed"
+[ -f "$program/orvellan.exe" ] && [ -f "$program/orvellan-cli.exe" ] &&
+  [ -f "$program/orvellan-gateway.exe" ] || fail "no program installed"
+# The example configuration the gateway is installed with is sound.
+wine "$program/orvellan-gateway.exe" --check "$(winepath -w "$program/orvellan-gateway.ini")" \
+  >/dev/null 2>&1 || fail "the installed gateway refuses its example configuration"
 shortcut_there || fail "no Start menu shortcut"
 [ "$(uninstall_entries)" = "$release_version" ] ||
   fail "uninstall entries: $(uninstall_entries | tr '\n' ' ')"

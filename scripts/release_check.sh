@@ -7,7 +7,7 @@ set -euo pipefail
 folder=$1
 version=$(sed -n 's/^set(ORV_VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 status=0
-for pair in orvellan.exe:1300000 orvellan-cli.exe:1000000; do
+for pair in orvellan.exe:1300000 orvellan-cli.exe:1000000 orvellan-gateway.exe:2000000; do
   file=${pair%%:*} limit=${pair##*:}
   size=$(stat -c %s "$folder/$file")
   shown=$(strings -el "$folder/$file" | grep -A1 -x FileVersion | tail -1 || true)

@@ -9,9 +9,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <chrono>
 #include <set>
+#include <thread>
 
 #include "fixture.h"
 #include "settings_files.h"
@@ -425,6 +427,71 @@ TEST_F(Tcp, TheBackupWindowReadsTheServersConvertersSideBySide) {
   }
   EXPECT_LT(last_first, first_last) << "all began before any ended";
   ASSERT_TRUE(close_dialog(backup));
+}
+
+// A script on the gateway's raw port: one command after another, each
+// reply read before the next, until told to stop.
+class ScriptClient {
+ public:
+  explicit ScriptClient(int port) : thread_([this, port] { run(port); }) {}
+  ~ScriptClient() { finish(); }
+  void finish() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  int asked() const { return asked_; }
+  const std::string& answers() const { return answers_; }
+
+ private:
+  void run(int port) {
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = inet_addr("127.0.0.1");
+    to.sin_port = htons(static_cast<u_short>(port));
+    if (connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) return;
+    const DWORD wait_ms = 3000;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait_ms), sizeof wait_ms);
+    while (!stop_) {
+      if (send(s, "RCT05\r\n", 7, 0) != 7) break;
+      ++asked_;
+      for (char c = 0; c != '\n';) {
+        if (recv(s, &c, 1, 0) != 1) return closesocket(s), void();
+        answers_ += c;
+      }
+    }
+    closesocket(s);
+  }
+
+  std::atomic<bool> stop_{false};
+  int asked_ = 0;
+  std::string answers_;
+  std::thread thread_;
+};
+
+// The program as the TCP/IP client of the gateway's raw port: its dialogs
+// and a read all go through the gateway while a script uses the same unit,
+// and neither sees the other's replies.
+TEST_F(Tcp, TheProgramThroughTheGatewayBesideAScript) {
+  const int port = tcp_port("GATEWAY");
+  App app(ini_with({"interface_set=1", "port_number=" + std::to_string(port), "reply_paced=1"}));
+  connect_through_the_client_dialog(app);
+  ScriptClient script(port);
+  HWND read_all = open_dialog(app, IDM_READ_ALL, L"設定項目の読み込み");
+  EXPECT_EQ(run_to_the_end(app, read_all, "read_all_gateway").text, L"読み込みが完了しました");
+  HWND titles = open_dialog(app, IDM_TITLE_DISPLAY_INPUT, L"タイトル表示");
+  choose(titles, IDC_VALUE_LIST, 0);
+  expect_success(app, titles, IDB_SET);
+  ASSERT_TRUE(close_dialog(titles));
+  script.finish();
+  EXPECT_GT(script.asked(), 20) << "the script kept asking meanwhile";
+  int lines = 0;
+  for (size_t at = 0; at < script.answers().size(); at = script.answers().find('\n', at) + 1) {
+    ++lines;
+    ASSERT_EQ(script.answers().compare(at, 4, "CT05"), 0) << "only its own replies";
+  }
+  EXPECT_GE(lines, script.asked() - 1);
+  EXPECT_EQ(sim("GATEWAY_UNIT").value("get 00 RCTI")[3], 'F') << "the program's set reached the unit";
 }
 
 TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {
