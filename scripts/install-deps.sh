@@ -5,7 +5,7 @@
 set -euo pipefail
 
 native=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev clang-14 clang-tidy-14 libclang-rt-14-dev
-        python3 binutils)
+        python3 binutils libboost-dev nlohmann-json3-dev)
 windows=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
          binutils-mingw-w64-i686 wine wine64 xvfb xauth openbox fonts-ipafont-gothic
          imagemagick x11-utils procps wixl msitools)

@@ -29,7 +29,7 @@ Gateway::Gateway(asio::io_context& io, GatewayConfig config, Events& events)
   for (auto& [device, units] : on_port)
     lines_.push_back(serial_line(io_, config_, events_, units, config_.port(device)));
   for (Unit& unit : units_)
-    if (unit.config.raw) raw_ports_.push_back(std::make_unique<RawPort>(io_, config_, events_, unit));
+    if (unit.config.raw) raw_ports_.push_back(std::make_unique<RawPort>(io_, config_, unit));
 }
 
 Gateway::~Gateway() = default;

@@ -1,12 +1,15 @@
 // The live state's polling of one line, apart from any socket or clock: which
 // unit is asked what next, as the status window asks ("ROCD" and "ROS" by
-// turns, the pattern in force "ROP" every tenth poll and first of all), one
-// poll at a time. A converter's one unit is asked every half second, so
-// each of its two reads comes at least once a second; a bus goes round its
-// units as fast as the line answers, a silent address backed off so that
-// it does not stall the others. A unit is offline after three polls in a
-// row without an answer, and online at its first answer, when its state is
-// read again from the pattern in force on. A condition line is an answer.
+// turns), with the pattern in force ("ROP") first and then after every
+// tenth read, one poll at a time. A converter's one unit gets a read every
+// 450 ms, counted from one read's going out to the next's, so each of the
+// two reads comes at least once a second; the pattern in force goes in
+// between without taking a read's turn. A bus goes round its units as fast
+// as the line answers, each unit's two reads a visit, a silent address
+// backed off so that it does not stall the others. A unit is offline after
+// three polls in a row without an answer, and online at its first answer,
+// when its state is read again from the pattern in force on. A condition
+// line is an answer.
 #pragma once
 
 #include <algorithm>
@@ -28,7 +31,8 @@ struct Poll {
 class Poller {
  public:
   static constexpr int kMissesForOffline = 3;
-  static constexpr std::chrono::milliseconds kConverterPeriod{500};
+  static constexpr std::chrono::milliseconds kConverterPeriod{450};
+  static constexpr int kReadsBetweenPatterns = 10;
 
   // `units` on the line; a bus when more than one share it.
   Poller(size_t units, bool bus);
@@ -44,29 +48,30 @@ class Poller {
 
   bool online(size_t unit) const { return units_[unit].online; }
 
-  // No poll before `until`: the line is down, and a poll would fail at
-  // once (a converter's polls still come at their period).
-  void rest_until(Instant until) { next_at_ = std::max(next_at_, until); }
+  // No poll before `until`: the line is down, and a poll would fail at once.
+  void rest_until(Instant until) { rest_until_ = std::max(rest_until_, until); }
 
  private:
   struct UnitPolls {
     bool online = false;
     bool known = false;  // it answered or went offline once
     int misses = 0;
-    int polls = 0;        // since it was last (re)read from the start
+    bool pattern_due = true;  // the pattern in force is to be read next
+    int reads = 0;            // "ROCD" and "ROS", by turns
+    int since_pattern = 0;
     int rounds_to_skip = 0;
   };
 
-  Read read_for(const UnitPolls& unit) const;
-  void advance();
+  bool skip_backed_off();
   void next_unit();
 
   std::vector<UnitPolls> units_;
   bool bus_;
   size_t current_ = 0;
-  int visit_polls_ = 0;  // a bus asks each unit two reads a visit
+  int visit_reads_ = 0;  // a bus asks each unit two reads a visit
   std::optional<Poll> out_;
-  Instant next_at_{};
+  Instant regular_at_{};  // the next read's turn
+  Instant rest_until_{};
 };
 
 }  // namespace orv::gateway

@@ -10,7 +10,7 @@ namespace {
 
 // A client that does not read what it is sent is closed rather than let
 // its replies pile up.
-constexpr size_t kMaxUnread = 64 * 1024;
+constexpr size_t kMaxUnread = size_t{64} * 1024;
 
 }  // namespace
 
@@ -102,8 +102,8 @@ class RawPort::Client : public std::enable_shared_from_this<RawPort::Client> {
   bool closed_ = false;
 };
 
-RawPort::RawPort(asio::io_context& io, const GatewayConfig& config, Events& events, Unit& unit)
-    : io_(io), config_(config), events_(events), unit_(unit), acceptor_(io) {}
+RawPort::RawPort(asio::io_context& io, const GatewayConfig& config, Unit& unit)
+    : config_(config), unit_(unit), acceptor_(io) {}
 
 RawPort::~RawPort() = default;
 

@@ -28,7 +28,7 @@ class RawPort {
   // The program's TCP/IP reply bound: a line not sent by then is dropped.
   static constexpr std::chrono::milliseconds kQueueBound{1800};
 
-  RawPort(asio::io_context& io, const GatewayConfig& config, Events& events, Unit& unit);
+  RawPort(asio::io_context& io, const GatewayConfig& config, Unit& unit);
   ~RawPort();
   RawPort(const RawPort&) = delete;
   RawPort& operator=(const RawPort&) = delete;
@@ -43,9 +43,7 @@ class RawPort {
  private:
   void accept();
 
-  asio::io_context& io_;
   const GatewayConfig& config_;
-  Events& events_;
   Unit& unit_;
   tcp::acceptor acceptor_;
   std::set<std::shared_ptr<Client>> clients_;
