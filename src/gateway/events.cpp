@@ -1,5 +1,6 @@
 #include "gateway/events.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace orv::gateway {
@@ -9,14 +10,20 @@ std::string iso_time_now() {
   std::tm local{};
 #ifdef _WIN32
   localtime_s(&local, &now);
+  std::tm as_utc = local;
+  const long offset = static_cast<long>(_mkgmtime(&as_utc) - now);
 #else
   localtime_r(&now, &local);
+  std::tm as_utc = local;
+  const long offset = static_cast<long>(timegm(&as_utc) - now);
 #endif
   char text[40];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-  const std::string iso(text);
-  if (iso.size() < 5) return iso;
-  return iso.substr(0, iso.size() - 2) + ":" + iso.substr(iso.size() - 2);  // +0100 -> +01:00
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  const int minutes = static_cast<int>((offset < 0 ? -offset : offset) / 60 % (24 * 60));
+  char zone[16];
+  std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', minutes / 60,
+                minutes % 60);
+  return std::string(text) + zone;
 }
 
 void Events::record(const std::string& unit, std::string_view kind, const std::string& detail) {

@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "io/ports.h"
+
 namespace orv::gateway {
 
 Gateway::Gateway(asio::io_context& io, GatewayConfig config, Events& events)
@@ -60,10 +62,7 @@ bool Gateway::listen_for_converters(std::string& error) {
   error_code failed;
   const tcp::endpoint at(asio::ip::make_address_v4(config_.server->host, failed),
                          static_cast<unsigned short>(config_.server->port));
-  if (!failed) converters_.open(at.protocol(), failed);
-  if (!failed) converters_.set_option(tcp::acceptor::reuse_address(true), failed);
-  if (!failed) converters_.bind(at, failed);
-  if (!failed) converters_.listen(asio::socket_base::max_listen_connections, failed);
+  if (!failed) failed = io::listen_at(converters_, at);
   if (failed) error = "server " + config_.server->text() + ": " + failed.message();
   return !failed;
 }

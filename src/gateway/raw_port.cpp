@@ -5,6 +5,8 @@
 
 #include <deque>
 
+#include "io/ports.h"
+
 namespace orv::gateway {
 namespace {
 
@@ -112,10 +114,7 @@ bool RawPort::listen(std::string& error) {
   error_code failed;
   const tcp::endpoint endpoint(asio::ip::make_address_v4(at.host, failed),
                                static_cast<unsigned short>(at.port));
-  if (!failed) acceptor_.open(endpoint.protocol(), failed);
-  if (!failed) acceptor_.set_option(tcp::acceptor::reuse_address(true), failed);
-  if (!failed) acceptor_.bind(endpoint, failed);
-  if (!failed) acceptor_.listen(asio::socket_base::max_listen_connections, failed);
+  if (!failed) failed = io::listen_at(acceptor_, endpoint);
   if (failed) error = "unit " + unit_.config.id + ": raw port " + at.text() + ": " + failed.message();
   return !failed;
 }

@@ -91,6 +91,21 @@ std::optional<tcp::endpoint> endpoint_of(const std::string& host_port, std::stri
 
 }  // namespace
 
+error_code listen_at(tcp::acceptor& acceptor, const tcp::endpoint& at) {
+  error_code failed;
+  acceptor.open(at.protocol(), failed);
+#ifndef _WIN32
+  if (!failed) acceptor.set_option(tcp::acceptor::reuse_address(true), failed);
+#endif
+  if (!failed) acceptor.bind(at, failed);
+  if (!failed) acceptor.listen(asio::socket_base::max_listen_connections, failed);
+  if (failed) {
+    error_code ignored;
+    acceptor.close(ignored);
+  }
+  return failed;
+}
+
 bool split_host_port(const std::string& text, std::string& host, std::string& port) {
   const size_t colon = text.rfind(':');
   if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return false;
@@ -144,11 +159,7 @@ std::optional<std::vector<AcceptedConverter>> accept_converters(const std::strin
   if (!at) return std::nullopt;
   asio::io_context io;
   tcp::acceptor acceptor(io);
-  error_code failed;
-  acceptor.open(at->protocol(), failed);
-  if (!failed) acceptor.set_option(tcp::acceptor::reuse_address(true), failed);
-  if (!failed) acceptor.bind(*at, failed);
-  if (!failed) acceptor.listen(asio::socket_base::max_listen_connections, failed);
+  error_code failed = listen_at(acceptor, *at);
   if (failed) return error = host_port + ": " + failed.message(), std::nullopt;
   std::vector<AcceptedConverter> accepted;
   const auto deadline = std::chrono::steady_clock::now() + milliseconds(wait_ms);

@@ -31,6 +31,12 @@ bool split_host_port(const std::string& text, std::string& host, std::string& po
 bool set_unit_line(asio::serial_port& port, const std::string& device, int baud, std::string& note,
                    std::string& error);
 
+// Opens `acceptor` listening at `at`. On POSIX the port may be taken again at
+// once after a restart (SO_REUSEADDR); on Windows, where that option would
+// let another process take the port over, it is not set (a listening port
+// there is free again as soon as it is closed).
+error_code listen_at(asio::ip::tcp::acceptor& acceptor, const asio::ip::tcp::endpoint& at);
+
 // --- The command line's ports.
 
 // The serial line `device` at `baud`; nothing, with `error`, when it cannot
