@@ -30,6 +30,8 @@ const char* const kControlHelp =
     "  links                                the links and their state\n"
     "  output UNIT OUT I05|S02|auto         make output OUT (1..32) of UNIT show an input or a\n"
     "                                       switching pattern, or follow its layout again\n"
+    "  panel UNIT pattern NN|FR             recall a pattern (or the free layout) at the unit's\n"
+    "                                       front panel\n"
     "  get UNIT READ                        what UNIT answers to a read command, e.g. get 05 RCTI\n"
     "  get UNIT clock                       UNIT's calendar clock\n"
     "  log [BUS] [UNIT]                     every line received, with seconds since start\n"
@@ -220,6 +222,18 @@ std::string Simulator::output_command(const std::vector<std::string>& w) {
   return ok();
 }
 
+// The unit's front panel: a pattern recalled there, as "OPnn" (or "OPFR")
+// would recall it, with no line to answer on.
+std::string Simulator::panel_command(const std::vector<std::string>& w) {
+  if (w.size() != 4 || w[2] != "pattern") return err("panel UNIT pattern NN|FR");
+  const auto [bus, unit] = find_unit(w[1]);
+  if (!unit) return err("no unit " + w[1]);
+  const bool free = w[3] == "FR";
+  if (!free && !number(w[3], 2, 1, kPatterns)) return err("pattern is 01..64 or FR");
+  const std::string reply = unit->handle("OP" + w[3]);
+  return reply.rfind("GO", 0) == 0 ? ok() : err("the unit refused: " + reply.substr(0, 2));
+}
+
 std::string Simulator::get_command(const std::vector<std::string>& w) {
   if (w.size() != 3) return err("get UNIT READ-COMMAND|clock");
   const auto [bus, unit] = find_unit(w[1]);
@@ -285,6 +299,7 @@ std::string Simulator::control(std::string_view line) {
     return ok();
   }
   if (w[0] == "output") return output_command(w);
+  if (w[0] == "panel") return panel_command(w);
   if (w[0] == "get") return get_command(w);
   if (w[0] == "log") return log_command(w);
   if (w[0] == "units") return units_command();

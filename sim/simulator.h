@@ -73,6 +73,7 @@ class Simulator {
  private:
   std::string fault_command(const std::vector<std::string>& words);
   std::string output_command(const std::vector<std::string>& words);
+  std::string panel_command(const std::vector<std::string>& words);
   std::string get_command(const std::vector<std::string>& words);
   std::string log_command(const std::vector<std::string>& words);
   std::string units_command();

@@ -67,14 +67,21 @@ bool is_id(std::string_view id) {
          });
 }
 
-std::vector<std::string> comma_list(std::string_view text) {
+// The items between commas, trimmed; empty ones kept where their place
+// counts.
+std::vector<std::string> comma_fields(std::string_view text) {
   std::vector<std::string> items;
   for (size_t start = 0; start <= text.size();) {
     const size_t comma = std::min(text.find(',', start), text.size());
-    const std::string_view item = trimmed(text.substr(start, comma - start));
-    if (!item.empty()) items.emplace_back(item);
+    items.emplace_back(trimmed(text.substr(start, comma - start)));
     start = comma + 1;
   }
+  return items;
+}
+
+std::vector<std::string> comma_list(std::string_view text) {
+  std::vector<std::string> items = comma_fields(text);
+  std::erase_if(items, [](const std::string& item) { return item.empty(); });
   return items;
 }
 
@@ -111,6 +118,18 @@ const Keys<GatewayConfig>& gateway_keys() {
        [](GatewayConfig& c, const std::string& v) -> std::string {
          c.server = endpoint_of(v, true);
          return c.server ? "" : "server needs ADDRESS:PORT (or PORT on 127.0.0.1)";
+       }},
+      {"http",
+       [](GatewayConfig& c, const std::string& v) -> std::string {
+         const auto at = endpoint_of(v, true);
+         if (at) c.http = *at;
+         return at ? "" : "http needs PORT (on 127.0.0.1) or ADDRESS:PORT";
+       }},
+      {"token",
+       [](GatewayConfig& c, const std::string& v) -> std::string {
+         c.token = v;
+         const bool printable = std::all_of(v.begin(), v.end(), [](char ch) { return ch > ' ' && ch < 127; });
+         return v.size() >= 16 && printable ? "" : "token needs at least 16 characters, no blanks";
        }},
       {"timeout",
        [](GatewayConfig& c, const std::string& v) -> std::string {
@@ -175,6 +194,20 @@ const Keys<UnitConfig>& unit_keys() {
        [](UnitConfig& u, const std::string& v) -> std::string {
          u.raw = endpoint_of(v, true);
          return u.raw ? "" : "raw needs PORT (on 127.0.0.1) or ADDRESS:PORT";
+       }},
+      {"videohub",
+       [](UnitConfig& u, const std::string& v) -> std::string {
+         u.videohub = endpoint_of(v, true);
+         return u.videohub ? "" : "videohub needs PORT (on 127.0.0.1) or ADDRESS:PORT";
+       }},
+      {"output_labels",
+       [](UnitConfig& u, const std::string& v) -> std::string {
+         u.output_labels = comma_fields(v);
+         if (u.output_labels.size() > static_cast<size_t>(kOutputCount))
+           return "output_labels names at most " + std::to_string(kOutputCount) + " outputs";
+         for (const std::string& label : u.output_labels)
+           if (label.size() > 64) return "an output label is longer than 64 bytes";
+         return {};
        }},
       {"tcp",
        [](UnitConfig& u, const std::string& v) -> std::string {
@@ -255,8 +288,9 @@ bool check_units(GatewayConfig& config, ConfigError& error) {
   std::set<std::string> ids, converters;
   std::set<std::pair<std::string, int>> bus_places;
   std::map<std::string, bool> serial_is_bus;
-  std::set<int> raw_ports;
-  if (config.server) raw_ports.insert(config.server->port);
+  std::set<int> ports;  // every port the gateway listens on, once
+  if (config.server) ports.insert(config.server->port);
+  if (config.http.port != 0) ports.insert(config.http.port);
   for (UnitConfig& u : config.units) {
     const auto fail = [&](std::string why) {
       error = {u.line, "[unit " + u.id + "]: " + std::move(why)};
@@ -282,8 +316,9 @@ bool check_units(GatewayConfig& config, ConfigError& error) {
       if (!converters.insert(u.converter).second)
         return fail("another unit's converter connects from " + u.converter);
     }
-    if (u.raw && !raw_ports.insert(u.raw->port).second)
-      return fail("port " + std::to_string(u.raw->port) + " is taken");
+    for (const auto& at : {u.raw, u.videohub})
+      if (at && !ports.insert(at->port).second)
+        return fail("port " + std::to_string(at->port) + " is taken");
   }
   for (const auto& [device, port] : config.ports)
     if (!serial_is_bus.contains(device)) {
@@ -340,6 +375,10 @@ std::optional<GatewayConfig> parse_gateway_config(std::string_view text, ConfigE
     return std::nullopt;
   }
   if (!check_units(config, error)) return std::nullopt;
+  if (config.http.port != 0 && !config.http.loopback() && config.token.empty()) {
+    error = {0, "http on " + config.http.text() + " (not loopback) needs a token"};
+    return std::nullopt;
+  }
   return config;
 }
 

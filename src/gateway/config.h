@@ -41,10 +41,14 @@ struct UnitConfig {
   std::string converter;   // Way::converter: the address it connects in from
   int model = 0;           // kModelOrvellan or kModelTarquine
   std::optional<Endpoint> raw;  // its converter-compatible port
+  std::optional<Endpoint> videohub;  // its Videohub port
+  std::vector<std::string> output_labels;  // as Videohub clients see its outputs
   int line = 0;                 // where its section begins, for messages
 };
 
 struct GatewayConfig {
+  Endpoint http{"127.0.0.1", 0};     // the HTTP API and the web panel; port 0: none
+  std::string token;                 // needed on the API when `http` is not loopback
   std::vector<std::string> clients;  // addresses allowed on non-loopback ports
   std::optional<Endpoint> server;    // where converters that connect in are accepted
   int timeout_ms = 3000;             // a command's reply time-out

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 namespace orv::gateway {
 
@@ -27,13 +28,26 @@ std::string iso_time_now() {
 }
 
 void Events::record(const std::string& unit, std::string_view kind, const std::string& detail) {
-  std::string line = iso_time_now() + " ";
+  const Event event{iso_time_now(), unit, std::string(kind), detail};
+  std::string line = event.at + " ";
   if (!unit.empty()) line += "unit " + unit + ": ";
   line.append(kind);
   if (!detail.empty()) line += " (" + detail + ")";
   line += "\n";
   std::fwrite(line.data(), 1, line.size(), out_);
   std::fflush(out_);
+  std::vector<Listener> told;
+  for (const auto& [id, listener] : listeners_) told.push_back(listener);
+  for (const Listener& listener : told) listener(event);
+}
+
+int Events::listen(Listener listener) {
+  listeners_.emplace(next_listener_, std::move(listener));
+  return next_listener_++;
+}
+
+void Events::unlisten(int listener) {
+  listeners_.erase(listener);
 }
 
 }  // namespace orv::gateway

@@ -30,8 +30,13 @@ Gateway::Gateway(asio::io_context& io, GatewayConfig config, Events& events)
   }
   for (auto& [device, units] : on_port)
     lines_.push_back(serial_line(io_, config_, events_, units, config_.port(device)));
-  for (Unit& unit : units_)
+  for (Unit& unit : units_) {
     if (unit.config.raw) raw_ports_.push_back(std::make_unique<RawPort>(io_, config_, unit));
+    UnitService& service = services_.emplace_back(unit);
+    if (unit.config.videohub)
+      videohub_ports_.push_back(std::make_unique<VideohubPort>(io_, config_, service));
+  }
+  if (config_.http.port != 0) http_ = std::make_unique<HttpApi>(io_, config_, events_, services_);
 }
 
 Gateway::~Gateway() = default;
@@ -39,12 +44,16 @@ Gateway::~Gateway() = default;
 bool Gateway::start(std::string& error) {
   bool listening = listen_for_converters(error);
   for (auto& port : raw_ports_) listening = listening && port->listen(error);
+  for (auto& port : videohub_ports_) listening = listening && port->listen(error);
+  if (http_) listening = listening && http_->listen(error);
   if (!listening) {
     stop();
     return false;
   }
   if (converters_.is_open()) accept_converter();
   for (auto& port : raw_ports_) port->start();
+  for (auto& port : videohub_ports_) port->start();
+  if (http_) http_->start();
   for (auto& line : lines_) line->start();
   events_.record("", "started", std::to_string(units_.size()) + " unit(s)");
   return true;
@@ -54,6 +63,8 @@ void Gateway::stop() {
   error_code ignored;
   converters_.close(ignored);
   for (auto& port : raw_ports_) port->stop();
+  for (auto& port : videohub_ports_) port->stop();
+  if (http_) http_->stop();
   for (auto& line : lines_) line->stop();
 }
 

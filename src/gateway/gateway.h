@@ -1,8 +1,9 @@
 // orvellan-gateway's service: the units of its configuration, each on its
 // line (serial ports opened once for every unit on them, converters the
 // gateway connects to, converters that connect in to its server address),
-// their live state kept by polling, and each unit's converter-compatible
-// port. Everything runs on one io_context, on one thread.
+// their live state kept by polling, each unit's converter-compatible port,
+// its Videohub port, and the HTTP API with the web panel for them all.
+// Everything runs on one io_context, on one thread.
 #pragma once
 
 #include <boost/asio/io_context.hpp>
@@ -16,7 +17,10 @@
 #include "gateway/config.h"
 #include "gateway/events.h"
 #include "gateway/line.h"
+#include "gateway/http_api.h"
 #include "gateway/raw_port.h"
+#include "gateway/unit_service.h"
+#include "gateway/videohub.h"
 
 namespace orv::gateway {
 
@@ -35,6 +39,7 @@ class Gateway {
   void stop();
 
   std::deque<Unit>& units() { return units_; }
+  std::deque<UnitService>& services() { return services_; }
   const GatewayConfig& config() const { return config_; }
 
  private:
@@ -49,6 +54,11 @@ class Gateway {
   std::vector<std::unique_ptr<Line>> lines_;
   std::vector<std::unique_ptr<RawPort>> raw_ports_;
   tcp::acceptor converters_;
+  // What the Videohub and HTTP clients see of each unit and ask of it; gone
+  // before the lines they ask.
+  std::deque<UnitService> services_;
+  std::vector<std::unique_ptr<VideohubPort>> videohub_ports_;
+  std::unique_ptr<HttpApi> http_;
 };
 
 }  // namespace orv::gateway

@@ -168,7 +168,7 @@ void Line::ask_poll(Instant now) {
   const Unit& unit = *units_[poll->unit];
   Request request{poll_requester_, command_of(poll->read).text, unit.address_field(),
                   Priority::poll, 0, std::min(kPollTimeout, milliseconds(config_.timeout_ms)),
-                  std::nullopt};
+                  std::nullopt, false};
   conversation_.submit(std::move(request));
 }
 
@@ -205,6 +205,14 @@ void Line::deliver(const Settled& settled) {
   settle(settled);
 }
 
+ResultCode take_answer(Unit& unit, const Settled& settled) {
+  Exchange exchange;
+  exchange.sent();
+  ReplyTarget target{unit.read, {}, &unit.grid, false, {}};
+  take_settled(exchange, target, ReplyRoad::socket, settled);
+  return exchange.result_code();
+}
+
 // What a poll read goes into its unit's live state through the reply
 // table; a condition line is an answer, and leaves the state as it was.
 void Line::poll_settled(const Settled& settled) {
@@ -214,13 +222,14 @@ void Line::poll_settled(const Settled& settled) {
   if (unit_index == units_.end()) return;
   Unit& unit = **unit_index;
   const bool answered = settled.how == Settled::How::answered;
+  Polled polled;
   if (answered) {
-    Exchange exchange;
-    exchange.sent();
-    ReplyTarget target{unit.read, {}, &unit.grid, false, {}};
-    take_settled(exchange, target, ReplyRoad::socket, settled);
-    if (settled.asked == "ROP" && exchange.result_code() == ResultCode::none)
+    const int pattern_before = unit.pattern_known ? unit.read.currentScreenPattern : -1;
+    const ResultCode result = take_answer(unit, settled);
+    if (settled.asked == "ROP" && result == ResultCode::none) {
       unit.pattern_known = true;
+      polled.pattern_changed = unit.read.currentScreenPattern != pattern_before;
+    }
   }
   const Instant now = steady_now();
   const Poller::Change change = poller_.polled(answered, now);
@@ -229,18 +238,26 @@ void Line::poll_settled(const Settled& settled) {
   if (at_once) poller_.rest_until(now + Poller::kConverterPeriod);
   switch (change) {
     case Poller::Change::online:
-      unit.online = true;
+      unit.online = polled.online_changed = true;
       events_.record(unit.config.id, "online", {});
       break;
     case Poller::Change::offline:
       unit.online = false;
+      polled.online_changed = true;
       events_.record(unit.config.id, "offline", "three polls in a row without an answer");
       break;
     case Poller::Change::none:
       break;
   }
+  polled.routing = unit.grid.changedCells;
+  for (const int output : unit.grid.changedLabels)
+    if (std::find(polled.routing.begin(), polled.routing.end(), output) == polled.routing.end())
+      polled.routing.push_back(output);
   unit.grid.changedCells.clear();
   unit.grid.changedLabels.clear();
+  if (!polled.routing.empty() && unit.pattern_known) poller_.read_pattern_soon(unit.on_line);
+  const bool news = polled.online_changed || polled.pattern_changed || !polled.routing.empty();
+  if (news && unit.on_polled) unit.on_polled(polled);
 }
 
 namespace {

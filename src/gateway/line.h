@@ -24,6 +24,7 @@
 #include "link/line_assembler.h"
 #include "link/link.h"
 #include "protocol/device_settings.h"
+#include "protocol/replies.h"
 #include "status/status_grid.h"
 
 namespace orv::gateway {
@@ -35,6 +36,13 @@ using tcp = asio::ip::tcp;
 // The steady clock as the conversations keep time.
 Instant steady_now();
 
+// What a poll learned of a unit, for those who show its state.
+struct Polled {
+  bool online_changed = false;
+  std::vector<int> routing;  // outputs whose input or switching pattern changed
+  bool pattern_changed = false;
+};
+
 // A unit as the gateway serves it: its configuration and what the polls
 // last read of it.
 struct Unit {
@@ -45,9 +53,16 @@ struct Unit {
   DeviceSettings read; // the pattern in force (currentScreenPattern), as read
   bool pattern_known = false;
   bool online = false;
+  // Told after every poll that changed something.
+  std::function<void(const Polled&)> on_polled;
   // A command's address field: the unit's on RS-485, none otherwise.
   int address_field() const { return config.rs485 ? config.address : -1; }
 };
+
+// An answer taken into the unit's state through the reply table, as the
+// program takes it: the acknowledgement (none), the condition the unit
+// reported, or Command Error for a line that answers nothing it asked.
+ResultCode take_answer(Unit& unit, const Settled& settled);
 
 class Line : public Link {
  public:
@@ -66,6 +81,10 @@ class Line : public Link {
   void ask(Request request);
 
   const std::vector<Unit*>& units() const { return units_; }
+  const GatewayConfig& config() const { return config_; }
+  // The unit's pattern in force is read at its next poll (a change seen at
+  // its outputs may be a pattern recalled at its front panel).
+  void read_pattern_soon(const Unit& unit) { poller_.read_pattern_soon(unit.on_line); }
   virtual void start() = 0;
   virtual void stop() = 0;
 

@@ -47,6 +47,8 @@ class Poller {
   Change polled(bool answered, Instant now);
 
   bool online(size_t unit) const { return units_[unit].online; }
+  // The unit's pattern in force is its next read.
+  void read_pattern_soon(size_t unit) { units_[unit].pattern_due = true; }
 
   // No poll before `until`: the line is down, and a poll would fail at once.
   void rest_until(Instant until) { rest_until_ = std::max(rest_until_, until); }

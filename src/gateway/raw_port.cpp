@@ -67,7 +67,7 @@ class RawPort::Client : public std::enable_shared_from_this<RawPort::Client> {
       port_.unit_.line->ask(Request{requester_, std::string(command) + "\r\n", unit.address_field(),
                                     Priority::operator_command, 0,
                                     std::chrono::milliseconds(port_.config_.timeout_ms),
-                                    now + kQueueBound});
+                                    now + kQueueBound, false});
     }
   }
 

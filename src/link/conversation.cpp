@@ -34,8 +34,15 @@ Settled Conversation::settled_as(const Outstanding& o, Settled::How how, std::st
 std::optional<Conversation::Sending> Conversation::next_to_send(Instant now) {
   if (resting_ && now >= rest_until_) resting_ = false;
   if (busy() || queue_.empty()) return std::nullopt;
-  Outstanding o{std::move(queue_.front()), {}, 1, {}, false};
-  queue_.pop_front();
+  auto next = queue_.begin();
+  if (held_by_) {
+    next = std::find_if(queue_.begin(), queue_.end(),
+                        [&](const Request& r) { return r.requester == *held_by_; });
+    held_by_.reset();  // the holder asked its next, or the line is free again
+    if (next == queue_.end()) next = queue_.begin();
+  }
+  Outstanding o{std::move(*next), {}, 1, {}, false};
+  queue_.erase(next);
   const SerialFraming framing = framing_of(o.request);
   o.bytes = serial_frame(o.request.command, framing);
   Sending sending{o.bytes, o.request.address, std::nullopt};
@@ -57,6 +64,7 @@ Conversation::Taken Conversation::take_line(std::string_view line, Instant now) 
   if (!outstanding_) return Taken{Taken::Kind::unasked, std::nullopt};
   Outstanding o = std::move(*outstanding_);
   outstanding_.reset();
+  if (o.request.holds_line && !o.cancelled) held_by_ = o.request.requester;
   const std::string_view answer = without_own_address(line, framing_of(o.request));
   // Up to tries - 1 more answers may still come, to the earlier tries.
   late_.expect(line, o.tries, now + o.request.timeout);
@@ -89,6 +97,7 @@ std::deque<Settled> Conversation::fail_all() {
                                 Settled::How::connection_lost));
   queue_.clear();
   resting_ = false;
+  held_by_.reset();
   return failed;
 }
 
@@ -112,6 +121,7 @@ std::optional<Settled> Conversation::fail_outstanding() {
 
 void Conversation::cancel(RequesterId requester) {
   std::erase_if(queue_, [&](const Request& r) { return r.requester == requester; });
+  if (held_by_ == requester) held_by_.reset();
   if (outstanding_ && outstanding_->request.requester == requester) outstanding_->cancelled = true;
 }
 

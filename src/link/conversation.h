@@ -46,6 +46,11 @@ struct Request {
   // A command that has not gone out by then is not sent at all (its asker
   // has given up waiting): it ends `expired`.
   std::optional<Instant> expires;
+  // Nothing of anyone else's goes on the line between this command and the
+  // asker's next, which it asks as this one settles (a sequence that must
+  // not be interleaved: read, change, write back). Asked nothing then, the
+  // line is free again.
+  bool holds_line = false;
 };
 
 // How a request ended, for the requester that asked.
@@ -140,6 +145,7 @@ class Conversation {
 
   std::chrono::milliseconds broadcast_gap_;
   std::deque<Request> queue_;
+  std::optional<RequesterId> held_by_;  // the line is kept for this requester's next command
   std::optional<Outstanding> outstanding_;
   bool resting_ = false;  // after a Broadcast, until `rest_until_`
   Instant rest_until_{};

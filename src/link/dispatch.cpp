@@ -27,7 +27,7 @@ DispatchResult dispatch_command(Exchange& exchange, const Route& route, const Co
   if (!route.conversation) return send_failed(exchange, kSerialWriteFailed);
   route.conversation->submit(Request{asking.requester, command.text,
                                      route.rs485 ? route.address : -1, asking.priority,
-                                     asking.retries, route.timeout, std::nullopt});
+                                     asking.retries, route.timeout, std::nullopt, false});
   return DispatchResult{true, {}, false};
 }
 

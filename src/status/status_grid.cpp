@@ -67,4 +67,19 @@ bool apply_output_selection_reply(StatusGrid& grid, std::string_view line) {
   return true;
 }
 
+std::optional<LayoutRow> output_selection_layout(std::string_view line, int inputCount) {
+  if (line.substr(0, 2) != "OS" || !crlf_at(line, kOutputSelectionLength - 2)) return std::nullopt;
+  LayoutRow row{};
+  for (int k = 0; k < kOutputCount; ++k) {
+    const std::string_view field = line.substr(2 + 3 * static_cast<size_t>(k), 3);
+    const int number = parse_decimal(field.substr(1), 2);
+    const bool input = field[0] == 'I';
+    if ((!input && field[0] != 'S') || !is_decimal_digits(field.substr(1)) || number < 1 ||
+        number > (input ? inputCount : kPatternCount))
+      return std::nullopt;
+    row[static_cast<size_t>(k)] = input ? number - 1 : inputCount + number - 1;
+  }
+  return row;
+}
+
 }  // namespace orv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -39,5 +40,10 @@ bool apply_output_state_reply(StatusGrid& grid, std::string_view line, int input
 // pattern number - 1 (digits unchecked, so possibly outside 0..63); "I"
 // fields mean no switching pattern.
 bool apply_output_selection_reply(StatusGrid& grid, std::string_view line);
+
+// The same reply as a whole layout of source codes, every entry checked
+// (an input 1..inputCount, a pattern 1..64), to be sent back as the free
+// layout; nothing when an entry is not one the unit takes.
+std::optional<LayoutRow> output_selection_layout(std::string_view line, int inputCount);
 
 }  // namespace orv

@@ -15,7 +15,7 @@ using std::chrono::milliseconds;
 
 Request request(RequesterId who, std::string command, Priority priority = Priority::run_step,
                 int retries = 0) {
-  return Request{who, std::move(command), -1, priority, retries, milliseconds(100), std::nullopt};
+  return Request{who, std::move(command), -1, priority, retries, milliseconds(100), std::nullopt, false};
 }
 
 std::string sent(Conversation& c, Instant now = Instant{0}) {
@@ -45,6 +45,29 @@ TEST(Conversation, OneCommandAtATimeByPriorityEachAnswerToItsRequester) {
   }
   EXPECT_EQ(answered, (std::vector<RequesterId>{1, 4, 3, 5, 2}));
   EXPECT_EQ(c.take_line("Y\r\n", Instant{9}).kind, Conversation::Taken::Kind::unasked);
+}
+
+// A sequence that holds the line (read, change, write back): nobody's
+// command comes between its steps, however urgent, if the holder asks its
+// next step as the last settles; otherwise the line is free again.
+TEST(Conversation, ASequenceHoldsTheLineBetweenItsSteps) {
+  Conversation c;
+  Request read = request(1, "ROS\r\n");
+  read.holds_line = true;
+  c.submit(read);
+  sent(c);
+  c.submit(request(2, "CTI01ON\r\n", Priority::operator_command));
+  ASSERT_TRUE(c.take_line("OS\r\n", Instant{5}).settled);
+  c.submit(request(1, "OS...\r\n", Priority::poll));
+  EXPECT_EQ(sent(c), "OS...\r\n") << "the holder's next, before a higher priority";
+  c.take_line("GO\r\n", Instant{6});
+  EXPECT_EQ(sent(c), "CTI01ON\r\n");
+  c.take_line("GO\r\n", Instant{7});
+  c.submit(read);
+  sent(c);
+  c.submit(request(2, "ROP\r\n"));
+  c.take_line("OS\r\n", Instant{8});
+  EXPECT_EQ(sent(c), "ROP\r\n") << "nothing asked: the line is free";
 }
 
 // A late answer's command goes out again while tries are left, then ends
@@ -84,11 +107,11 @@ TEST(Conversation, ALateAnswerIsAskedAgainAndItsRepeatsAreDropped) {
 // it before the next command.
 TEST(Conversation, ABusAddressesEachUnitAndRestsAfterABroadcast) {
   Conversation c(milliseconds(400));
-  c.submit(Request{1, "ROP\r\n", 5, Priority::run_step, 0, milliseconds(100), std::nullopt});
+  c.submit(Request{1, "ROP\r\n", 5, Priority::run_step, 0, milliseconds(100), std::nullopt, false});
   EXPECT_EQ(sent(c), "05ROP\r\n");
   EXPECT_EQ(c.take_line("05OP01\r\n", Instant{10}).settled->answer, "OP01\r\n");
-  c.submit(Request{1, "OP02\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100), std::nullopt});
-  c.submit(Request{1, "OP03\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100), std::nullopt});
+  c.submit(Request{1, "OP02\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100), std::nullopt, false});
+  c.submit(Request{1, "OP03\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100), std::nullopt, false});
   const auto broadcast = c.next_to_send(Instant{20});
   ASSERT_TRUE(broadcast && broadcast->settled);
   EXPECT_EQ(broadcast->bytes, "FFOP02\r\n");
