@@ -9,9 +9,11 @@ native=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev clang-14 clan
 windows=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
          binutils-mingw-w64-i686 wine wine64 xvfb xauth openbox fonts-ipafont-gothic
          imagemagick x11-utils procps wixl msitools)
+# The gateway's web panel is tested in a real browser, driven headless.
+browser=(chromium chromium-driver)
 
 wanted=("${native[@]}")
-[ "${1:-all}" = all ] && wanted+=("${windows[@]}")
+[ "${1:-all}" = all ] && wanted+=("${windows[@]}" "${browser[@]}")
 
 missing=()
 for package in "${wanted[@]}"; do

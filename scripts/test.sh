@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native unit tests (core and simulator),
 # the same under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
-# targets, both Windows builds with the release's zip and MSI (installed,
-# upgraded and uninstalled under Wine), and the end-to-end tests under Wine.
+# targets, the gateway's web panel in a headless browser, both Windows
+# builds with the release's zip and MSI (installed, upgraded and
+# uninstalled under Wine), and the end-to-end tests under Wine.
 #   scripts/test.sh            everything
 #   scripts/test.sh native     only the native stages (no Wine)
 set -euo pipefail
@@ -33,6 +34,9 @@ stage "fuzz targets"
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 
 if [ "$what" != native ]; then
+  stage "the gateway's web panel in a real browser (chromium, headless)"
+  tests/web/panel_test.py --screenshot build/native/web-panel.png
+
   stage "Windows builds (win64 tested, win32 release, its zip and its MSI)"
   cmake --preset win64 >/dev/null
   cmake --build --preset win64

@@ -9,13 +9,10 @@ json unit_json(const UnitService& unit) {
   json locked = json::array();
   for (int output = 0; output < kOutputCount; ++output) {
     json entry{{"output", output + 1}};
-    if (const int pattern = unit.switching_pattern(output); pattern >= 0) {
+    const int input = unit.shown_input(output);
+    entry["input"] = input >= 0 ? json(input + 1) : json(nullptr);
+    if (const int pattern = unit.switching_pattern(output); pattern >= 0)
       entry["switching"] = pattern + 1;
-    } else if (const int input = unit.shown_input(output); input >= 0) {
-      entry["input"] = input + 1;
-    } else {
-      entry["input"] = nullptr;
-    }
     outputs.push_back(std::move(entry));
     if (unit.lock_holder(output) != 0) locked.push_back(output + 1);
   }

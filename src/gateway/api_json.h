@@ -11,8 +11,9 @@
 namespace orv::gateway {
 
 // {"id", "name", "model", "inputs", "online", "pattern": N | "free" | null,
-//  "outputs": [{"output": 1, "input": 3} | {"output": 2, "switching": 4}
-//  | {"output": 5, "input": null}, ...], "locked": [outputs]}
+//  "outputs": [{"output": 1, "input": 3} | {"output": 2, "switching": 4,
+//  "input": 5} (the input it shows now) | {"output": 6, "input": null}
+//  (not read yet), ...], "locked": [outputs]}
 nlohmann::json unit_json(const UnitService& unit);
 
 // [{"input": 1, "title": "..."}, ...]; empty before the titles are read.

@@ -20,7 +20,7 @@ std::string iso_time_now() {
 #endif
   char text[40];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-  const int minutes = static_cast<int>((offset < 0 ? -offset : offset) / 60 % (24 * 60));
+  const int minutes = static_cast<int>((offset < 0 ? -offset : offset) / 60 % (24L * 60));
   char zone[16];
   std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', minutes / 60,
                 minutes % 60);

@@ -24,7 +24,7 @@ using std::chrono::seconds;
 
 using HttpRequest = http::request<http::string_body>;
 
-constexpr size_t kLargestHeader = 8 * 1024;
+constexpr size_t kLargestHeader = size_t{8} * 1024;
 constexpr size_t kMaxUnreadEvents = size_t{1} << 20;
 constexpr seconds kRequestTime{30};
 constexpr seconds kKeepAliveEvery{15};
@@ -257,7 +257,10 @@ HttpApi::HttpApi(asio::io_context& io, const GatewayConfig& config, Events& even
     : io_(io), config_(config), events_(events), units_(units), acceptor_(io) {}
 
 HttpApi::~HttpApi() {
-  stop();
+  try {
+    stop();
+  } catch (...) {  // closing sockets on the way out: nothing left to tell
+  }
 }
 
 bool HttpApi::listen(std::string& error) {
@@ -436,7 +439,7 @@ void HttpApi::answer(Connection& connection) {
                                          std::to_string(unit->inputs()) + "}"));
     if (unit->lock_holder(*output - 1) != 0)
       return reply(Reply::error(409, "output " + std::to_string(*output) + " is locked"));
-    return unit->route(*output - 1, *input - 1, later(unit, unit_json));
+    return unit->route({{*output - 1, *input - 1}}, later(unit, unit_json));
   }
   if (parts.size() == 4 && what == "pattern" && method == http::verb::post) {
     const bool free = body.is_object() && body.contains("pattern") && body["pattern"] == "free";

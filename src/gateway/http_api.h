@@ -37,7 +37,7 @@ namespace orv::gateway {
 
 class HttpApi {
  public:
-  static constexpr size_t kLargestBody = 16 * 1024;
+  static constexpr size_t kLargestBody = size_t{16} * 1024;
   static constexpr size_t kMaxConnections = 128;
   static constexpr size_t kMaxEventStreams = 64;
   static constexpr size_t kMaxSessions = 256;

@@ -196,8 +196,8 @@ Outcome UnitService::outcome_of(const Settled& settled, bool setting) {
 
 // --- Routing one output.
 
-void UnitService::route(int output, int input, Done done) {
-  waiting_routes_[output] = input;
+void UnitService::route(const std::map<int, int>& routes, Done done) {
+  for (const auto& [output, input] : routes) waiting_routes_[output] = input;
   waiting_done_.push_back(std::move(done));
   if (routing_queued_) return;
   routing_queued_ = true;

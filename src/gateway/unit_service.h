@@ -78,8 +78,9 @@ class UnitService {
 
   // --- What clients ask; `done` is called once the unit has answered.
   using Done = std::function<void(const Outcome& outcome)>;
-  // `output` 0..31, `input` 0..inputs()-1.
-  void route(int output, int input, Done done);
+  // Outputs (0..31) to the inputs (0..inputs()-1) they are to show, all in
+  // the same "OS".
+  void route(const std::map<int, int>& routes, Done done);
   // `pattern` 0..63 or kFreeLayout.
   void recall(int pattern, Done done);
   // `sjis` as title_of_label gave it.

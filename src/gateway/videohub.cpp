@@ -3,6 +3,7 @@
 #include <boost/asio/write.hpp>
 
 #include <deque>
+#include <map>
 #include <numeric>
 
 #include "gateway/labels.h"
@@ -197,29 +198,34 @@ class VideohubPort::Client : public std::enable_shared_from_this<VideohubPort::C
   // Every route checked before any is carried out: an output or input out
   // of range, or an output another client has locked, refuses the block.
   void take_routes(const std::vector<std::string>& lines) {
-    std::vector<std::pair<int, int>> routes;
+    std::map<int, int> routes;  // a later line for the same output wins
     for (const std::string& line : lines) {
       const auto route = numbered_line(line, kOutputCount);
       const auto input = route ? numbered_line(route->second, unit().inputs()) : std::nullopt;
       if (!input || !input->second.empty()) return send(kNak);
       const int holder = unit().lock_holder(route->first);
       if (holder != 0 && holder != id_) return send(kNak);
-      routes.emplace_back(route->first, input->first);
+      routes[route->first] = input->first;
     }
     send(kAck);
+    std::map<int, int> asked;
+    std::vector<int> outputs;
     for (const auto& [output, input] : routes) {
       const bool already = unit().shown_input(output) == input && unit().switching_pattern(output) < 0 &&
                            unit().pattern() == kFreeLayout;
       if (already) {
         send(videohub_routing_block(unit(), {output}));
-        continue;
+      } else {
+        asked[output] = input;
+        outputs.push_back(output);
       }
-      std::weak_ptr<Client> self = shared_from_this();
-      unit().route(output, input, [self, output](const Outcome& outcome) {
-        const auto client = self.lock();
-        if (client && !outcome.ok()) client->send(videohub_routing_block(client->unit(), {output}));
-      });
     }
+    if (asked.empty()) return;
+    std::weak_ptr<Client> self = shared_from_this();
+    unit().route(asked, [self, outputs](const Outcome& outcome) {
+      const auto client = self.lock();
+      if (client && !outcome.ok()) client->send(videohub_routing_block(client->unit(), outputs));
+    });
   }
 
   // A lock another client holds stays its; the client is told so.
@@ -253,7 +259,9 @@ class VideohubPort::Client : public std::enable_shared_from_this<VideohubPort::C
       titles.emplace_back(label->first, *title.sjis);
     }
     send(kAck);
-    for (const auto& [input, sjis] : titles) {
+    for (const auto& title : titles) {
+      const int input = title.first;
+      const std::string& sjis = title.second;
       std::weak_ptr<Client> self = shared_from_this();
       unit().set_title(input, sjis, [self, input](const Outcome& outcome) {
         const auto client = self.lock();

@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "gateway/config.h"
+#include "gateway/labels.h"
 #include "gateway/poller.h"
+#include "gateway/videohub.h"
 #include "sim_process.h"
 
 namespace orv::gateway {
@@ -65,6 +67,9 @@ TEST(GatewayConfig, ABadFileIsRefusedWithItsLineAndReason) {
       {"[unit a]\ntcp = localhost:80\n", 2, "tcp needs ADDRESS:PORT"},
       {"serial = COM3\n", 1, "a key before any [section]"},
       {"[gateway]\n", 0, "serves nobody"},
+      {"[gateway]\nhttp = 0.0.0.0:8080\n[unit a]\nserial = COM3\n", 0, "needs a token"},
+      {"[gateway]\ntoken = short\n", 2, "at least 16 characters"},
+      {"[unit a]\ntcp = 1.2.3.4:5\nraw = 900\nvideohub = 900\n", 1, "port 900 is taken"},
   };
   for (const auto& [text, line, reason] : cases) {
     ConfigError error;
@@ -72,6 +77,39 @@ TEST(GatewayConfig, ABadFileIsRefusedWithItsLineAndReason) {
     EXPECT_EQ(error.line, line) << text;
     EXPECT_NE(error.reason.find(reason), std::string::npos) << error.reason;
   }
+}
+
+// A client's label as the title the unit takes, and a title as the label
+// clients see: half-width letters, digits and blanks go full-width, an
+// external character is U+E000 + its registration - 1, trailing blanks go.
+TEST(Labels, LabelsAndTitlesGoBothWays) {
+  EXPECT_EQ(title_of_label("Cam 2").sjis, sjis_from_utf8("Ｃａｍ　２"));
+  EXPECT_EQ(title_of_label("\uE001").sjis, std::string("\xF0\x41"));
+  EXPECT_EQ(label_of_title("\xF0\x40" + *sjis_from_utf8("カメラ　") + "  "), "\uE000カメラ");
+  EXPECT_EQ(title_of_label("caméra").refused, "the character \"é\" cannot be sent");
+  EXPECT_EQ(title_of_label(std::string(29, 'A')).refused, "longer than 28 characters");
+  EXPECT_TRUE(title_of_label(std::string(28, 'A')).sjis);
+  EXPECT_FALSE(title_of_label("\xE3\x81").sjis) << "not UTF-8";
+}
+
+// A client's blocks, whatever way its bytes arrive; a line or a block past
+// its bound refuses the client rather than grow.
+TEST(VideohubReader, BlocksAreTakenWholeAndBounded) {
+  VideohubReader reader;
+  EXPECT_TRUE(reader.feed("PING:\n").empty());
+  const auto blocks = reader.feed("\r\n\nVIDEO OUTPUT ROUTING:\r\n4 9\n5 1\n\n");
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0].header, "PING");
+  EXPECT_TRUE(blocks[0].lines.empty());
+  EXPECT_EQ(blocks[1].lines, (std::vector<std::string>{"4 9", "5 1"}));
+  VideohubReader endless;
+  endless.feed("INPUT LABELS:\n" + std::string(VideohubReader::kLongestLine + 1, 'x'));
+  EXPECT_TRUE(endless.refused());
+  VideohubReader long_block;
+  std::string lines = "INPUT LABELS:\n";
+  for (size_t i = 0; i <= VideohubReader::kMostLines; ++i) lines += "1 x\n";
+  long_block.feed(lines);
+  EXPECT_TRUE(long_block.refused());
 }
 
 // Polls as the status window asks, the pattern in force first and between
@@ -216,6 +254,65 @@ TEST_F(GatewayWithUnits, RawClientsShareAUnitAndEachGetsItsOwnReplies) {
   EXPECT_NE(control_command("log 01").find("01RCT05"), std::string::npos) << "its address added";
   EXPECT_TRUE(log_shows("unit silent: offline", 15000)) << log_text();
   EXPECT_TRUE(log_shows("unit b: online", 1000)) << "the others are not stalled";
+}
+
+// Two Videohub clients of one unit: a block of routes goes to the unit as
+// one free layout, read fresh and written back with nothing between, and
+// both clients see it; a lock holds the other client off until its holder
+// goes; a change made at the unit reaches them without being asked.
+TEST_F(GatewayWithUnits, VideohubClientsRouteTogetherAndFollowTheUnit) {
+  start({});
+  ASSERT_TRUE(wait_ready());
+  const int videohub = sim_process::free_port();
+  start_gateway("[unit a]\nname = Studio A\nserial = " + pty.string() + "\nvideohub = " +
+                std::to_string(videohub) + "\noutput_labels = PGM, , AUX\n");
+  ASSERT_TRUE(log_shows("unit a: online", 5000)) << log_text();
+  const auto until = [](const std::string& end) {
+    return [end](const std::string& t) { return t.find(end) != std::string::npos; };
+  };
+  int first = sim_process::loopback_socket(videohub);
+  const int second = sim_process::loopback_socket(videohub);
+  const std::string dump = sim_process::read_until(first, until("END PRELUDE:\n\n"));
+  sim_process::read_until(second, until("END PRELUDE:\n\n"));
+  EXPECT_NE(dump.find("Device present: true\nModel name: ORVELLAN\nFriendly name: Studio A\n"),
+            std::string::npos) << dump;
+  EXPECT_NE(dump.find("OUTPUT LABELS:\n0 PGM\n1 OUT 02\n2 AUX\n3 OUT 04\n"), std::string::npos);
+  const auto send = [](int fd, const std::string& text) {
+    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  };
+
+  control_command("log clear");
+  send(first, "VIDEO OUTPUT ROUTING:\n2 6\n3 7\n\n");
+  EXPECT_EQ(sim_process::read_line(first).substr(0, 4), "ACK\n");
+  const std::string seen = sim_process::read_until(second, [](const std::string& t) {
+    return t.find("2 6\n") != std::string::npos && t.find("3 7\n") != std::string::npos;
+  });
+  EXPECT_NE(seen.find("3 7\n"), std::string::npos) << seen;
+  std::vector<std::string> commands;  // what the unit received, in order
+  const std::string log = control_command("log");
+  for (size_t at = 0; (at = log.find(" 00 ", at)) != std::string::npos; at += 4)
+    commands.push_back(log.substr(at + 4, log.find("\\r", at) - at - 4));
+  const auto layout = std::find_if(commands.begin(), commands.end(),
+                                   [](const std::string& c) { return c.rfind("OSI", 0) == 0; });
+  ASSERT_NE(layout, commands.end()) << log;
+  EXPECT_EQ(layout->substr(2 + 3 * 2, 6), "I07I08") << "both routes in one free layout";
+  EXPECT_EQ(*(layout - 1), "ROS") << "read fresh just before";
+  EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
+                          [](const std::string& c) { return c.rfind("OS", 0) == 0; }),
+            1);
+
+  send(first, "VIDEO OUTPUT LOCKS:\n5 O\n\n");
+  EXPECT_NE(sim_process::read_until(second, until("5 L\n")).find("5 L\n"), std::string::npos);
+  send(second, "VIDEO OUTPUT ROUTING:\n5 1\n\n");
+  EXPECT_EQ(sim_process::read_line(second).substr(0, 4), "NAK\n") << "locked by the other client";
+  ::close(first);
+  EXPECT_NE(sim_process::read_until(second, until("5 U\n")).find("5 U\n"), std::string::npos)
+      << "a lock goes with its client";
+
+  control_command("output 00 10 I12");
+  const auto changed = sim_process::read_until(second, until("9 11\n"), 1500);
+  EXPECT_NE(changed.find("9 11\n"), std::string::npos) << "a change at the unit, within 1.5 s";
+  ::close(second);
 }
 
 }  // namespace
