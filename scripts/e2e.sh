@@ -45,6 +45,9 @@ rm -rf "$work"
 mkdir -p "$work/screenshots"
 # shellcheck source=wine_env.sh
 source scripts/wine_env.sh
+# A crash ends the crashing process at once (a failed test) instead of
+# starting Wine's debugger, which waits on the display until the stage's limit.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
 
 sims=()
 cleanup() {
@@ -113,7 +116,7 @@ status=0
 run_driver() {  # run_driver XML ARGS...
   local xml=$1
   shift
-  LD_PRELOAD=$root/build/native/liborvellan_pty_shim.so timeout 1800 \
+  LD_PRELOAD=$root/build/native/liborvellan_pty_shim.so timeout 900 \
     wine "$(find "$root/build/win64" -name "$driver.exe" | head -n 1)" \
       --gtest_output="xml:Z:$work/$xml" "$@" ||
     status=$?

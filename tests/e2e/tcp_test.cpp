@@ -325,8 +325,9 @@ TEST_F(CommunicationDialogs, KeysAreWrittenWhenTheyChangeAndTheMenuFollows) {
   choose(serial, IDC_CONTROL_LIST, 1);
   click(serial, IDOK);
   ASSERT_TRUE(ini_holds("control=1"));
-  EXPECT_TRUE(menu_rows(app.pid(), app.main_window(), 1, &MenuRow::enabled).back())
-      << "機器のスレーブアドレス follows RS-485";
+  const std::vector<bool> settings = menu_rows(app.pid(), app.main_window(), 1, &MenuRow::enabled);
+  ASSERT_FALSE(settings.empty()) << "the settings menu opens";
+  EXPECT_TRUE(settings.back()) << "機器のスレーブアドレス follows RS-485";
 
   HWND interface_dialog = open_dialog(app, IDM_INTERFACE, L"インターフェイス");
   choose(interface_dialog, IDC_INTERFACE_LIST, 1);

@@ -139,19 +139,36 @@ bool ink_shows(HWND window, const RECT& client_rect, int pixels) {
   return wait_until([&] { return ink_in(window, client_rect) > pixels; }, 3000);
 }
 
-std::vector<MenuRow> read_menu(DWORD pid, HWND window, int index) {
-  PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+namespace {
+
+bool in_menu_mode(HWND window) {
   const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-  wait_until(
-      [&] {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
-      },
-      2000);
-  for (int i = 0; i < index; ++i) press_key(window, VK_RIGHT);
-  press_key(window, VK_DOWN);
-  HWND popup = open_popup_menu(pid);
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE);
+}
+
+// The popup of menu INDEX, opened from the keyboard. A key pressed while the
+// window is still taking the focus back from a closed dialog can be lost, so
+// a try that opens nothing leaves menu mode and goes again.
+HWND drop_down_menu(DWORD pid, HWND window, int index) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    wait_until([&] { return in_menu_mode(window); }, 2000);
+    for (int i = 0; i < index; ++i) press_key(window, VK_RIGHT);
+    press_key(window, VK_DOWN);
+    if (HWND popup = open_popup_menu(pid)) return popup;
+    press_key(window, VK_ESCAPE);
+    press_key(window, VK_ESCAPE);
+    wait_until([&] { return !in_menu_mode(window); }, 2000);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<MenuRow> read_menu(DWORD pid, HWND window, int index) {
+  HWND popup = drop_down_menu(pid, window, index);
   std::vector<MenuRow> rows;
   if (!popup) return rows;
   RECT r{};
