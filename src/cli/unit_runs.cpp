@@ -4,8 +4,8 @@
 
 #include "bulk/read_all_steps.h"
 #include "bulk/set_all_steps.h"
-#include "io/ports.h"
 #include "cli/terminal.h"
+#include "io/ports.h"
 #include "link/traffic_log.h"
 
 namespace orv::cli {

@@ -5,8 +5,8 @@
 #include <set>
 
 #include "link/framing.h"
-#include "settings_file/file_system.h"
 #include "protocol/device_settings.h"
+#include "settings_file/file_system.h"
 
 namespace orv::gateway {
 namespace {
@@ -21,13 +21,15 @@ std::string_view trimmed(std::string_view text) {
 // A value without its comment: ";" or "#" after a blank, or at its start.
 std::string_view without_comment(std::string_view value) {
   for (size_t i = 0; i < value.size(); ++i)
-    if ((value[i] == ';' || value[i] == '#') && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t'))
+    if ((value[i] == ';' || value[i] == '#') &&
+        (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t'))
       return trimmed(value.substr(0, i));
   return trimmed(value);
 }
 
 std::optional<int> number_in(std::string_view text, int low, int high) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string_view::npos)
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string_view::npos)
     return std::nullopt;
   const int value = std::stoi(std::string(text));
   if (value < low || value > high) return std::nullopt;
@@ -60,11 +62,10 @@ std::optional<Endpoint> endpoint_of(std::string_view text, bool port_alone_allow
 }
 
 bool is_id(std::string_view id) {
-  return !id.empty() && id.size() <= 32 &&
-         std::all_of(id.begin(), id.end(), [](char c) {
-           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                  c == '_' || c == '-';
-         });
+  return !id.empty() && id.size() <= 32 && std::all_of(id.begin(), id.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-';
+  });
 }
 
 // The items between commas, trimmed; empty ones kept where their place
@@ -128,7 +129,8 @@ const Keys<GatewayConfig>& gateway_keys() {
       {"token",
        [](GatewayConfig& c, const std::string& v) -> std::string {
          c.token = v;
-         const bool printable = std::all_of(v.begin(), v.end(), [](char ch) { return ch > ' ' && ch < 127; });
+         const bool printable =
+             std::all_of(v.begin(), v.end(), [](char ch) { return ch > ' ' && ch < 127; });
          return v.size() >= 16 && printable ? "" : "token needs at least 16 characters, no blanks";
        }},
       {"timeout",
@@ -230,8 +232,8 @@ template <typename Target>
 bool apply(const Section& section, const Keys<Target>& keys, Target& target, ConfigError& error) {
   std::set<std::string> seen;
   for (const Entry& entry : section.entries) {
-    const auto key = std::find_if(keys.begin(), keys.end(),
-                                  [&](const auto& k) { return k.first == entry.key; });
+    const auto key =
+        std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == entry.key; });
     if (key == keys.end()) {
       error = {entry.line, "[" + section.kind + "] takes no key \"" + entry.key + "\""};
       return false;
@@ -272,7 +274,8 @@ bool read_sections(std::string_view text, std::vector<Section>& sections, Config
     }
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos || sections.empty()) {
-      error = {line_number, sections.empty() ? "a key before any [section]" : "a line is KEY = VALUE"};
+      error = {line_number,
+               sections.empty() ? "a key before any [section]" : "a line is KEY = VALUE"};
       return false;
     }
     sections.back().entries.push_back({std::string(trimmed(line.substr(0, equals))),
@@ -301,7 +304,8 @@ bool check_units(GatewayConfig& config, ConfigError& error) {
     if (u.name.empty()) u.name = u.id;
     if (u.way != UnitConfig::Way::serial && (u.rs485 || u.address >= 0))
       return fail("line and address are for a serial port");
-    if (u.rs485 != (u.address >= 0)) return fail("RS-485 needs an address, and only RS-485 has one");
+    if (u.rs485 != (u.address >= 0))
+      return fail("RS-485 needs an address, and only RS-485 has one");
     if (u.way == UnitConfig::Way::serial && u.serial.empty())
       return fail("name how the unit is reached: serial, tcp or converter");
     if (u.way == UnitConfig::Way::serial) {
@@ -365,8 +369,9 @@ std::optional<GatewayConfig> parse_gateway_config(std::string_view text, ConfigE
       if (!apply(section, unit_keys(), unit, error)) return std::nullopt;
       config.units.push_back(std::move(unit));
     } else {
-      error = {section.line, "[" + section.kind + (section.name.empty() ? "" : " " + section.name) +
-                                 "] is not [gateway] (once), [port DEVICE] (once each) or [unit ID]"};
+      error = {section.line,
+               "[" + section.kind + (section.name.empty() ? "" : " " + section.name) +
+                   "] is not [gateway] (once), [port DEVICE] (once each) or [unit ID]"};
       return std::nullopt;
     }
   }

@@ -36,14 +36,14 @@ struct UnitConfig {
   Way way = Way::serial;
   std::string serial;  // Way::serial: the port ("/dev/ttyUSB0", "COM3")
   bool rs485 = false;
-  int address = -1;        // RS-485: 0..31
-  Endpoint converter_at;   // Way::tcp: the converter the gateway connects to
-  std::string converter;   // Way::converter: the address it connects in from
-  int model = 0;           // kModelOrvellan or kModelTarquine
-  std::optional<Endpoint> raw;  // its converter-compatible port
-  std::optional<Endpoint> videohub;  // its Videohub port
+  int address = -1;                        // RS-485: 0..31
+  Endpoint converter_at;                   // Way::tcp: the converter the gateway connects to
+  std::string converter;                   // Way::converter: the address it connects in from
+  int model = 0;                           // kModelOrvellan or kModelTarquine
+  std::optional<Endpoint> raw;             // its converter-compatible port
+  std::optional<Endpoint> videohub;        // its Videohub port
   std::vector<std::string> output_labels;  // as Videohub clients see its outputs
-  int line = 0;                 // where its section begins, for messages
+  int line = 0;                            // where its section begins, for messages
 };
 
 struct GatewayConfig {

@@ -16,8 +16,8 @@
 
 #include "gateway/config.h"
 #include "gateway/events.h"
-#include "gateway/line.h"
 #include "gateway/http_api.h"
+#include "gateway/line.h"
 #include "gateway/raw_port.h"
 #include "gateway/unit_service.h"
 #include "gateway/videohub.h"

@@ -75,7 +75,8 @@ std::vector<std::string> path_parts(std::string_view target) {
 
 // A whole number in `body` at `key` within low..high.
 std::optional<int> number_at(const json& body, const char* key, int low, int high) {
-  if (!body.is_object() || !body.contains(key) || !body[key].is_number_integer()) return std::nullopt;
+  if (!body.is_object() || !body.contains(key) || !body[key].is_number_integer())
+    return std::nullopt;
   const auto value = body[key].get<long long>();
   if (value < low || value > high) return std::nullopt;
   return static_cast<int>(value);
@@ -142,21 +143,21 @@ class HttpApi::Connection : public std::enable_shared_from_this<HttpApi::Connect
   // The response stays open as a stream of events, each a chunk; `first`
   // go out at once.
   void start_event_stream(const std::vector<std::string>& first) {
-    auto response = std::make_shared<http::response<http::empty_body>>(http::status::ok,
-                                                                       request_.version());
+    auto response =
+        std::make_shared<http::response<http::empty_body>>(http::status::ok, request_.version());
     set_common_fields(*response, "text/event-stream; charset=utf-8");
     response->chunked(true);
     auto serializer = std::make_shared<http::response_serializer<http::empty_body>>(*response);
     stream_.expires_never();
-    http::async_write_header(stream_, *serializer,
-                             [self = shared_from_this(), response, serializer](
-                                 beast::error_code failed, size_t) {
-                               if (failed) return self->close();
-                               self->header_written_ = true;
-                               self->write_events();
-                               self->watch_for_close();
-                               self->keep_alive();
-                             });
+    http::async_write_header(
+        stream_, *serializer,
+        [self = shared_from_this(), response, serializer](beast::error_code failed, size_t) {
+          if (failed) return self->close();
+          self->header_written_ = true;
+          self->write_events();
+          self->watch_for_close();
+          self->keep_alive();
+        });
     for (const std::string& data : first) push(data);
   }
 
@@ -275,9 +276,10 @@ bool HttpApi::listen(std::string& error) {
 void HttpApi::start() {
   listener_ = events_.listen([this](const Event& event) { broadcast(text_of(event_json(event))); });
   for (UnitService& unit : units_)
-    watchers_[&unit] = unit.watch([this, &unit](UnitService::Change change, const std::vector<int>&) {
-      unit_changed(unit, change);
-    });
+    watchers_[&unit] =
+        unit.watch([this, &unit](UnitService::Change change, const std::vector<int>&) {
+          unit_changed(unit, change);
+        });
   accept();
 }
 
@@ -307,13 +309,12 @@ bool HttpApi::authorised(const Connection& connection) const {
   if (config_.token.empty()) return true;
   const HttpRequest& request = connection.request();
   const std::string_view authorization = view_of(request[http::field::authorization]);
-  if (authorization.starts_with("Bearer ") &&
-      same_secret(authorization.substr(7), config_.token))
+  if (authorization.starts_with("Bearer ") && same_secret(authorization.substr(7), config_.token))
     return true;
   const std::string session = cookie_of(request, kSessionCookie);
-  return !session.empty() && std::any_of(sessions_.begin(), sessions_.end(), [&](const std::string& s) {
-           return same_secret(session, s);
-         });
+  return !session.empty() &&
+         std::any_of(sessions_.begin(), sessions_.end(),
+                     [&](const std::string& s) { return same_secret(session, s); });
 }
 
 std::string HttpApi::new_session() {
@@ -408,14 +409,17 @@ void HttpApi::answer(Connection& connection) {
                                                "; Path=/; HttpOnly; SameSite=Strict");
     return reply(std::move(r));
   }
-  if (!authorised(connection)) return reply(Reply::error(401, "a token is needed (Authorization: Bearer)"));
+  if (!authorised(connection))
+    return reply(Reply::error(401, "a token is needed (Authorization: Bearer)"));
 
   if (parts.size() == 2 && parts[1] == "events" && method == http::verb::get) {
-    if (streams_.size() >= kMaxEventStreams) return reply(Reply::error(503, "too many event streams"));
+    if (streams_.size() >= kMaxEventStreams)
+      return reply(Reply::error(503, "too many event streams"));
     streams_.insert(connection.shared_from_this());
     std::vector<std::string> states;
     for (const UnitService& unit : units_)
-      states.push_back(text_of(json{{"unit", unit.id()}, {"kind", "state"}, {"state", unit_json(unit)}}));
+      states.push_back(
+          text_of(json{{"unit", unit.id()}, {"kind", "state"}, {"state", unit_json(unit)}}));
     return connection.start_event_stream(states);
   }
   if (parts[1] != "units") return reply(Reply::error(404, "no such call"));
@@ -443,18 +447,22 @@ void HttpApi::answer(Connection& connection) {
   }
   if (parts.size() == 4 && what == "pattern" && method == http::verb::post) {
     const bool free = body.is_object() && body.contains("pattern") && body["pattern"] == "free";
-    const auto pattern = free ? std::optional<int>(kFreeLayout + 1) : number_at(body, "pattern", 1, kPatternCount);
+    const auto pattern =
+        free ? std::optional<int>(kFreeLayout + 1) : number_at(body, "pattern", 1, kPatternCount);
     if (!pattern) return reply(Reply::error(400, "pattern needs {\"pattern\": 1..64 or \"free\"}"));
-    if (unit->locked_by_another(0)) return reply(Reply::error(409, "a client holds a lock on an output"));
+    if (unit->locked_by_another(0))
+      return reply(Reply::error(409, "a client holds a lock on an output"));
     return unit->recall(*pattern - 1, later(unit, unit_json));
   }
   if (parts.size() == 4 && what == "titles" && method == http::verb::get) {
-    if (unit->labels().empty()) return reply(Reply::error(504, "the titles have not been read yet"));
+    if (unit->labels().empty())
+      return reply(Reply::error(504, "the titles have not been read yet"));
     return reply(Reply::of(titles_json(*unit)));
   }
   if (parts.size() == 5 && what == "titles" && method == http::verb::put) {
     const std::string& n = parts[4];
-    const int input = n.size() <= 2 && n.find_first_not_of("0123456789") == std::string::npos ? std::stoi(n) : 0;
+    const int input =
+        n.size() <= 2 && n.find_first_not_of("0123456789") == std::string::npos ? std::stoi(n) : 0;
     if (input < 1 || input > unit->inputs()) return reply(Reply::error(404, "no input " + n));
     if (!body.is_object() || !body.contains("title") || !body["title"].is_string())
       return reply(Reply::error(400, "a title needs {\"title\": \"...\"}"));
@@ -462,8 +470,8 @@ void HttpApi::answer(Connection& connection) {
     if (!title.sjis) return reply(Reply::error(422, title.refused));
     const std::string sjis = *title.sjis;
     return unit->set_title(input - 1, sjis, later(unit, [input, sjis](const UnitService&) {
-      return json{{"input", input}, {"title", label_of_title(sjis)}};
-    }));
+                             return json{{"input", input}, {"title", label_of_title(sjis)}};
+                           }));
   }
   reply(Reply::error(404, "no such call"));
 }

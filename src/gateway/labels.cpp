@@ -14,7 +14,11 @@ std::optional<std::vector<std::string>> characters_of(std::string_view text) {
   std::vector<std::string> characters;
   for (size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : lead >> 5 == 6 ? 2 : lead >> 4 == 14 ? 3 : lead >> 3 == 30 ? 4 : 0;
+    const size_t length = lead < 0x80       ? 1
+                          : lead >> 5 == 6  ? 2
+                          : lead >> 4 == 14 ? 3
+                          : lead >> 3 == 30 ? 4
+                                            : 0;
     if (length == 0 || i + length > text.size()) return std::nullopt;
     for (size_t k = 1; k < length; ++k)
       if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return std::nullopt;

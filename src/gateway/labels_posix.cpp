@@ -13,7 +13,8 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
   char* in_at = in.data();
   char* out_at = out.data();
   size_t in_left = in.size(), out_left = out.size();
-  const bool whole = iconv(converter, &in_at, &in_left, &out_at, &out_left) != static_cast<size_t>(-1);
+  const bool whole =
+      iconv(converter, &in_at, &in_left, &out_at, &out_left) != static_cast<size_t>(-1);
   iconv_close(converter);
   if (!whole) return std::nullopt;
   out.resize(out.size() - out_left);

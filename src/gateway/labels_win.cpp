@@ -9,7 +9,8 @@ namespace {
 std::optional<std::wstring> wide(UINT code_page, std::string_view text) {
   if (text.empty()) return std::wstring();
   const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  const int length =
+      MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
   if (length <= 0) return std::nullopt;
   std::wstring out(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), size, out.data(), length);
@@ -22,7 +23,8 @@ std::optional<std::string> narrow(UINT code_page, const std::wstring& text) {
   const int size = static_cast<int>(text.size());
   BOOL* lossy = code_page == CP_UTF8 ? nullptr : &defaulted;
   const DWORD flags = code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  const int length = WideCharToMultiByte(code_page, flags, text.data(), size, nullptr, 0, nullptr, lossy);
+  const int length =
+      WideCharToMultiByte(code_page, flags, text.data(), size, nullptr, 0, nullptr, lossy);
   if (length <= 0 || defaulted) return std::nullopt;
   std::string out(static_cast<size_t>(length), '\0');
   WideCharToMultiByte(code_page, flags, text.data(), size, out.data(), length, nullptr, nullptr);

@@ -155,8 +155,7 @@ void Line::pump() {
     pump_again_ = false;
     const Instant now = steady_now();
     ask_poll(now);
-    for (const Settled& settled : send_waiting(conversation_, *this, now).settled)
-      deliver(settled);
+    for (const Settled& settled : send_waiting(conversation_, *this, now).settled) deliver(settled);
   } while (pump_again_);
   pumping_ = false;
   arm_timer();
@@ -166,9 +165,14 @@ void Line::ask_poll(Instant now) {
   const std::optional<Poll> poll = poller_.next(now);
   if (!poll) return;
   const Unit& unit = *units_[poll->unit];
-  Request request{poll_requester_, command_of(poll->read).text, unit.address_field(),
-                  Priority::poll, 0, std::min(kPollTimeout, milliseconds(config_.timeout_ms)),
-                  std::nullopt, false};
+  Request request{poll_requester_,
+                  command_of(poll->read).text,
+                  unit.address_field(),
+                  Priority::poll,
+                  0,
+                  std::min(kPollTimeout, milliseconds(config_.timeout_ms)),
+                  std::nullopt,
+                  false};
   conversation_.submit(std::move(request));
 }
 
@@ -233,8 +237,8 @@ void Line::poll_settled(const Settled& settled) {
   }
   const Instant now = steady_now();
   const Poller::Change change = poller_.polled(answered, now);
-  const bool at_once = settled.how == Settled::How::link_failed ||
-                       settled.how == Settled::How::connection_lost;
+  const bool at_once =
+      settled.how == Settled::How::link_failed || settled.how == Settled::How::connection_lost;
   if (at_once) poller_.rest_until(now + Poller::kConverterPeriod);
   switch (change) {
     case Poller::Change::online:
@@ -270,7 +274,9 @@ class SerialLine : public Line {
  public:
   SerialLine(asio::io_context& io, const GatewayConfig& config, Events& events,
              std::vector<Unit*> units, PortConfig port)
-      : Line(io, config, events, std::move(units)), settings_(std::move(port)), port_(io),
+      : Line(io, config, events, std::move(units)),
+        settings_(std::move(port)),
+        port_(io),
         reopen_(io) {}
 
   void start() override { open(); }
@@ -436,14 +442,13 @@ class ClientLine : public Line {
 
 }  // namespace
 
-std::unique_ptr<Line> serial_line(asio::io_context& io, const GatewayConfig& config,
-                                  Events& events, std::vector<Unit*> units,
-                                  const PortConfig& port) {
+std::unique_ptr<Line> serial_line(asio::io_context& io, const GatewayConfig& config, Events& events,
+                                  std::vector<Unit*> units, const PortConfig& port) {
   return std::make_unique<SerialLine>(io, config, events, std::move(units), port);
 }
 
-std::unique_ptr<Line> client_line(asio::io_context& io, const GatewayConfig& config,
-                                  Events& events, Unit& unit) {
+std::unique_ptr<Line> client_line(asio::io_context& io, const GatewayConfig& config, Events& events,
+                                  Unit& unit) {
   return std::make_unique<ClientLine>(io, config, events, unit);
 }
 
@@ -466,7 +471,8 @@ void ConverterLine::take(tcp::socket socket) {
   error_code ignored;
   socket_.set_option(asio::socket_base::keep_alive(true), ignored);
   ++generation_;
-  events_.record(units().front()->config.id, "converter connected", units().front()->config.converter);
+  events_.record(units().front()->config.id, "converter connected",
+                 units().front()->config.converter);
   opened();
   read();
 }

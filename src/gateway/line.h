@@ -48,9 +48,9 @@ struct Polled {
 struct Unit {
   UnitConfig config;
   class Line* line = nullptr;
-  size_t on_line = 0;  // its index among the line's units
-  StatusGrid grid;     // what each output shows, and which run a switching pattern
-  DeviceSettings read; // the pattern in force (currentScreenPattern), as read
+  size_t on_line = 0;   // its index among the line's units
+  StatusGrid grid;      // what each output shows, and which run a switching pattern
+  DeviceSettings read;  // the pattern in force (currentScreenPattern), as read
   bool pattern_known = false;
   bool online = false;
   // Told after every poll that changed something.
@@ -66,8 +66,7 @@ ResultCode take_answer(Unit& unit, const Settled& settled);
 
 class Line : public Link {
  public:
-  Line(asio::io_context& io, const GatewayConfig& config, Events& events,
-       std::vector<Unit*> units);
+  Line(asio::io_context& io, const GatewayConfig& config, Events& events, std::vector<Unit*> units);
   ~Line() override = default;
   Line(const Line&) = delete;
   Line& operator=(const Line&) = delete;
@@ -139,11 +138,10 @@ class Line : public Link {
 
 // The lines, by how they reach their units; each keeps itself open
 // (reopening a lost port, reconnecting to its converter) until stop().
-std::unique_ptr<Line> serial_line(asio::io_context& io, const GatewayConfig& config,
-                                  Events& events, std::vector<Unit*> units,
-                                  const PortConfig& port);
-std::unique_ptr<Line> client_line(asio::io_context& io, const GatewayConfig& config,
-                                  Events& events, Unit& unit);
+std::unique_ptr<Line> serial_line(asio::io_context& io, const GatewayConfig& config, Events& events,
+                                  std::vector<Unit*> units, const PortConfig& port);
+std::unique_ptr<Line> client_line(asio::io_context& io, const GatewayConfig& config, Events& events,
+                                  Unit& unit);
 
 // The line of a converter that connects in: idle until the gateway hands it
 // the connection of its address, which a new connection replaces.

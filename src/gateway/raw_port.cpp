@@ -115,7 +115,8 @@ bool RawPort::listen(std::string& error) {
   const tcp::endpoint endpoint(asio::ip::make_address_v4(at.host, failed),
                                static_cast<unsigned short>(at.port));
   if (!failed) failed = io::listen_at(acceptor_, endpoint);
-  if (failed) error = "unit " + unit_.config.id + ": raw port " + at.text() + ": " + failed.message();
+  if (failed)
+    error = "unit " + unit_.config.id + ": raw port " + at.text() + ": " + failed.message();
   return !failed;
 }
 

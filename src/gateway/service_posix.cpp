@@ -8,9 +8,10 @@ namespace orv::gateway {
 namespace {
 
 int windows_only() {
-  std::fputs("orvellan-gateway: a Windows service is for Windows; under systemd use "
-             "packaging/orvellan-gateway.service\n",
-             stderr);
+  std::fputs(
+      "orvellan-gateway: a Windows service is for Windows; under systemd use "
+      "packaging/orvellan-gateway.service\n",
+      stderr);
   return 2;
 }
 

@@ -16,8 +16,8 @@ constexpr wchar_t kServiceName[] = L"orvellan-gateway";
 constexpr wchar_t kDisplayName[] = L"ORVELLAN gateway";
 
 std::wstring wide(const std::string& utf8) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring text(static_cast<size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
   return text;
@@ -76,21 +76,23 @@ int install_service(const std::string& executable, const std::string& ini) {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
   if (!manager) return failed("OpenSCManager");
   const std::wstring command = L"\"" + wide(executable) + L"\" --service \"" + wide(ini) + L"\"";
-  SC_HANDLE service = CreateServiceW(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
-                                     SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                                     SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
-                                     nullptr, nullptr, nullptr);
+  SC_HANDLE service =
+      CreateServiceW(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
+                     SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                     command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
   const int code = service ? 0 : failed("CreateService");
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
-  if (code == 0) std::fprintf(stdout, "orvellan-gateway: service installed (starts with Windows)\n");
+  if (code == 0)
+    std::fprintf(stdout, "orvellan-gateway: service installed (starts with Windows)\n");
   return code;
 }
 
 int remove_service() {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (!manager) return failed("OpenSCManager");
-  SC_HANDLE service = OpenServiceW(manager, kServiceName, SERVICE_STOP | DELETE | SERVICE_QUERY_STATUS);
+  SC_HANDLE service =
+      OpenServiceW(manager, kServiceName, SERVICE_STOP | DELETE | SERVICE_QUERY_STATUS);
   int code = service ? 0 : failed("OpenService");
   if (service) {
     SERVICE_STATUS status{};

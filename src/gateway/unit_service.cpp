@@ -215,11 +215,13 @@ void UnitService::start_routing() {
 }
 
 void UnitService::write_free_layout(const Settled& selection) {
-  if (selection.how != Settled::How::answered || condition_code(selection.answer) != ResultCode::none)
+  if (selection.how != Settled::How::answered ||
+      condition_code(selection.answer) != ResultCode::none)
     return routed(outcome_of(selection, false));
   auto layout = output_selection_layout(selection.answer, inputs());
   if (!layout)
-    return routed({Outcome::Kind::condition, std::string(condition_text(ResultCode::command_error))});
+    return routed(
+        {Outcome::Kind::condition, std::string(condition_text(ResultCode::command_error))});
   for (const auto& [output, input] : routing_) (*layout)[static_cast<size_t>(output)] = input;
   const bool free_in_force = unit_.pattern_known && unit_.read.currentScreenPattern == kFreeLayout;
   ask(build_free_layout(*layout, inputs()).text, !free_in_force,
@@ -244,7 +246,8 @@ void UnitService::routed(const Outcome& outcome) {
       switching = kNothingShown;
       changed.push_back(output);
     }
-    const bool pattern_changed = !unit_.pattern_known || unit_.read.currentScreenPattern != kFreeLayout;
+    const bool pattern_changed =
+        !unit_.pattern_known || unit_.read.currentScreenPattern != kFreeLayout;
     unit_.pattern_known = true;
     unit_.read.currentScreenPattern = kFreeLayout;
     if (!changed.empty()) tell(Change::routing, changed);
@@ -280,7 +283,8 @@ void UnitService::recalled(int pattern, const Done& done) {
     if (settled.how == Settled::How::answered) take_answer(unit_, settled);
     std::vector<int> outputs = unit_.grid.changedCells;
     for (const int output : unit_.grid.changedLabels)
-      if (std::find(outputs.begin(), outputs.end(), output) == outputs.end()) outputs.push_back(output);
+      if (std::find(outputs.begin(), outputs.end(), output) == outputs.end())
+        outputs.push_back(output);
     unit_.grid.changedCells.clear();
     unit_.grid.changedLabels.clear();
     if (!outputs.empty()) tell(Change::routing, outputs);

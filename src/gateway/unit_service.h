@@ -101,8 +101,8 @@ class UnitService {
   void write_free_layout(const Settled& selection);
   void routed(const Outcome& outcome);
   void recalled(int pattern, const Done& done);
-  void send_title_steps(std::shared_ptr<std::vector<std::string>> steps, size_t next,
-                        int input, std::string sjis, Done done);
+  void send_title_steps(std::shared_ptr<std::vector<std::string>> steps, size_t next, int input,
+                        std::string sjis, Done done);
 
   void read_titles();
   void read_title(int input);

@@ -40,7 +40,8 @@ std::string unique_id(const std::string& id) {
 std::optional<std::pair<int, std::string>> numbered_line(const std::string& line, int limit) {
   const size_t blank = line.find(' ');
   const std::string number = line.substr(0, blank);
-  if (number.empty() || number.size() > 3 || number.find_first_not_of("0123456789") != std::string::npos)
+  if (number.empty() || number.size() > 3 ||
+      number.find_first_not_of("0123456789") != std::string::npos)
     return std::nullopt;
   const int value = std::stoi(number);
   if (value >= limit) return std::nullopt;
@@ -83,13 +84,25 @@ std::vector<VideohubBlock> VideohubReader::feed(std::string_view bytes) {
 
 std::string videohub_device_block(const UnitService& unit) {
   return "VIDEOHUB DEVICE:\n"
-         "Device present: " + std::string(unit.online() ? "true" : "false") + "\n"
-         "Model name: " + (unit.unit().config.model == kModelTarquine ? "TARQUINE" : "ORVELLAN") + "\n"
-         "Friendly name: " + unit.unit().config.name + "\n"
-         "Unique ID: " + unique_id(unit.id()) + "\n"
-         "Video inputs: " + std::to_string(unit.inputs()) + "\n"
+         "Device present: " +
+         std::string(unit.online() ? "true" : "false") +
+         "\n"
+         "Model name: " +
+         (unit.unit().config.model == kModelTarquine ? "TARQUINE" : "ORVELLAN") +
+         "\n"
+         "Friendly name: " +
+         unit.unit().config.name +
+         "\n"
+         "Unique ID: " +
+         unique_id(unit.id()) +
+         "\n"
+         "Video inputs: " +
+         std::to_string(unit.inputs()) +
+         "\n"
          "Video processing units: 0\n"
-         "Video outputs: " + std::to_string(kOutputCount) + "\n"
+         "Video outputs: " +
+         std::to_string(kOutputCount) +
+         "\n"
          "Video monitoring outputs: 0\n"
          "Serial ports: 0\n\n";
 }
@@ -108,13 +121,16 @@ std::string videohub_input_labels_block(const UnitService& unit, const std::vect
   std::string block = "INPUT LABELS:\n";
   for (const int input : inputs) {
     const auto& labels = unit.labels();
-    block += std::to_string(input) + " " +
-             (static_cast<size_t>(input) < labels.size() ? labels[static_cast<size_t>(input)] : "") + "\n";
+    block +=
+        std::to_string(input) + " " +
+        (static_cast<size_t>(input) < labels.size() ? labels[static_cast<size_t>(input)] : "") +
+        "\n";
   }
   return block + "\n";
 }
 
-std::string videohub_locks_block(const UnitService& unit, int client, const std::vector<int>& outputs) {
+std::string videohub_locks_block(const UnitService& unit, int client,
+                                 const std::vector<int>& outputs) {
   std::string block = "VIDEO OUTPUT LOCKS:\n";
   for (const int output : outputs) {
     const int holder = unit.lock_holder(output);
@@ -126,7 +142,8 @@ std::string videohub_locks_block(const UnitService& unit, int client, const std:
 std::string videohub_dump(const UnitService& unit, int client) {
   std::string output_labels = "OUTPUT LABELS:\n";
   for (int output = 0; output < kOutputCount; ++output)
-    output_labels += std::to_string(output) + " " + unit.output_labels()[static_cast<size_t>(output)] + "\n";
+    output_labels +=
+        std::to_string(output) + " " + unit.output_labels()[static_cast<size_t>(output)] + "\n";
   return "PROTOCOL PREAMBLE:\nVersion: 2.3\n\n" + videohub_device_block(unit) +
          videohub_input_labels_block(unit, every(unit.inputs())) + output_labels + "\n" +
          videohub_locks_block(unit, client, every(kOutputCount)) +
@@ -189,7 +206,8 @@ class VideohubPort::Client : public std::enable_shared_from_this<VideohubPort::C
       return asks_state ? send(kAck + videohub_input_labels_block(unit(), every(unit().inputs())))
                         : take_labels(block.lines);
     if (h == "VIDEOHUB DEVICE" && asks_state) return send(kAck + videohub_device_block(unit()));
-    if (h == "PROTOCOL PREAMBLE" && asks_state) return send(kAck + "PROTOCOL PREAMBLE:\nVersion: 2.3\n\n");
+    if (h == "PROTOCOL PREAMBLE" && asks_state)
+      return send(kAck + "PROTOCOL PREAMBLE:\nVersion: 2.3\n\n");
     // The output labels are the gateway's configuration, and nothing else
     // here can be set.
     send(kNak);
@@ -211,8 +229,8 @@ class VideohubPort::Client : public std::enable_shared_from_this<VideohubPort::C
     std::map<int, int> asked;
     std::vector<int> outputs;
     for (const auto& [output, input] : routes) {
-      const bool already = unit().shown_input(output) == input && unit().switching_pattern(output) < 0 &&
-                           unit().pattern() == kFreeLayout;
+      const bool already = unit().shown_input(output) == input &&
+                           unit().switching_pattern(output) < 0 && unit().pattern() == kFreeLayout;
       if (already) {
         send(videohub_routing_block(unit(), {output}));
       } else {
@@ -233,7 +251,8 @@ class VideohubPort::Client : public std::enable_shared_from_this<VideohubPort::C
     std::vector<std::pair<int, char>> asked;
     for (const std::string& line : lines) {
       const auto lock = numbered_line(line, kOutputCount);
-      if (!lock || lock->second.size() != 1 || lock->second.find_first_of("OUF") != 0) return send(kNak);
+      if (!lock || lock->second.size() != 1 || lock->second.find_first_of("OUF") != 0)
+        return send(kNak);
       asked.emplace_back(lock->first, lock->second[0]);
     }
     send(kAck);
@@ -265,7 +284,8 @@ class VideohubPort::Client : public std::enable_shared_from_this<VideohubPort::C
       std::weak_ptr<Client> self = shared_from_this();
       unit().set_title(input, sjis, [self, input](const Outcome& outcome) {
         const auto client = self.lock();
-        if (client && !outcome.ok()) client->send(videohub_input_labels_block(client->unit(), {input}));
+        if (client && !outcome.ok())
+          client->send(videohub_input_labels_block(client->unit(), {input}));
       });
     }
   }
@@ -325,7 +345,8 @@ bool VideohubPort::listen(std::string& error) {
   const tcp::endpoint endpoint(asio::ip::make_address_v4(at.host, failed),
                                static_cast<unsigned short>(at.port));
   if (!failed) failed = io::listen_at(acceptor_, endpoint);
-  if (failed) error = "unit " + unit_.id() + ": videohub port " + at.text() + ": " + failed.message();
+  if (failed)
+    error = "unit " + unit_.id() + ": videohub port " + at.text() + ": " + failed.message();
   return !failed;
 }
 

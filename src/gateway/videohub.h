@@ -56,7 +56,8 @@ std::string videohub_dump(const UnitService& unit, int client);
 std::string videohub_device_block(const UnitService& unit);
 std::string videohub_routing_block(const UnitService& unit, const std::vector<int>& outputs);
 std::string videohub_input_labels_block(const UnitService& unit, const std::vector<int>& inputs);
-std::string videohub_locks_block(const UnitService& unit, int client, const std::vector<int>& outputs);
+std::string videohub_locks_block(const UnitService& unit, int client,
+                                 const std::vector<int>& outputs);
 
 class VideohubPort {
  public:

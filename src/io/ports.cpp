@@ -139,9 +139,8 @@ std::unique_ptr<LinePort> open_tcp_port(const std::string& host_port, int timeou
   if (failed || found.empty()) return error = "cannot resolve " + host, nullptr;
   auto socket = std::make_unique<tcp::socket>(*io);
   bool done = false;
-  asio::async_connect(*socket, found, [&](error_code ec, const tcp::endpoint&) {
-    done = true, failed = ec;
-  });
+  asio::async_connect(*socket, found,
+                      [&](error_code ec, const tcp::endpoint&) { done = true, failed = ec; });
   if (!run_until(*io, done, milliseconds(timeout_ms))) {
     socket->close(failed);
     run_until(*io, done, milliseconds(1000));
@@ -170,7 +169,8 @@ std::optional<std::vector<AcceptedConverter>> accept_converters(const std::strin
     auto socket = std::make_unique<tcp::socket>(*own);
     bool done = false;
     acceptor.async_accept(*socket, [&](error_code ec) { done = true, failed = ec; });
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0 || !run_until(io, done, left)) {
       acceptor.close(failed);
       run_until(io, done, milliseconds(1000));
@@ -178,8 +178,8 @@ std::optional<std::vector<AcceptedConverter>> accept_converters(const std::strin
     }
     if (failed) continue;
     const std::string address = socket->remote_endpoint(failed).address().to_string();
-    accepted.push_back(
-        {address, std::make_unique<AsioPort<tcp::socket>>(std::move(own), std::move(socket), address)});
+    accepted.push_back({address, std::make_unique<AsioPort<tcp::socket>>(
+                                     std::move(own), std::move(socket), address)});
   }
   return accepted;
 }

@@ -61,8 +61,8 @@ bool set_unit_line(asio::serial_port& port, const std::string& device, int baud,
   if (is_pseudo_terminal(device)) {
     note = device + " is a pseudo-terminal: it has no baud rate or parity to set; used as it is";
   } else if (!set) {
-    return error = device + ": cannot set 8E1 at " + std::to_string(baud) + ": " +
-                   std::strerror(errno),
+    return error =
+               device + ": cannot set 8E1 at " + std::to_string(baud) + ": " + std::strerror(errno),
            false;
   }
   // A late reply of an aborted run, or a line of another device, must not

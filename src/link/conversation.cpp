@@ -27,8 +27,12 @@ void Conversation::submit(Request request) {
 }
 
 Settled Conversation::settled_as(const Outstanding& o, Settled::How how, std::string answer) const {
-  return Settled{o.request.requester, how, std::string(without_line_end(o.request.command)),
-                 o.request.address, std::move(answer), o.tries};
+  return Settled{o.request.requester,
+                 how,
+                 std::string(without_line_end(o.request.command)),
+                 o.request.address,
+                 std::move(answer),
+                 o.tries};
 }
 
 std::optional<Conversation::Sending> Conversation::next_to_send(Instant now) {

@@ -33,7 +33,8 @@ DispatchResult dispatch_command(Exchange& exchange, const Route& route, const Co
 
 SentWaiting send_waiting(Conversation& conversation, Link& link, Instant now) {
   SentWaiting done;
-  for (Settled& expired : conversation.take_expired(now)) done.settled.push_back(std::move(expired));
+  for (Settled& expired : conversation.take_expired(now))
+    done.settled.push_back(std::move(expired));
   while (auto sending = conversation.next_to_send(now)) {
     if (!link.send(sending->bytes)) {
       if (sending->settled) {

@@ -67,7 +67,8 @@ FileRead read_whole_file(const FilePath& path, std::string& text, std::string& e
   text.clear();
   char chunk[8192];
   FileRead result = FileRead::read;
-  for (auto n = read_part(fd, chunk, sizeof chunk); n != 0; n = read_part(fd, chunk, sizeof chunk)) {
+  for (auto n = read_part(fd, chunk, sizeof chunk); n != 0;
+       n = read_part(fd, chunk, sizeof chunk)) {
     if (n < 0) {  // a read that fails part way must not pass for the end of the file
       error = "cannot read " + path.text() + ": " + std::strerror(errno);
       result = FileRead::unreadable;

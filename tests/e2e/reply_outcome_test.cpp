@@ -75,8 +75,8 @@ TEST_F(ReplyOutcome, EachReplyIsShownOnce) {
   for (const char* line : {"YY", "GO", "CTI01FF"}) {
     sim("COM1").command(std::string("send serial ") + line + "\\r\\n");
     const std::wstring counted = L"を " + std::to_wstring(++sent) + L" 行";
-    EXPECT_TRUE(wait_until(
-        [&] { return status_line(*app).find(counted) != std::wstring::npos; }, 3000))
+    EXPECT_TRUE(
+        wait_until([&] { return status_line(*app).find(counted) != std::wstring::npos; }, 3000))
         << line;
   }
   answer_box(*stray);

@@ -9,15 +9,15 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <atomic>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <set>
 #include <thread>
 
 #include "fixture.h"
-#include "settings_files.h"
 #include "resource.h"
+#include "settings_files.h"
 #include "win/bulk/fleet_dialog_res.h"
 #include "win/bulk/whole_set_dialogs_res.h"
 #include "win/converter/converter_dialog_res.h"
@@ -492,7 +492,8 @@ TEST_F(Tcp, TheProgramThroughTheGatewayBesideAScript) {
     ASSERT_EQ(script.answers().compare(at, 4, "CT05"), 0) << "only its own replies";
   }
   EXPECT_GE(lines, script.asked() - 1);
-  EXPECT_EQ(sim("GATEWAY_UNIT").value("get 00 RCTI")[3], 'F') << "the program's set reached the unit";
+  EXPECT_EQ(sim("GATEWAY_UNIT").value("get 00 RCTI")[3], 'F')
+      << "the program's set reached the unit";
 }
 
 TEST_F(Tcp, AConverterDroppedDuringReadAllEndsItAndAReconnectWorks) {

@@ -28,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::require(fuzz::all_within(host, 4, 0, 255), "stored host octets");
   Session state;
   apply_configuration(state, c);
-  fuzz::require(state.document.settings.inputCount == 32 || state.document.settings.inputCount == 64, "inputs");
+  fuzz::require(
+      state.document.settings.inputCount == 32 || state.document.settings.inputCount == 64,
+      "inputs");
   return 0;
 }

@@ -15,7 +15,8 @@ using std::chrono::milliseconds;
 
 Request request(RequesterId who, std::string command, Priority priority = Priority::run_step,
                 int retries = 0) {
-  return Request{who, std::move(command), -1, priority, retries, milliseconds(100), std::nullopt, false};
+  return Request{who,     std::move(command), -1,           priority,
+                 retries, milliseconds(100),  std::nullopt, false};
 }
 
 std::string sent(Conversation& c, Instant now = Instant{0}) {
@@ -110,8 +111,10 @@ TEST(Conversation, ABusAddressesEachUnitAndRestsAfterABroadcast) {
   c.submit(Request{1, "ROP\r\n", 5, Priority::run_step, 0, milliseconds(100), std::nullopt, false});
   EXPECT_EQ(sent(c), "05ROP\r\n");
   EXPECT_EQ(c.take_line("05OP01\r\n", Instant{10}).settled->answer, "OP01\r\n");
-  c.submit(Request{1, "OP02\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100), std::nullopt, false});
-  c.submit(Request{1, "OP03\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100), std::nullopt, false});
+  c.submit(Request{1, "OP02\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100),
+                   std::nullopt, false});
+  c.submit(Request{1, "OP03\r\n", kBroadcastAddress, Priority::run_step, 0, milliseconds(100),
+                   std::nullopt, false});
   const auto broadcast = c.next_to_send(Instant{20});
   ASSERT_TRUE(broadcast && broadcast->settled);
   EXPECT_EQ(broadcast->bytes, "FFOP02\r\n");

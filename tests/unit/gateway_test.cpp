@@ -125,8 +125,8 @@ TEST(Poller, AConvertersUnitGoesOfflineAndComesBack) {
     if (!poll) continue;
     reads.emplace_back(now, poll->read);
     EXPECT_FALSE(poller.next(now)) << "one at a time";
-    EXPECT_EQ(poller.polled(true, now), reads.size() == 1 ? Poller::Change::online
-                                                          : Poller::Change::none);
+    EXPECT_EQ(poller.polled(true, now),
+              reads.size() == 1 ? Poller::Change::online : Poller::Change::none);
   }
   ASSERT_GT(reads.size(), 12u);
   EXPECT_EQ(reads[0].second, Read::pattern_in_force);
@@ -148,10 +148,12 @@ TEST(Poller, AConvertersUnitGoesOfflineAndComesBack) {
   };
   for (int miss = 1; miss <= 3; ++miss) {
     ASSERT_TRUE(next_poll());
-    EXPECT_EQ(poller.polled(false, now), miss == 3 ? Poller::Change::offline : Poller::Change::none);
+    EXPECT_EQ(poller.polled(false, now),
+              miss == 3 ? Poller::Change::offline : Poller::Change::none);
   }
   ASSERT_TRUE(next_poll());
-  EXPECT_EQ(poller.polled(true, now), Poller::Change::online) << "a condition line is an answer too";
+  EXPECT_EQ(poller.polled(true, now), Poller::Change::online)
+      << "a condition line is an answer too";
   const auto again = next_poll();
   ASSERT_TRUE(again);
   EXPECT_EQ(again->read, Read::pattern_in_force) << "read again from the start";
@@ -212,10 +214,10 @@ class GatewayWithUnits : public sim_process::SimProcess {
     }
     return false;
   }
-  std::filesystem::path ini =
-      std::filesystem::temp_directory_path() / ("orv-gateway-" + std::to_string(::getpid()) + ".ini");
-  std::filesystem::path log =
-      std::filesystem::temp_directory_path() / ("orv-gateway-" + std::to_string(::getpid()) + ".log");
+  std::filesystem::path ini = std::filesystem::temp_directory_path() /
+                              ("orv-gateway-" + std::to_string(::getpid()) + ".ini");
+  std::filesystem::path log = std::filesystem::temp_directory_path() /
+                              ("orv-gateway-" + std::to_string(::getpid()) + ".log");
   pid_t gateway = -1;
 };
 
@@ -224,9 +226,10 @@ TEST_F(GatewayWithUnits, RawClientsShareAUnitAndEachGetsItsOwnReplies) {
   ASSERT_TRUE(wait_ready());
   const int raw = sim_process::free_port();
   start_gateway("[unit a]\nserial = " + pty.string() + "\nline = rs485\naddress = 01\nraw = " +
-                std::to_string(raw) +
-                "\n[unit b]\nserial = " + pty.string() + "\nline = rs485\naddress = 00\n"
-                "[unit silent]\nserial = " + pty.string() + "\nline = rs485\naddress = 07\n");
+                std::to_string(raw) + "\n[unit b]\nserial = " + pty.string() +
+                "\nline = rs485\naddress = 00\n"
+                "[unit silent]\nserial = " +
+                pty.string() + "\nline = rs485\naddress = 07\n");
   ASSERT_TRUE(log_shows("unit a: online", 5000)) << log_text();
   // Two clients at once, each with its own command, many times over.
   std::vector<std::string> answers(2);
@@ -264,8 +267,8 @@ TEST_F(GatewayWithUnits, VideohubClientsRouteTogetherAndFollowTheUnit) {
   start({});
   ASSERT_TRUE(wait_ready());
   const int videohub = sim_process::free_port();
-  start_gateway("[unit a]\nname = Studio A\nserial = " + pty.string() + "\nvideohub = " +
-                std::to_string(videohub) + "\noutput_labels = PGM, , AUX\n");
+  start_gateway("[unit a]\nname = Studio A\nserial = " + pty.string() +
+                "\nvideohub = " + std::to_string(videohub) + "\noutput_labels = PGM, , AUX\n");
   ASSERT_TRUE(log_shows("unit a: online", 5000)) << log_text();
   const auto until = [](const std::string& end) {
     return [end](const std::string& t) { return t.find(end) != std::string::npos; };
@@ -275,7 +278,8 @@ TEST_F(GatewayWithUnits, VideohubClientsRouteTogetherAndFollowTheUnit) {
   const std::string dump = sim_process::read_until(first, until("END PRELUDE:\n\n"));
   sim_process::read_until(second, until("END PRELUDE:\n\n"));
   EXPECT_NE(dump.find("Device present: true\nModel name: ORVELLAN\nFriendly name: Studio A\n"),
-            std::string::npos) << dump;
+            std::string::npos)
+      << dump;
   EXPECT_NE(dump.find("OUTPUT LABELS:\n0 PGM\n1 OUT 02\n2 AUX\n3 OUT 04\n"), std::string::npos);
   const auto send = [](int fd, const std::string& text) {
     ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));

@@ -34,7 +34,8 @@ int tcp_port(const std::string& name) {
 }
 
 void ProgramTest::SetUp() {
-  for (const char* name : {"COM1", "COM2", "COM3", "TCP_CONVERTER", "TCP_CONVERTERS", "GATEWAY_UNIT"})
+  for (const char* name :
+       {"COM1", "COM2", "COM3", "TCP_CONVERTER", "TCP_CONVERTERS", "GATEWAY_UNIT"})
     sim(name).reset();
   sim("TCP_CONVERTERS").command("drop all");  // they connect when a test tells them to
 }
