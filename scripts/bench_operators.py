@@ -120,9 +120,12 @@ def front_panel(control_port, http, videohub):
 
     threading.Thread(target=follow_events, daemon=True).start()
     videohub_times, event_times = [], []
+    client.settimeout(5)
     for n in range(20):
         time.sleep(random.uniform(0.5, 1.5))
-        output, source = 1 + n % 32, 1 + (n * 11 + 5) % 32
+        output = 1 + n % 32
+        shown = http_call(http, "GET", "/api/units/a")["outputs"][output - 1]["input"]
+        source = 1 + (shown or 0) % 32  # another input than the one shown: a change to see
         seen_event.pop((output, source), None)
         t0 = time.perf_counter()
         g.control(control_port, f"output 00 {output} I{source:02}")

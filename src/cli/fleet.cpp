@@ -30,6 +30,10 @@ std::string run_one(FleetUnit& unit, FleetJob job, int model, UnitState& state) 
     state.steps = steps;
     state.step = step;
   };
+  if (job == FleetJob::clock_sync) {
+    const WireRunEnd end = sync_clock(*unit.link, progress);
+    return end.completed() ? "" : describe_end(end);
+  }
   if (job == FleetJob::restore) {
     const WireRunEnd end = set_unit(*unit.link, unit.settings, progress);
     return end.completed() ? "" : describe_end(end);
@@ -121,7 +125,10 @@ int run_fleet(std::vector<FleetUnit>& units, FleetJob job, int model) {
   }
   print_error("orvellan-cli: " + std::to_string(units.size() - static_cast<size_t>(failed)) +
               " of " + std::to_string(units.size()) + " unit(s) " +
-              (job == FleetJob::backup ? "read" : "set") + "\n");
+              (job == FleetJob::backup    ? "read"
+               : job == FleetJob::restore ? "set"
+                                          : "in sync") +
+              "\n");
   return failed == 0 ? 0 : 1;
 }
 

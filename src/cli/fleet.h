@@ -1,7 +1,7 @@
 // A whole installation at once: every converter of a list, or every one that
-// connects to the tool, read into its own settings file (backup) or set from
-// it (restore), side by side, each on its own connection. A failing unit
-// never stops the others.
+// connects to the tool, read into its own settings file (backup), set from
+// it (restore) or given the computer's time (clock sync), side by side, each
+// on its own connection. A failing unit never stops the others.
 #pragma once
 
 #include <functional>
@@ -14,7 +14,7 @@
 
 namespace orv::cli {
 
-enum class FleetJob { backup, restore };
+enum class FleetJob { backup, restore, clock_sync };
 
 struct FleetUnit {
   std::string name;                // "127.0.0.1:9004", "192.168.1.3"

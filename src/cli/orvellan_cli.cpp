@@ -61,6 +61,18 @@ constexpr const char* kBackupHelp =
     "a summary names each unit that failed and why.\n"
     "Exit status: 0 every unit done, 1 a unit failed, 2 bad input.\n";
 
+constexpr const char* kClockSyncHelp =
+    "usage: orvellan-cli clock-sync (--port DEV [--address NN] | BUS | FLEET) [UNIT OPTIONS]\n"
+    "BUS:   --port DEV --line rs485 --addresses NN-MM\n"
+    "FLEET: --tcp HOST:PORT,HOST:PORT,...  or  --listen HOST:PORT --converters N [--wait-s S]\n"
+    "Sets each unit's date and time from this computer's local clock: the second\n"
+    "to 00 and the day to 01 first (no step leaves a date that does not exist),\n"
+    "then year, month, day, hour, minute, and the second last, taken as it goes\n"
+    "out; a run that crosses a minute is sent again. A bus's units one after\n"
+    "another (Broadcast cannot confirm, so it is not used), a fleet's in parallel.\n"
+    "A summary names each unit that failed and why.\n"
+    "Exit status: 0 every unit in sync, 1 a unit failed, 2 bad input.\n";
+
 constexpr const char* kDiffHelp =
     "usage: orvellan-cli diff A.dat B.dat [--model orvellan|tarquine]\n"
     "Lists every setting the two files hold differently, one line each:\n"
@@ -434,6 +446,49 @@ int restore(const Options& options) {
   return status;
 }
 
+// The bus's units one after another, or the one unit of --port; the
+// summary names each that failed.
+int clock_sync_on_port(const Options& options) {
+  std::string error;
+  const auto address = unit_address(options, error);
+  if (!address) return fail(error);
+  std::vector<int> addresses{*address};
+  if (!options.addresses.empty()) {
+    if (!options.rs485) return fail("--addresses is for a bus: --line rs485");
+    const auto range = parse_address_range(options.addresses);
+    if (!range) return fail("--addresses needs NN-MM from 00 to 31");
+    addresses = *range;
+  }
+  if (addresses.front() == kBroadcastAddress)
+    return fail("Broadcast cannot confirm a clock; name the units with --addresses");
+  auto link = open_unit_link(options, addresses.front(), error);
+  if (!link) return fail(error);
+  std::vector<std::string> failures;
+  for (int address : addresses) {
+    const std::string unit = options.rs485 ? "unit " + decimal_text(address, 2) : options.port;
+    link->framing.slave_address = address;
+    const WireRunEnd end = sync_clock(*link);
+    if (!end.completed()) failures.push_back("  " + unit + ": " + describe_end(end) + "\n");
+  }
+  if (!failures.empty()) print_error("orvellan-cli: these units failed:\n");
+  for (const std::string& failure : failures) print_error(failure);
+  print_error("orvellan-cli: " + std::to_string(addresses.size() - failures.size()) + " of " +
+              std::to_string(addresses.size()) + " unit(s) in sync\n");
+  return failures.empty() ? 0 : kFailed;
+}
+
+int clock_sync(const Options& options) {
+  if (options.words.size() != 1) return fail("clock-sync takes no file");
+  const int ways = !options.port.empty() + !options.tcp.empty() + !options.listen.empty();
+  if (ways != 1) return fail("name the units with --port DEV, --tcp HOST:PORT,... or --listen");
+  if (!options.port.empty()) return clock_sync_on_port(options);
+  if (options.rs485) return fail("--line rs485 is for --port; a converter takes no address");
+  std::string error;
+  auto units = fleet_of(options, error);
+  if (!units) return fail(error);
+  return run_fleet(*units, FleetJob::clock_sync, options.model);
+}
+
 // Every command once: the words that name it, its line in the usage, its
 // help, and what runs it.
 struct CliCommand {
@@ -450,6 +505,8 @@ constexpr CliCommand kCommands[] = {
      kSetAllHelp, set_all},
     {"backup", "backup (BUS | FLEET) -d DIR [UNIT OPTIONS]", kBackupHelp, backup},
     {"restore", "restore (BUS | FLEET) -d DIR [UNIT OPTIONS]", kBackupHelp, restore},
+    {"clock-sync", "clock-sync (--port DEV | BUS | FLEET) [UNIT OPTIONS]", kClockSyncHelp,
+     clock_sync},
     {"diff", "diff A.dat B.dat [--model orvellan|tarquine]", kDiffHelp, diff},
     {"check", "check FILE.dat [--model orvellan|tarquine]", kCheckHelp, check},
     {"commands set-all", "commands set-all FILE.dat [--model orvellan|tarquine]", kCommandsHelp,

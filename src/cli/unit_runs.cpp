@@ -1,5 +1,6 @@
 #include "cli/unit_runs.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "bulk/read_all_steps.h"
@@ -7,6 +8,7 @@
 #include "cli/terminal.h"
 #include "io/ports.h"
 #include "link/traffic_log.h"
+#include "unit_settings/clock_sync.h"
 
 namespace orv::cli {
 namespace {
@@ -86,6 +88,7 @@ std::unique_ptr<UnitLink> open_unit_link(const Options& options, int address, st
     link->port = io::open_serial_port(options.port, options.baud, note, error);
     if (!note.empty()) print_error("orvellan-cli: note: " + note + "\n");
     link->framing = SerialFraming{options.rs485, address};
+    link->line_ms = (7 * 11 * 1000 + options.baud - 1) / std::max(options.baud, 1);
   }
   if (!link->port) return nullptr;
   return link;
@@ -113,6 +116,21 @@ void print_output(const std::string& text) {
 
 void print_error(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+WireRunEnd sync_clock(UnitLink& link, const WireProgress& progress) {
+  ClockSync sync(local_time_now, link.line_ms);
+  if (const std::string why = sync.refusal(); !why.empty())
+    return {WireRunEnd::Kind::refused, 1, "the computer's clock", why};
+  DeviceSettings replies = settings_for_model(kModelOrvellan);  // set commands store nothing
+  for (int pass = 1;; ++pass) {
+    const WireRunEnd end = run(
+        link, replies, ClockSync::kSteps, [&sync](int step) { return sync.step(step); }, progress);
+    if (!end.completed() || !sync.crossed()) return end;
+    if (pass == ClockSync::kPasses)
+      return {WireRunEnd::Kind::link_failed, ClockSync::kSteps, "second",
+              "every pass crossed a minute of the computer's clock"};
+  }
 }
 
 std::string describe_end(const WireRunEnd& end) {

@@ -16,6 +16,7 @@ struct UnitLink {
   SerialFraming framing;  // the serial line: RS-485 and the unit's address
   int timeout_ms = 3000;
   int retries = 2;
+  int line_ms = 8;  // how long a set command's 7 bytes take on the unit's line
 };
 
 // The port of --port or --tcp, framed for --line and --address; nothing,
@@ -34,6 +35,11 @@ WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const std::s
 // (a fleet's units run side by side).
 WireRunEnd read_unit(UnitLink& link, DeviceSettings& settings, const WireProgress& progress);
 WireRunEnd set_unit(UnitLink& link, const DeviceSettings& settings, const WireProgress& progress);
+
+// Sets the unit's clock from the computer's local clock: a pass of the clock
+// commands, sent again while a pass crosses a minute; refused, with nothing
+// sent, when the computer's year is one the unit cannot take.
+WireRunEnd sync_clock(UnitLink& link, const WireProgress& progress = {});
 
 // "step 87 of 207 (title ch.05, RCTN05): Command Error".
 std::string describe_end(const WireRunEnd& end);

@@ -3,12 +3,16 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "io/ports.h"
 #include "random_settings.h"
 #include "settings_file/settings_diff.h"
 #include "settings_file/settings_file.h"
@@ -310,6 +314,40 @@ TEST_F(CliWithUnits, AFleetIsBackedUpAndRestoredInParallel) {
   EXPECT_NE(restore.err.find("  127.0.1.2: "), std::string::npos) << restore.err;
   EXPECT_NE(restore.err.find("2 of 3 unit(s) set"), std::string::npos) << restore.err;
   EXPECT_NE(control_command("log c3"), "OK 0\n") << "c3 was set";
+}
+
+// Every unit of a bus, put a year off, is set to the computer's clock to
+// the second; the silent address is named, Broadcast is refused.
+TEST_F(CliWithUnits, ClockSyncSetsEachUnitOfABusAndNamesTheSilentOne) {
+  start({"--line", "rs485", "--units", "2", "--reply-address"});
+  ASSERT_TRUE(wait_ready());
+  {
+    std::string note, error, replies;
+    const auto line = io::open_serial_port(pty.string(), 9600, note, error);
+    ASSERT_TRUE(line) << error;
+    ASSERT_TRUE(line->send("00DSY10\r\n01DSY10\r\n"));
+    for (int wait = 0; wait < 20 && std::count(replies.begin(), replies.end(), '\n') < 2; ++wait)
+      ASSERT_TRUE(line->receive(replies, 100, error)) << error;
+  }
+  ASSERT_EQ(control_command("get 01 clock").substr(3, 4), "2010");
+  const CliRun run =
+      run_cli("clock-sync" + port() + " --line rs485 --addresses 00-02 --timeout 300");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("  unit 02: step 1 (second 00 first): no reply within 300 ms"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("2 of 3 unit(s) in sync"), std::string::npos) << run.err;
+  for (const char* unit : {"00", "01"}) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::tm shown{};
+    const std::string clock = control_command(std::string("get ") + unit + " clock");
+    ASSERT_NE(strptime(clock.c_str(), "OK %Y-%m-%d %H:%M:%S", &shown), nullptr) << clock;
+    shown.tm_isdst = local.tm_isdst;
+    EXPECT_LE(std::abs(std::difftime(std::mktime(&shown), now)), 1.0) << clock;
+  }
+  EXPECT_EQ(run_cli("clock-sync" + port() + " --line rs485 --address FF").status, 2);
 }
 
 // A read starts only when its file can be written, takes no stale line on

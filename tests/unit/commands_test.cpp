@@ -12,6 +12,7 @@
 
 #include "protocol/channel_arrays.h"
 #include "protocol/number_text.h"
+#include "unit_settings/clock_sync.h"
 
 namespace orv {
 namespace {
@@ -118,6 +119,86 @@ TEST(NumberText, ParsesTheFirstWidthCharactersUnchecked) {
   EXPECT_FALSE(is_decimal_digits("12a"));
   EXPECT_TRUE(is_hex_digits("09afAF"));
   EXPECT_FALSE(is_hex_digits("0g"));
+}
+
+// A unit's calendar as the clock commands leave it, checked after every
+// step: the date it stands at must exist.
+struct UnitCalendar {
+  int year, month, day, hour, minute, second;
+
+  static int days_in(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+  }
+  void take(const std::string& line) {
+    const int value = std::stoi(line.substr(3, 2));
+    const std::string field = line.substr(0, 3);
+    if (field == "DSY") year = 2000 + value;
+    if (field == "DSM") month = value;
+    if (field == "DSD") day = value;
+    if (field == "TSH") hour = value;
+    if (field == "TSM") minute = value;
+    if (field == "TSS") second = value;
+  }
+  bool exists() const {
+    return month >= 1 && month <= 12 && day >= 1 && day <= days_in(year, month);
+  }
+};
+
+// Runs one pass of `sync`, the computer's clock reading `times[step - 1]`
+// (the last time for the steps beyond), into `unit`; the lines sent.
+std::vector<std::string> one_pass(const std::vector<LocalTime>& times, UnitCalendar& unit) {
+  size_t step = 0;
+  ClockSync sync([&] { return times[std::min(step, times.size()) - 1]; }, 8);
+  std::vector<std::string> lines;
+  for (step = 1; step <= ClockSync::kSteps; ++step) {
+    const std::string line = sync.step(static_cast<int>(step)).command.text;
+    lines.push_back(line);
+    unit.take(line);
+    EXPECT_TRUE(unit.exists()) << "after " << line << unit.year << "-" << unit.month << "-"
+                               << unit.day;
+  }
+  lines.push_back(sync.crossed() ? "crossed" : "in one minute");
+  return lines;
+}
+
+TEST(ClockSync, NoStepLeavesTheUnitAtADateThatDoesNotExist) {
+  const LocalTime computer{2025, 2, 28, 10, 20, 30, 995};  // +8 ms on the line: second 31
+  for (UnitCalendar unit :
+       {UnitCalendar{2025, 1, 31, 23, 59, 59}, UnitCalendar{2024, 2, 29, 0, 0, 0},
+        UnitCalendar{2099, 12, 31, 12, 0, 0}}) {
+    EXPECT_EQ(
+        one_pass({computer}, unit),
+        (std::vector<std::string>{"TSS00\r\n", "DSD01\r\n", "DSY25\r\n", "DSM02\r\n", "DSD28\r\n",
+                                  "TSH10\r\n", "TSM20\r\n", "TSS31\r\n", "in one minute"}));
+  }
+}
+
+TEST(ClockSync, APassThatCrossesAMinuteOrRunsLongGoesAgain) {
+  UnitCalendar unit{2020, 6, 15, 8, 0, 0};
+  const LocalTime old_year{2025, 12, 31, 23, 59, 59, 990};
+  const auto crossing = one_pass({old_year, old_year, old_year, old_year, old_year, old_year,
+                                  old_year, LocalTime{2025, 12, 31, 23, 59, 59, 995}},
+                                 unit);
+  EXPECT_EQ(crossing[7], "TSS00\r\n") << "59.995 s + 8 ms arrives in the next year";
+  EXPECT_EQ(crossing[8], "crossed");
+  const auto again = one_pass({LocalTime{2026, 1, 1, 0, 0, 0, 40}}, unit);
+  EXPECT_EQ(again[2], "DSY26\r\n");
+  EXPECT_EQ(again[8], "in one minute");
+  const auto slow =
+      one_pass({LocalTime{2026, 1, 1, 0, 0, 0, 0}, LocalTime{2026, 1, 1, 0, 0, 51, 0}}, unit);
+  EXPECT_EQ(slow[8], "crossed") << "51 s: the unit's seconds may have rolled its minute";
+  EXPECT_EQ(later_by(LocalTime{2024, 2, 28, 23, 59, 59, 999}, 2).day, 29) << "leap day";
+}
+
+TEST(ClockSync, AYearTheUnitCannotTakeIsRefusedByName) {
+  ClockSync sync([] { return LocalTime{2100, 1, 1, 0, 0, 0, 0}; });
+  EXPECT_EQ(sync.refusal(), "the computer's year 2100 is outside 2000..2099");
+  sync.step(1);
+  sync.step(2);
+  EXPECT_FALSE(sync.step(3).command.sendable());
+  EXPECT_EQ(ClockSync([] { return LocalTime{2099, 12, 31, 0, 0, 0, 0}; }).refusal(), "");
 }
 
 }  // namespace
