@@ -1,6 +1,8 @@
 // The password, the title offsets, the date and time, and the input/output
 // status window, against the simulated units.
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <set>
 
 #include "fixture.h"
@@ -40,9 +42,27 @@ TEST_F(UnitSettings, PasswordAndItsUseOnButtonsAndMenus) {
   EXPECT_EQ(sim("COM1").value("get 00 RCTAB"), "CTAB16");
 }
 
+// How far the unit's clock ("2031-07-09 13:14:15") is from the computer's, in seconds.
+double seconds_from_the_computer(const std::string& clock) {
+  SYSTEMTIME unit{}, now{};
+  if (std::sscanf(clock.c_str(), "%hu-%hu-%hu %hu:%hu:%hu", &unit.wYear, &unit.wMonth, &unit.wDay,
+                  &unit.wHour, &unit.wMinute, &unit.wSecond) != 6)
+    return 1e9;
+  GetLocalTime(&now);
+  FILETIME a{}, b{};
+  SystemTimeToFileTime(&unit, &a);
+  SystemTimeToFileTime(&now, &b);
+  const auto ticks = [](const FILETIME& f) {
+    return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
+                               f.dwLowDateTime);
+  };
+  return (ticks(a) - ticks(b)) / 1e7;
+}
+
 TEST_F(UnitSettings, TheUnitsClockIsSetFieldByField) {
   App app;
   HWND dialog = open_dialog(app, IDM_DATE_TIME, L"日付・時刻");
+  save_screenshot(dialog, "date-time");
   SYSTEMTIME now{};
   GetLocalTime(&now);
   EXPECT_EQ(selection(dialog, IDC_YEAR_LIST), now.wYear - 2000) << "preset from the clock";
@@ -59,6 +79,18 @@ TEST_F(UnitSettings, TheUnitsClockIsSetFieldByField) {
   choose(dialog, IDC_RANGE_LIST, 7);
   expect_success(app, dialog, IDB_SET_RANGE);
   EXPECT_EQ(sim("COM1").received().back(), "TSDR8\\r\\n");
+
+  // The computer's time in one run: the unit ends within a second of it.
+  click(dialog, IDB_SEND_PC_TIME);
+  EXPECT_TRUE(wait_until([&] { return !is_enabled(dialog, IDB_CLOSE); }, 3000)) << "locked";
+  EXPECT_TRUE(wait_until([&] { return is_enabled(dialog, IDB_CLOSE); }, 10000));
+  const std::string clock = sim("COM1").value("get 00 clock");
+  EXPECT_LE(std::abs(seconds_from_the_computer(clock)), 1.0) << clock;
+  const auto lines = sim("COM1").received();
+  ASSERT_GE(lines.size(), 7u + 8u) << "a pass of eight after the seven above";
+  EXPECT_EQ(lines[7], "TSS00\\r\\n");
+  EXPECT_EQ(lines[8], "DSD01\\r\\n");
+  EXPECT_TRUE(no_box_within(app, 300)) << "a clock in sync is said in the status line";
 
   choose(dialog, IDC_YEAR_LIST, -1);  // as at a computer clock outside 2000..2099
   click(dialog, IDB_SET_YEAR);

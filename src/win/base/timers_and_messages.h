@@ -23,6 +23,8 @@ inline constexpr TimerSetting kTitleSetTimer{15, 400};
 inline constexpr TimerSetting kHintTimer{8, 50};
 inline constexpr TimerSetting kStatusPollTimer{10, 500};
 inline constexpr TimerSetting kConverterReadTimer{12, 200};
+// "PCの時刻を送信": the clock commands of the date and time dialog.
+inline constexpr TimerSetting kClockSyncTimer{19, 200};
 // (16: the TCP/IP client's connection attempt, win/platform/tcp_client_link.h.)
 // A serial port that stopped working is opened again this often, quietly,
 // until it opens (and also before each command).
