@@ -366,6 +366,8 @@ HttpApi::Reply reply_of(const Outcome& outcome, const json& done) {
       return HttpApi::Reply::of(done);
     case Outcome::Kind::condition:
       return HttpApi::Reply::error(502, "the unit answered " + outcome.error);
+    case Outcome::Kind::refused:
+      return HttpApi::Reply::error(409, outcome.error);
     case Outcome::Kind::no_answer:
       break;
   }
@@ -453,6 +455,13 @@ void HttpApi::answer(Connection& connection) {
     if (unit->locked_by_another(0))
       return reply(Reply::error(409, "a client holds a lock on an output"));
     return unit->recall(*pattern - 1, later(unit, unit_json));
+  }
+  if (parts.size() == 4 && what == "clock-sync" && method == http::verb::post) {
+    return unit->sync_clock(
+        [this, c = connection.shared_from_this(), unit](const Outcome& outcome) {
+          if (!outcome.ok()) events_.record(unit->id(), "clock_failed", outcome.error);
+          c->reply(reply_of(outcome, json::object()));
+        });
   }
   if (parts.size() == 4 && what == "titles" && method == http::verb::get) {
     if (unit->labels().empty())

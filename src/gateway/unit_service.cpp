@@ -326,6 +326,34 @@ void UnitService::send_title_steps(std::shared_ptr<std::vector<std::string>> ste
   });
 }
 
+// --- The clock.
+
+void UnitService::sync_clock(Done done) {
+  queue([this, done = std::move(done)] {
+    auto sync = std::make_shared<ClockSync>();
+    if (const std::string why = sync->refusal(); !why.empty())
+      return finish(done, {Outcome::Kind::refused, why});
+    send_clock_step(sync, 1, 1, done);
+  });
+}
+
+// Each step is built as it goes out, so the second is the one it arrives in.
+void UnitService::send_clock_step(std::shared_ptr<ClockSync> sync, int step, int pass, Done done) {
+  if (step > ClockSync::kSteps) {
+    if (!sync->crossed()) return finish(done, {});
+    if (pass == ClockSync::kPasses)
+      return finish(done, {Outcome::Kind::refused, "every pass crossed a minute"});
+    return send_clock_step(sync, 1, pass + 1, done);
+  }
+  const BulkStep next = sync->step(step);
+  if (!next.command.sendable()) return finish(done, {Outcome::Kind::refused, sync->refusal()});
+  ask(next.command.text, step < ClockSync::kSteps, [=, this](const Settled& settled) {
+    const Outcome outcome = outcome_of(settled, true);
+    if (!outcome.ok()) return finish(done, outcome);
+    send_clock_step(sync, step + 1, pass, done);
+  });
+}
+
 // Every input's title, one read at a time at the polls' priority, so that
 // the polls go on between them.
 void UnitService::read_titles() {

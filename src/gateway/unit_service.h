@@ -23,14 +23,17 @@
 #include <vector>
 
 #include "gateway/line.h"
+#include "unit_settings/clock_sync.h"
 
 namespace orv::gateway {
 
 // How an operation ended, as the HTTP API reports it.
 struct Outcome {
-  enum class Kind { done, condition, no_answer };
+  enum class Kind { done, condition, no_answer, refused };
   Kind kind = Kind::done;
-  std::string error;  // the condition's name ("Lock Display"), or why there was no answer
+  // The condition's name ("Lock Display"), why there was no answer, or why
+  // the gateway sent nothing (refused).
+  std::string error;
   bool ok() const { return kind == Kind::done; }
 };
 
@@ -85,6 +88,9 @@ class UnitService {
   void recall(int pattern, Done done);
   // `sjis` as title_of_label gave it.
   void set_title(int input, const std::string& sjis, Done done);
+  // The computer's local clock to the unit's calendar clock, the line held
+  // from the first command to the last (see ClockSync).
+  void sync_clock(Done done);
 
  private:
   using Answer = std::function<void(const Settled& settled)>;
@@ -103,6 +109,8 @@ class UnitService {
   void recalled(int pattern, const Done& done);
   void send_title_steps(std::shared_ptr<std::vector<std::string>> steps, size_t next, int input,
                         std::string sjis, Done done);
+
+  void send_clock_step(std::shared_ptr<ClockSync> sync, int step, int pass, Done done);
 
   void read_titles();
   void read_title(int input);

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <thread>

@@ -12,7 +12,7 @@ beside it, against a simulated unit behind a converter at 9600 baud:
 
   tests/web/panel_test.py [--screenshot FILE]
 """
-import base64, json, os, re, socket, subprocess, sys, tempfile, time, urllib.error, urllib.request
+import base64, datetime, json, os, re, socket, subprocess, sys, tempfile, time, urllib.error, urllib.request
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SIM = os.path.join(ROOT, "build/native/sim/orvellan-sim")
@@ -131,12 +131,12 @@ def panel_row(browser, output):
 
 def main():
     screenshot = sys.argv[sys.argv.index("--screenshot") + 1] if "--screenshot" in sys.argv else None
-    converter, control_port, http, driver = free_port(), free_port(), free_port(), free_port()
+    converter, control_port, http, driver, raw = (free_port() for _ in range(5))
     start([SIM, "--listen", f"127.0.0.1:{converter}", "--control", f"127.0.0.1:{control_port}",
            "--baud", "9600"], control_port)
     config = tempfile.NamedTemporaryFile("w", suffix=".ini", delete=False)
     config.write(f"[gateway]\nhttp = 127.0.0.1:{http}\ntoken = {TOKEN}\n"
-                 f"[unit a]\nname = スタジオA\ntcp = 127.0.0.1:{converter}\n")
+                 f"[unit a]\nname = スタジオA\ntcp = 127.0.0.1:{converter}\nraw = {raw}\n")
     config.close()
     log = tempfile.TemporaryFile()
     start([GATEWAY, config.name], http, log)
@@ -145,6 +145,17 @@ def main():
     status, error = api(http, "GET", "/api/units", token=None)
     assert status == 401 and "token" in error["error"], (status, error)
     wait_for("the unit online", lambda: api(http, "GET", "/api/units/a")[1]["online"], 10)
+
+    # The unit's clock, put ten years back through the raw port, to the
+    # computer's clock over the API.
+    with socket.create_connection(("127.0.0.1", raw)) as line:
+        line.sendall(b"DSY10\r\n")
+        assert line.makefile("rb").readline() == b"GO\r\n"
+    status, answer = api(http, "POST", "/api/units/a/clock-sync")
+    assert status == 200, (status, answer)
+    unit_clock = datetime.datetime.strptime(control(control_port, "get 00 clock")[3:], "%Y-%m-%d %H:%M:%S")
+    behind = (datetime.datetime.now() - unit_clock).total_seconds()
+    assert -1 <= behind <= 1.5, (unit_clock, behind)  # the unit shows whole seconds
 
     browser = Browser(driver)
     try:
@@ -181,7 +192,8 @@ def main():
             browser.screenshot(screenshot)
     finally:
         browser.quit()
-    print("the web panel: token, state, a route by clicks, the unit's own changes within 2 s")
+    print("the web panel: token, state, a route by clicks, the unit's own changes within 2 s; "
+          "the clock synced over the API")
 
 
 if __name__ == "__main__":

@@ -10,9 +10,9 @@
 #include "win/base/dialog_common.h"
 #include "win/base/message_boxes.h"
 #include "win/base/timers_and_messages.h"
-#include "win/platform/text.h"
 #include "win/dialogs/unit_settings_dialogs.h"
 #include "win/dialogs/unit_settings_dialogs_res.h"
+#include "win/platform/text.h"
 
 namespace orv::win {
 namespace {
@@ -23,7 +23,7 @@ constexpr int kClockLists[] = {IDC_YEAR_LIST, IDC_MONTH_LIST,  IDC_DAY_LIST,
 
 // Every control but "PCの時刻を送信" itself waits while its run sends.
 std::vector<int> locked_while_syncing() {
-  std::vector<int> locked{IDC_RANGE_LIST, IDB_SET_RANGE, IDC_SIZE_LIST,
+  std::vector<int> locked{IDC_RANGE_LIST, IDB_SET_RANGE,      IDC_SIZE_LIST,
                           IDB_SET_SIZE,   IDB_THIRTY_SECONDS, IDB_CLOSE};
   for (int list : kClockLists) locked.insert(locked.end(), {list, list + 1});
   return locked;
@@ -66,9 +66,9 @@ void send_pc_time(DateTimeDialog& d, bool again) {
     d.passes = 0;
     if (!d.sync.refusal().empty()) {
       const std::string year = std::to_string(local_time_now().year);
-      show_box(MessageBoxRequest{BoxKind::error,
-                                 "PCの年（" + year + "）は 2000～2099 の範囲外のため送信できません。",
-                                 "日付・時刻", false, true});
+      show_box(MessageBoxRequest{
+          BoxKind::error, "PCの年（" + year + "）は 2000～2099 の範囲外のため送信できません。",
+          "日付・時刻", false, true});
       return;
     }
   }
