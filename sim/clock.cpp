@@ -11,7 +11,7 @@ Millis SystemClock::now_ms() const {
 
 std::int64_t SystemClock::wall_seconds() const {
   using namespace std::chrono;
-  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count() + wall_offset_s_;
 }
 
 }  // namespace sim

@@ -18,8 +18,13 @@ class Clock {
 
 class SystemClock : public Clock {
  public:
+  // The calendar clocks run `wall_offset_s` seconds off the host's.
+  explicit SystemClock(std::int64_t wall_offset_s = 0) : wall_offset_s_(wall_offset_s) {}
   Millis now_ms() const override;
   std::int64_t wall_seconds() const override;
+
+ private:
+  std::int64_t wall_offset_s_;
 };
 
 class ManualClock : public Clock {

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  sim::SystemClock clock;
+  sim::SystemClock clock(-std::int64_t{options.clock_behind_s});
   sim::Simulator simulator(options, clock);
   if (options.verbose) {
     auto trace = [](const std::string& text) { std::cerr << "orvellan-sim: " << text << "\n"; };

@@ -22,6 +22,7 @@ const char* const kUsage =
     "  --script FILE               control lines to run at start\n"
     "  --baud N                    pace replies as an 8E1 line at N baud (default: at once)\n"
     "  --reply-delay MS            think time before each reply\n"
+    "  --clock-behind S            the units' calendar clocks start S seconds behind the host's\n"
     "  --allow-remote              accept addresses other than loopback\n"
     "  -v                          log every command and reply to stderr\n"
     "  --help                      this text\n";
@@ -113,6 +114,8 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
       error = integer(1, 200, o.converters);
     } else if (arg == "--baud") {
       error = integer(1, 1000000, o.baud);
+    } else if (arg == "--clock-behind") {
+      error = integer(0, 2'000'000'000, o.clock_behind_s);
     } else if (arg == "--reply-delay") {
       error = integer(0, 600000, o.reply_delay_ms);
     } else if (arg == "--pty") {

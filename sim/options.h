@@ -27,6 +27,7 @@ struct Options {
   std::string script;
   int baud = 0;
   int reply_delay_ms = 0;
+  int clock_behind_s = 0;
   bool verbose = false;
   bool allow_remote = false;
   bool help = false;

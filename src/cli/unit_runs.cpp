@@ -8,7 +8,7 @@
 #include "cli/terminal.h"
 #include "io/ports.h"
 #include "link/traffic_log.h"
-#include "unit_settings/clock_sync.h"
+#include "bulk/clock_sync.h"
 
 namespace orv::cli {
 namespace {

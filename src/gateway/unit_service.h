@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "gateway/line.h"
-#include "unit_settings/clock_sync.h"
+#include "bulk/clock_sync.h"
 
 namespace orv::gateway {
 

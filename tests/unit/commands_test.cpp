@@ -12,7 +12,7 @@
 
 #include "protocol/channel_arrays.h"
 #include "protocol/number_text.h"
-#include "unit_settings/clock_sync.h"
+#include "bulk/clock_sync.h"
 
 namespace orv {
 namespace {

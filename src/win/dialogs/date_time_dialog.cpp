@@ -4,7 +4,7 @@
 // 30-second correction.
 #include "protocol/commands.h"
 #include "resource.h"
-#include "unit_settings/clock_sync.h"
+#include "bulk/clock_sync.h"
 #include "unit_settings/date_time.h"
 #include "win/base/bulk_run_binding.h"
 #include "win/base/dialog_common.h"

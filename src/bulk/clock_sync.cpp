@@ -1,4 +1,4 @@
-#include "unit_settings/clock_sync.h"
+#include "bulk/clock_sync.h"
 
 #include <chrono>
 #include <ctime>
