@@ -36,11 +36,6 @@ LocalTime date_of(std::int64_t days) {
   return t;
 }
 
-std::int64_t ms_of(const LocalTime& t) {
-  return ((days_of(t.year, t.month, t.day) * 24 + t.hour) * 60 + t.minute) * 60'000 +
-         t.second * 1000 + t.millisecond;
-}
-
 bool same_minute(const LocalTime& a, const LocalTime& b) {
   return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
          a.minute == b.minute;
@@ -72,17 +67,30 @@ LocalTime local_time_now() {
           static_cast<int>(ms < 0 ? ms + 1000 : ms)};
 }
 
-LocalTime later_by(const LocalTime& t, int ms) {
-  const std::int64_t total = ms_of(t) + ms;
+std::int64_t civil_ms(const LocalTime& t) {
+  return ((days_of(t.year, t.month, t.day) * 24 + t.hour) * 60 + t.minute) * 60'000 +
+         t.second * 1000 + t.millisecond;
+}
+
+LocalTime civil_time(std::int64_t ms) {
   const std::int64_t day_ms = 86'400'000;
-  const std::int64_t days = total >= 0 ? total / day_ms : (total - day_ms + 1) / day_ms;
-  const std::int64_t of_day = total - days * day_ms;
-  LocalTime moved = date_of(days);
-  moved.hour = static_cast<int>(of_day / 3'600'000);
-  moved.minute = static_cast<int>(of_day / 60'000 % 60);
-  moved.second = static_cast<int>(of_day / 1000 % 60);
-  moved.millisecond = static_cast<int>(of_day % 1000);
-  return moved;
+  const std::int64_t days = ms >= 0 ? ms / day_ms : (ms - day_ms + 1) / day_ms;
+  const std::int64_t of_day = ms - days * day_ms;
+  LocalTime t = date_of(days);
+  t.hour = static_cast<int>(of_day / 3'600'000);
+  t.minute = static_cast<int>(of_day / 60'000 % 60);
+  t.second = static_cast<int>(of_day / 1000 % 60);
+  t.millisecond = static_cast<int>(of_day % 1000);
+  return t;
+}
+
+int weekday_of(const LocalTime& t) {
+  const std::int64_t days = days_of(t.year, t.month, t.day);
+  return static_cast<int>(((days + 4) % 7 + 7) % 7);  // 1970-01-01 was a Thursday
+}
+
+LocalTime later_by(const LocalTime& t, int ms) {
+  return civil_time(civil_ms(t) + ms);
 }
 
 ClockSync::ClockSync(Clock clock, int line_ms) : clock_(std::move(clock)), line_ms_(line_ms) {}
@@ -119,7 +127,7 @@ BulkStep ClockSync::step(int n) {
   }
   const LocalTime now = clock_();
   const LocalTime arriving = later_by(now, line_ms_);
-  crossed_ = !same_minute(arriving, sent_) || ms_of(now) - ms_of(sent_) > kLongestPassMs;
+  crossed_ = !same_minute(arriving, sent_) || civil_ms(now) - civil_ms(sent_) > kLongestPassMs;
   return labelled(build_set_second(arriving.second), "second " + decimal_text(arriving.second, 2));
 }
 

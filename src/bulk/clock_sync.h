@@ -34,6 +34,13 @@ LocalTime local_time_now();
 // The local time `ms` milliseconds after `t` (across days, months and years).
 LocalTime later_by(const LocalTime& t, int ms);
 
+// A local time as milliseconds since 1970-01-01 00:00 of the same calendar
+// (no time zone: the fields as they read), and back; the weekday of one
+// (0 Sunday .. 6 Saturday).
+std::int64_t civil_ms(const LocalTime& t);
+LocalTime civil_time(std::int64_t ms);
+int weekday_of(const LocalTime& t);
+
 class ClockSync {
  public:
   using Clock = std::function<LocalTime()>;

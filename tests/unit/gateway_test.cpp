@@ -13,6 +13,7 @@
 #include "gateway/config.h"
 #include "gateway/labels.h"
 #include "gateway/poller.h"
+#include "gateway/schedule.h"
 #include "gateway/videohub.h"
 #include "sim_process.h"
 
@@ -116,6 +117,76 @@ TEST(VideohubReader, BlocksAreTakenWholeAndBounded) {
 // turns; a converter's unit a read every 450 ms from one read's going out
 // to the next's; a unit offline after three misses in a row and online
 // again at its first answer, read again from the start.
+TEST(Schedule, WhenWhatAndHowLateAreReadOrRefused) {
+  std::string reason;
+  const auto weekend = parse_schedule_when("fri-mon 08:30", reason);
+  ASSERT_TRUE(weekend);
+  EXPECT_EQ(weekend->weekdays, (std::array<bool, 7>{true, true, false, false, false, true, true}));
+  EXPECT_EQ(weekend->minute_of_day, 8 * 60 + 30);
+  EXPECT_EQ(parse_schedule_when("every 2h", reason)->every_ms, 7'200'000);
+  for (const char* bad : {"2026-02-30 10:00", "mon-fri 24:00", "every 0m", "funday 08:00", ""})
+    EXPECT_FALSE(parse_schedule_when(bad, reason)) << bad;
+  EXPECT_EQ(parse_schedule_action("pattern free", reason)->pattern, kFreeLayout);
+  EXPECT_FALSE(parse_schedule_action("pattern 65", reason));
+  EXPECT_EQ(parse_late("2m"), 120'000);
+  EXPECT_FALSE(parse_late("2d"));
+}
+
+// A scheduler driven by a local clock and a steady clock of the test's own.
+struct DrivenScheduler {
+  Scheduler scheduler;
+  std::int64_t steady = 0;
+  DrivenScheduler(std::vector<ScheduleEntry> entries, const LocalTime& start)
+      : scheduler(std::move(entries), start, milliseconds(0)) {}
+  // The local time becomes `now` after `ms` of steady time: the runs due.
+  std::vector<Scheduler::Due> at(const LocalTime& now, std::int64_t ms = 1000) {
+    steady += ms;
+    return scheduler.look(now, milliseconds(steady));
+  }
+};
+
+ScheduleEntry daily(const char* time, std::int64_t late_ms = 120'000) {
+  std::string reason;
+  ScheduleEntry entry;
+  entry.when = *parse_schedule_when(std::string("daily ") + time, reason);
+  entry.late_ms = late_ms;
+  return entry;
+}
+
+TEST(Schedule, EachRunIsTakenOnceWhateverTheComputersClockDoes) {
+  const auto t = [](int day, int hour, int minute, int second) {
+    return LocalTime{2026, 10, day, hour, minute, second, 0};
+  };
+  DrivenScheduler s({daily("01:30"), daily("02:30")}, t(25, 1, 29, 58));
+  EXPECT_TRUE(s.at(t(25, 1, 29, 59)).empty());
+  const auto on_time = s.at(t(25, 1, 30, 0));
+  ASSERT_EQ(on_time.size(), 1u);
+  EXPECT_EQ(on_time[0].entry, 0u);
+  EXPECT_FALSE(on_time[0].missed);
+  // The end of summer time: 01:59:59 is followed by 01:00:00, and 01:30 comes again.
+  EXPECT_TRUE(s.at(t(25, 1, 59, 59), 1'799'000).empty());
+  for (int minute = 0; minute < 60; minute += 10)
+    EXPECT_TRUE(s.at(t(25, 1, minute, 0), minute == 0 ? 1000 : 600'000).empty()) << minute;
+  // 02:30 is taken once, on time.
+  EXPECT_EQ(s.at(t(25, 2, 30, 0), 1'800'000).size(), 1u);
+
+  // The start of summer time: 02:00 becomes 03:00, and 02:30 is jumped over:
+  // taken at the jump, on time.
+  EXPECT_EQ(s.at(t(26, 1, 59, 59), 84'000'000).size(), 1u) << "01:30";
+  const auto jumped = s.at(t(26, 3, 0, 0));
+  ASSERT_EQ(jumped.size(), 1u);
+  EXPECT_EQ(jumped[0].entry, 1u);
+  EXPECT_FALSE(jumped[0].missed);
+  // The computer stood still over 01:30 for ten minutes: too late, missed.
+  const auto stood = s.at(t(27, 1, 40, 0), 81'600'000);
+  ASSERT_EQ(stood.size(), 1u);
+  EXPECT_TRUE(stood[0].missed);
+  // A clock corrected a day back is a new time: 02:30 of the 26th comes again.
+  EXPECT_EQ(s.at(t(26, 2, 29, 59), 60'000).size(), 0u);
+  EXPECT_EQ(s.at(t(26, 2, 30, 0)).size(), 1u);
+  EXPECT_EQ(s.scheduler.next_run(1)->day, 27);
+}
+
 TEST(Poller, AConvertersUnitGoesOfflineAndComesBack) {
   Poller poller(1, false);
   std::vector<std::pair<Instant, Read>> reads;
