@@ -86,6 +86,23 @@ std::vector<std::string> comma_list(std::string_view text) {
   return items;
 }
 
+// "http://ADDRESS:PORT/PATH" (the port 80 when none is given).
+bool webhook_of(std::string_view url, GatewayConfig& c) {
+  constexpr std::string_view scheme = "http://";
+  if (!url.starts_with(scheme)) return false;
+  url.remove_prefix(scheme.size());
+  const size_t slash = std::min(url.find('/'), url.size());
+  const std::string_view host = url.substr(0, slash);
+  const auto at = host.find(':') == std::string_view::npos
+                      ? endpoint_of(std::string(host) + ":80", false)
+                      : endpoint_of(host, false);
+  if (!at) return false;
+  c.webhook = *at;
+  c.webhook_host = std::string(host);
+  c.webhook_target = slash < url.size() ? std::string(url.substr(slash)) : "/";
+  return true;
+}
+
 struct Entry {
   std::string key;
   std::string value;
@@ -132,6 +149,21 @@ const Keys<GatewayConfig>& gateway_keys() {
          const bool printable =
              std::all_of(v.begin(), v.end(), [](char ch) { return ch > ' ' && ch < 127; });
          return v.size() >= 16 && printable ? "" : "token needs at least 16 characters, no blanks";
+       }},
+      {"log",
+       [](GatewayConfig& c, const std::string& v) -> std::string {
+         c.log = v;
+         return v.empty() ? "log needs a file" : "";
+       }},
+      {"log_limit",
+       [](GatewayConfig& c, const std::string& v) -> std::string {
+         const auto kb = number_in(v, 10, 1'000'000);
+         if (kb) c.log_limit = *kb * 1000LL;
+         return kb ? "" : "log_limit needs kilobytes from 10 to 1000000";
+       }},
+      {"webhook",
+       [](GatewayConfig& c, const std::string& v) -> std::string {
+         return webhook_of(v, c) ? "" : "webhook needs http://ADDRESS:PORT/PATH";
        }},
       {"timeout",
        [](GatewayConfig& c, const std::string& v) -> std::string {
@@ -211,6 +243,22 @@ const Keys<UnitConfig>& unit_keys() {
            if (label.size() > 64) return "an output label is longer than 64 bytes";
          return {};
        }},
+      {"backups",
+       [](UnitConfig& u, const std::string& v) -> std::string {
+         u.backups = v;
+         return v.empty() ? "backups needs a folder" : "";
+       }},
+      {"keep",
+       [](UnitConfig& u, const std::string& v) -> std::string {
+         const auto n = number_in(v, 1, 10000);
+         if (n) u.keep = *n;
+         return n ? "" : "keep needs a count from 1 to 10000";
+       }},
+      {"approved",
+       [](UnitConfig& u, const std::string& v) -> std::string {
+         u.approved = v;
+         return v.empty() ? "approved needs a settings file" : "";
+       }},
       {"tcp",
        [](UnitConfig& u, const std::string& v) -> std::string {
          u.way = UnitConfig::Way::tcp;
@@ -223,6 +271,37 @@ const Keys<UnitConfig>& unit_keys() {
          u.way = UnitConfig::Way::converter;
          u.converter = v;
          return is_ipv4(v) ? "" : "converter needs the IPv4 address it connects from";
+       }},
+  };
+  return keys;
+}
+
+const Keys<ScheduleEntry>& schedule_keys() {
+  static const Keys<ScheduleEntry> keys{
+      {"when",
+       [](ScheduleEntry& e, const std::string& v) -> std::string {
+         std::string why;
+         const auto when = parse_schedule_when(v, why);
+         if (when) e.when = *when, e.when_text = v;
+         return why;
+       }},
+      {"do",
+       [](ScheduleEntry& e, const std::string& v) -> std::string {
+         std::string why;
+         const auto action = parse_schedule_action(v, why);
+         if (action) e.action = *action;
+         return why;
+       }},
+      {"units",
+       [](ScheduleEntry& e, const std::string& v) -> std::string {
+         e.units = v == "all" ? std::vector<std::string>{} : comma_list(v);
+         return v.empty() ? "units needs unit ids, or all" : "";
+       }},
+      {"late",
+       [](ScheduleEntry& e, const std::string& v) -> std::string {
+         const auto late = parse_late(v);
+         if (late) e.late_ms = *late;
+         return late ? "" : "late needs a time such as 90s, 2m or 1h (at most a day)";
        }},
   };
   return keys;
@@ -332,6 +411,34 @@ bool check_units(GatewayConfig& config, ConfigError& error) {
   return true;
 }
 
+// Every schedule says when and what, once by its name, on units that can
+// do it: a backup needs the unit's backups folder, a comparison its
+// approved file.
+bool check_schedules(const GatewayConfig& config, ConfigError& error) {
+  std::set<std::string> names;
+  for (const ScheduleEntry& e : config.schedules) {
+    const auto fail = [&](std::string why) {
+      error = {e.line, "[schedule " + e.name + "]: " + std::move(why)};
+      return false;
+    };
+    if (!names.insert(e.name).second) return fail("another schedule has this name");
+    if (e.when_text.empty()) return fail("it needs when");
+    for (const std::string& id : e.units)
+      if (std::none_of(config.units.begin(), config.units.end(),
+                       [&](const UnitConfig& u) { return u.id == id; }))
+        return fail("no unit \"" + id + "\"");
+    for (const UnitConfig& u : config.units) {
+      const bool named =
+          e.units.empty() || std::find(e.units.begin(), e.units.end(), u.id) != e.units.end();
+      if (named && e.action.kind == ScheduleAction::Kind::backup && u.backups.empty())
+        return fail("unit " + u.id + " has no backups folder");
+      if (named && e.action.kind == ScheduleAction::Kind::compare && u.approved.empty())
+        return fail("unit " + u.id + " has no approved file");
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool GatewayConfig::admits(const Endpoint& at, const std::string& address) const {
@@ -361,6 +468,17 @@ std::optional<GatewayConfig> parse_gateway_config(std::string_view text, ConfigE
       PortConfig port{section.name};
       if (!apply(section, port_keys(), port, error)) return std::nullopt;
       config.ports.emplace(section.name, port);
+    } else if (section.kind == "schedule" && is_id(section.name)) {
+      ScheduleEntry entry;
+      entry.name = section.name;
+      entry.line = section.line;
+      if (!apply(section, schedule_keys(), entry, error)) return std::nullopt;
+      if (std::none_of(section.entries.begin(), section.entries.end(),
+                       [](const Entry& e) { return e.key == "do"; })) {
+        error = {section.line, "[schedule " + section.name + "]: it needs do"};
+        return std::nullopt;
+      }
+      config.schedules.push_back(std::move(entry));
     } else if (section.kind == "unit" && !section.name.empty()) {
       UnitConfig unit;
       unit.id = section.name;
@@ -369,9 +487,10 @@ std::optional<GatewayConfig> parse_gateway_config(std::string_view text, ConfigE
       if (!apply(section, unit_keys(), unit, error)) return std::nullopt;
       config.units.push_back(std::move(unit));
     } else {
-      error = {section.line,
-               "[" + section.kind + (section.name.empty() ? "" : " " + section.name) +
-                   "] is not [gateway] (once), [port DEVICE] (once each) or [unit ID]"};
+      error = {
+          section.line,
+          "[" + section.kind + (section.name.empty() ? "" : " " + section.name) +
+              "] is not [gateway] (once), [port DEVICE] (once each), [unit ID] or [schedule NAME]"};
       return std::nullopt;
     }
   }
@@ -379,7 +498,7 @@ std::optional<GatewayConfig> parse_gateway_config(std::string_view text, ConfigE
     error = {0, "no [unit ID] section: the gateway serves nobody"};
     return std::nullopt;
   }
-  if (!check_units(config, error)) return std::nullopt;
+  if (!check_units(config, error) || !check_schedules(config, error)) return std::nullopt;
   if (config.http.port != 0 && !config.http.loopback() && config.token.empty()) {
     error = {0, "http on " + config.http.text() + " (not loopback) needs a token"};
     return std::nullopt;
@@ -394,6 +513,18 @@ bool load_gateway_config(const std::string& path, GatewayConfig& config, std::st
   auto parsed = parse_gateway_config(text, bad);
   if (!parsed) return error = path + ": " + bad.text(), false;
   config = std::move(*parsed);
+  const size_t slash = path.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const auto from_folder = [&](std::string& file) {
+    const bool absolute =
+        file.starts_with('/') || file.starts_with('\\') || (file.size() > 1 && file[1] == ':');
+    if (!file.empty() && !absolute) file = folder + file;
+  };
+  from_folder(config.log);
+  for (UnitConfig& unit : config.units) {
+    from_folder(unit.backups);
+    from_folder(unit.approved);
+  }
   return true;
 }
 

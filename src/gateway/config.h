@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "gateway/schedule.h"
+
 namespace orv::gateway {
 
 // An IPv4 address and a TCP port.
@@ -43,6 +45,9 @@ struct UnitConfig {
   std::optional<Endpoint> raw;             // its converter-compatible port
   std::optional<Endpoint> videohub;        // its Videohub port
   std::vector<std::string> output_labels;  // as Videohub clients see its outputs
+  std::string backups;                     // the folder of its backups; empty: none
+  int keep = 30;                           // how many backups are kept
+  std::string approved;                    // its approved settings file; empty: none
   int line = 0;                            // where its section begins, for messages
 };
 
@@ -53,6 +58,12 @@ struct GatewayConfig {
   std::optional<Endpoint> server;    // where converters that connect in are accepted
   int timeout_ms = 3000;             // a command's reply time-out
   int retries = 2;                   // more tries of a command whose reply is late
+  std::string log;                   // events as JSON lines; empty: none
+  long long log_limit = 1'000'000;   // bytes, after which the log starts again (one kept)
+  std::optional<Endpoint> webhook;   // where each event is POSTed as JSON
+  std::string webhook_host;          // its Host header
+  std::string webhook_target;        // its path
+  std::vector<ScheduleEntry> schedules;
   std::map<std::string, PortConfig> ports;
   std::vector<UnitConfig> units;
 
@@ -73,6 +84,8 @@ struct ConfigError {
 std::optional<GatewayConfig> parse_gateway_config(std::string_view text, ConfigError& error);
 
 // The configuration file at `path`; false with "PATH: line N: reason".
+// Relative paths in it (log, backups, approved) are taken from the file's
+// own folder.
 bool load_gateway_config(const std::string& path, GatewayConfig& config, std::string& error);
 
 }  // namespace orv::gateway

@@ -36,7 +36,9 @@ Gateway::Gateway(asio::io_context& io, GatewayConfig config, Events& events)
     if (unit.config.videohub)
       videohub_ports_.push_back(std::make_unique<VideohubPort>(io_, config_, service));
   }
-  if (config_.http.port != 0) http_ = std::make_unique<HttpApi>(io_, config_, events_, services_);
+  unattended_ = std::make_unique<Unattended>(io_, config_, units_, services_, events_);
+  if (config_.http.port != 0)
+    http_ = std::make_unique<HttpApi>(io_, config_, events_, services_, *unattended_);
 }
 
 Gateway::~Gateway() = default;
@@ -55,6 +57,7 @@ bool Gateway::start(std::string& error) {
   for (auto& port : videohub_ports_) port->start();
   if (http_) http_->start();
   for (auto& line : lines_) line->start();
+  unattended_->start();
   events_.record("", "started", std::to_string(units_.size()) + " unit(s)");
   return true;
 }
@@ -65,6 +68,7 @@ void Gateway::stop() {
   for (auto& port : raw_ports_) port->stop();
   for (auto& port : videohub_ports_) port->stop();
   if (http_) http_->stop();
+  unattended_->stop();
   for (auto& line : lines_) line->stop();
 }
 

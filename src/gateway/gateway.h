@@ -19,6 +19,7 @@
 #include "gateway/http_api.h"
 #include "gateway/line.h"
 #include "gateway/raw_port.h"
+#include "gateway/unattended.h"
 #include "gateway/unit_service.h"
 #include "gateway/videohub.h"
 
@@ -57,6 +58,7 @@ class Gateway {
   // What the Videohub and HTTP clients see of each unit and ask of it; gone
   // before the lines they ask.
   std::deque<UnitService> services_;
+  std::unique_ptr<Unattended> unattended_;  // schedules, backups, comparisons
   std::vector<std::unique_ptr<VideohubPort>> videohub_ports_;
   std::unique_ptr<HttpApi> http_;
 };

@@ -254,8 +254,13 @@ class HttpApi::Connection : public std::enable_shared_from_this<HttpApi::Connect
 };
 
 HttpApi::HttpApi(asio::io_context& io, const GatewayConfig& config, Events& events,
-                 std::deque<UnitService>& units)
-    : io_(io), config_(config), events_(events), units_(units), acceptor_(io) {}
+                 std::deque<UnitService>& units, Unattended& unattended)
+    : io_(io),
+      config_(config),
+      events_(events),
+      units_(units),
+      unattended_(unattended),
+      acceptor_(io) {}
 
 HttpApi::~HttpApi() {
   try {
@@ -374,6 +379,45 @@ HttpApi::Reply reply_of(const Outcome& outcome, const json& done) {
   return HttpApi::Reply::error(504, outcome.error);
 }
 
+json differences_json(const std::vector<SettingDifference>& differences) {
+  json list = json::array();
+  for (const SettingDifference& d : differences)
+    list.push_back({{"setting", d.name}, {"left", d.left}, {"right", d.right}});
+  return {{"count", differences.size()}, {"differences", std::move(list)}};
+}
+
+json backup_json(const BackupInfo& b) {
+  return {{"name", b.name},
+          {"time", b.time},
+          {"differences", b.differences < 0 ? json(nullptr) : json(b.differences)}};
+}
+
+// A read the unit did not finish: silent (504) or a condition (502).
+HttpApi::Reply read_failed(const std::string& error) {
+  return HttpApi::Reply::error(error.starts_with("the unit answered") ? 502 : 504, error);
+}
+
+json schedule_json(const Scheduler& scheduler) {
+  json list = json::array();
+  for (size_t i = 0; i < scheduler.entries().size(); ++i) {
+    const ScheduleEntry& e = scheduler.entries()[i];
+    json next = nullptr;
+    if (const auto at = scheduler.next_run(i)) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", at->year, at->month,
+                    at->day, at->hour, at->minute, at->second);
+      next = text;
+    }
+    list.push_back({{"name", e.name},
+                    {"when", e.when_text},
+                    {"do", e.action.text()},
+                    {"units", e.units.empty() ? json("all") : json(e.units)},
+                    {"late_s", e.late_ms / 1000},
+                    {"next", std::move(next)}});
+  }
+  return list;
+}
+
 }  // namespace
 
 void HttpApi::answer(Connection& connection) {
@@ -424,6 +468,15 @@ void HttpApi::answer(Connection& connection) {
           text_of(json{{"unit", unit.id()}, {"kind", "state"}, {"state", unit_json(unit)}}));
     return connection.start_event_stream(states);
   }
+  if (parts[1] == "schedule") {
+    if (parts.size() == 2 && method == http::verb::get)
+      return reply(Reply::of(schedule_json(unattended_.scheduler())));
+    if (parts.size() == 4 && parts[3] == "run" && method == http::verb::post)
+      return reply(unattended_.run_now(parts[2])
+                       ? Reply::of(json::object())
+                       : Reply::error(404, "no schedule \"" + parts[2] + "\""));
+    return reply(Reply::error(404, "no such call"));
+  }
   if (parts[1] != "units") return reply(Reply::error(404, "no such call"));
   if (parts.size() == 2) {
     if (method != http::verb::get) return reply(Reply::error(405, "GET /api/units"));
@@ -462,6 +515,38 @@ void HttpApi::answer(Connection& connection) {
           if (!outcome.ok()) events_.record(unit->id(), "clock_failed", outcome.error);
           c->reply(reply_of(outcome, json::object()));
         });
+  }
+  const size_t index = static_cast<size_t>(
+      std::find_if(units_.begin(), units_.end(), [&](const UnitService& u) { return &u == unit; }) -
+      units_.begin());
+  const auto c = connection.shared_from_this();
+  if (parts.size() == 4 && what == "backup" && method == http::verb::post) {
+    if (!unattended_.backups(index)) return reply(Reply::error(409, "the unit keeps no backups"));
+    return unattended_.backup(index, [c](const BackupInfo* added, const std::string& error) {
+      c->reply(added ? Reply::of(backup_json(*added)) : read_failed(error));
+    });
+  }
+  if (parts.size() == 4 && what == "compare" && method == http::verb::post) {
+    if (unit->unit().config.approved.empty())
+      return reply(Reply::error(409, "the unit has no approved file"));
+    return unattended_.compare(
+        index, [c](const std::vector<SettingDifference>* differences, const std::string& error) {
+          c->reply(differences ? Reply::of(differences_json(*differences)) : read_failed(error));
+        });
+  }
+  if (what == "backups" && method == http::verb::get && (parts.size() == 4 || parts.size() == 7)) {
+    const BackupFolder* folder = unattended_.backups(index);
+    if (!folder) return reply(Reply::error(409, "the unit keeps no backups"));
+    if (parts.size() == 4) {
+      json list = json::array();
+      for (const BackupInfo& b : folder->list()) list.push_back(backup_json(b));
+      return reply(Reply::of(list));
+    }
+    if (parts[5] != "diff") return reply(Reply::error(404, "no such call"));
+    std::string error;
+    const auto differences = folder->differences(parts[4], parts[6], error);
+    return reply(differences ? Reply::of(differences_json(*differences))
+                             : Reply::error(404, error));
   }
   if (parts.size() == 4 && what == "titles" && method == http::verb::get) {
     if (unit->labels().empty())

@@ -31,6 +31,7 @@
 
 #include "gateway/config.h"
 #include "gateway/events.h"
+#include "gateway/unattended.h"
 #include "gateway/unit_service.h"
 
 namespace orv::gateway {
@@ -43,7 +44,7 @@ class HttpApi {
   static constexpr size_t kMaxSessions = 256;
 
   HttpApi(boost::asio::io_context& io, const GatewayConfig& config, Events& events,
-          std::deque<UnitService>& units);
+          std::deque<UnitService>& units, Unattended& unattended);
   ~HttpApi();
   HttpApi(const HttpApi&) = delete;
   HttpApi& operator=(const HttpApi&) = delete;
@@ -72,6 +73,7 @@ class HttpApi {
   const GatewayConfig& config_;
   Events& events_;
   std::deque<UnitService>& units_;
+  Unattended& unattended_;
   boost::asio::ip::tcp::acceptor acceptor_;
   std::set<std::shared_ptr<Connection>> connections_;
   std::set<std::shared_ptr<Connection>> streams_;
