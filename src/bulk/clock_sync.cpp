@@ -69,7 +69,7 @@ LocalTime local_time_now() {
 
 std::int64_t civil_ms(const LocalTime& t) {
   return ((days_of(t.year, t.month, t.day) * 24 + t.hour) * 60 + t.minute) * 60'000 +
-         t.second * 1000 + t.millisecond;
+         std::int64_t{t.second} * 1000 + t.millisecond;
 }
 
 LocalTime civil_time(std::int64_t ms) {

@@ -11,7 +11,7 @@ namespace {
 constexpr std::int64_t kMinuteMs = 60'000;
 constexpr std::int64_t kDayMs = 86'400'000;
 // A clock put back by more than this is a correction, not a change of season.
-constexpr std::int64_t kLongestSeasonalStepMs = 3 * 3'600'000;
+constexpr std::int64_t kLongestSeasonalStepMs = std::int64_t{3} * 3'600'000;
 constexpr std::array<std::string_view, 7> kDayNames{"sun", "mon", "tue", "wed",
                                                     "thu", "fri", "sat"};
 

@@ -24,8 +24,7 @@ std::string drift_detail(const std::vector<SettingDifference>& differences) {
 
 Unattended::Unattended(asio::io_context& io, const GatewayConfig& config, std::deque<Unit>& units,
                        std::deque<UnitService>& services, Events& events)
-    : io_(io),
-      config_(config),
+    : config_(config),
       units_(services),
       events_(events),
       scheduler_(config.schedules, local_time_now(), steady_now()),

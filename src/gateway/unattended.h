@@ -65,7 +65,6 @@ class Unattended {
   void missed(size_t entry, size_t unit, const std::string& why);
   std::vector<size_t> units_of(const ScheduleEntry& entry) const;
 
-  boost::asio::io_context& io_;
   const GatewayConfig& config_;
   std::deque<UnitService>& units_;
   Events& events_;
