@@ -27,13 +27,19 @@ std::string iso_time_now() {
   return std::string(text) + zone;
 }
 
+std::string event_text(const Event& event) {
+  return (event.unit.empty() ? "" : "unit " + event.unit + ": ") + event.kind +
+         (event.detail.empty() ? "" : " (" + event.detail + ")");
+}
+
+bool is_warning(const Event& event) {
+  return event.kind == "offline" || event.kind == "missed" || event.kind == "drift" ||
+         event.kind.ends_with("failed") || event.kind == "line lost";
+}
+
 void Events::record(const std::string& unit, std::string_view kind, const std::string& detail) {
   const Event event{iso_time_now(), unit, std::string(kind), detail};
-  std::string line = event.at + " ";
-  if (!unit.empty()) line += "unit " + unit + ": ";
-  line.append(kind);
-  if (!detail.empty()) line += " (" + detail + ")";
-  line += "\n";
+  const std::string line = event.at + " " + event_text(event) + "\n";
   std::fwrite(line.data(), 1, line.size(), out_);
   std::fflush(out_);
   std::vector<Listener> told;

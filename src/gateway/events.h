@@ -21,6 +21,12 @@ struct Event {
   std::string detail;
 };
 
+// "unit a: offline (three polls in a row without an answer)".
+std::string event_text(const Event& event);
+// Whether the event says something is wrong (offline, missed, drift, a
+// failure, a line lost): a warning in the system's log.
+bool is_warning(const Event& event);
+
 class Events {
  public:
   explicit Events(std::FILE* out = stderr) : out_(out) {}

@@ -52,6 +52,7 @@ bool Gateway::start(std::string& error) {
     stop();
     return false;
   }
+  outputs_ = std::make_unique<EventOutputs>(io_, config_, events_);
   if (converters_.is_open()) accept_converter();
   for (auto& port : raw_ports_) port->start();
   for (auto& port : videohub_ports_) port->start();
@@ -70,6 +71,7 @@ void Gateway::stop() {
   if (http_) http_->stop();
   unattended_->stop();
   for (auto& line : lines_) line->stop();
+  if (outputs_) outputs_->stop();
 }
 
 bool Gateway::listen_for_converters(std::string& error) {

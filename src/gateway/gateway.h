@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gateway/config.h"
+#include "gateway/event_outputs.h"
 #include "gateway/events.h"
 #include "gateway/http_api.h"
 #include "gateway/line.h"
@@ -51,7 +52,8 @@ class Gateway {
   asio::io_context& io_;
   GatewayConfig config_;
   Events& events_;
-  std::deque<Unit> units_;  // stable addresses: lines and ports point at them
+  std::unique_ptr<EventOutputs> outputs_;  // the log, the system's log, the webhook
+  std::deque<Unit> units_;                 // stable addresses: lines and ports point at them
   std::vector<std::unique_ptr<Line>> lines_;
   std::vector<std::unique_ptr<RawPort>> raw_ports_;
   tcp::acceptor converters_;
