@@ -12,48 +12,13 @@ beside it, against a simulated unit behind a converter at 9600 baud:
 
   tests/web/panel_test.py [--screenshot FILE]
 """
-import base64, datetime, json, os, re, socket, subprocess, sys, tempfile, time, urllib.error, urllib.request
+import base64, datetime, json, os, re, socket, sys, tempfile, urllib.request
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-SIM = os.path.join(ROOT, "build/native/sim/orvellan-sim")
-GATEWAY = os.path.join(ROOT, "build/native/src/orvellan-gateway")
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gateway_process  # noqa: E402
+from gateway_process import GATEWAY, SIM, control, end_children, free_port, start, wait_for  # noqa: E402
+
 TOKEN = "panel-test-token-0123456789"
-children = []
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def wait_for(what, condition, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError(f"{what}: not within {seconds} s")
-
-
-def listening(port):
-    try:
-        socket.create_connection(("127.0.0.1", port), timeout=0.5).close()
-        return True
-    except OSError:
-        return False
-
-
-def start(args, port, log=subprocess.DEVNULL):
-    children.append(subprocess.Popen(args, stdout=log, stderr=log))
-    wait_for(f"{os.path.basename(args[0])} listening on {port}", lambda: listening(port), 15)
-
-
-def control(port, line):
-    with socket.create_connection(("127.0.0.1", port)) as s:
-        s.sendall((line + "\n").encode())
-        return s.makefile().readline().strip()
 
 
 def shown_at_unit(control_port):
@@ -64,15 +29,7 @@ def shown_at_unit(control_port):
 
 
 def api(port, method, path, body=None, token=TOKEN):
-    request = urllib.request.Request(f"http://127.0.0.1:{port}{path}", method=method,
-                                     data=json.dumps(body).encode() if body is not None else None)
-    if token:
-        request.add_header("Authorization", "Bearer " + token)
-    try:
-        with urllib.request.urlopen(request, timeout=15) as response:
-            return response.status, json.load(response)
-    except urllib.error.HTTPError as error:
-        return error.code, json.load(error)
+    return gateway_process.api(port, method, path, body, token)
 
 
 class Browser:
@@ -200,6 +157,4 @@ if __name__ == "__main__":
     try:
         main()
     finally:
-        for child in children:
-            child.terminate()
-            child.wait()
+        end_children()
