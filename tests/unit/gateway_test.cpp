@@ -10,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "gateway/backups.h"
 #include "gateway/config.h"
 #include "gateway/labels.h"
 #include "gateway/poller.h"
@@ -71,6 +72,13 @@ TEST(GatewayConfig, ABadFileIsRefusedWithItsLineAndReason) {
       {"[gateway]\nhttp = 0.0.0.0:8080\n[unit a]\nserial = COM3\n", 0, "needs a token"},
       {"[gateway]\ntoken = short\n", 2, "at least 16 characters"},
       {"[unit a]\ntcp = 1.2.3.4:5\nraw = 900\nvideohub = 900\n", 1, "port 900 is taken"},
+      {"[unit a]\ntcp = 1.2.3.4:5\n[schedule s]\nwhen = daily 08:00\n", 3, "it needs do"},
+      {"[unit a]\ntcp = 1.2.3.4:5\n[schedule s]\nwhen = daily 08:00\ndo = backup\n", 3,
+       "unit a has no backups folder"},
+      {"[unit a]\ntcp = 1.2.3.4:5\n[schedule s]\nwhen = daily 8:00\n", 4, "when needs"},
+      {"[unit a]\ntcp = 1.2.3.4:5\n[schedule s]\nwhen = every 5m\ndo = compare\nunits = b\n",
+       3, "no unit \"b\""},
+      {"[gateway]\nwebhook = https://127.0.0.1/hook\n", 2, "webhook needs http://"},
   };
   for (const auto& [text, line, reason] : cases) {
     ConfigError error;
@@ -130,6 +138,23 @@ TEST(Schedule, WhenWhatAndHowLateAreReadOrRefused) {
   EXPECT_FALSE(parse_schedule_action("pattern 65", reason));
   EXPECT_EQ(parse_late("2m"), 120'000);
   EXPECT_FALSE(parse_late("2d"));
+}
+
+// Backups and the approved file are compared as configuration: the pattern
+// in force is live routing, the free layout is never read back, and the
+// password never shows.
+TEST(Backups, ComparisonsLeaveOutLiveRoutingAndMaskThePassword) {
+  DeviceSettings approved = settings_for_model(kModelOrvellan);
+  DeviceSettings unit = approved;
+  unit.currentScreenPattern = 5;
+  unit.screenPatterns[kFreeLayout][0] = 9;
+  EXPECT_TRUE(configuration_differences(approved, unit).empty());
+  set_buffer_text(unit.password, "123456");
+  unit.dateTimeRange = 7;
+  std::vector<std::string> lines;
+  for (const SettingDifference& d : configuration_differences(approved, unit))
+    lines.push_back(difference_line(d));
+  EXPECT_EQ(lines, (std::vector<std::string>{"dateTimeRange: 0 | 7", "password: ****** | ******"}));
 }
 
 // A scheduler driven by a local clock and a steady clock of the test's own.
