@@ -59,8 +59,11 @@ BackupFolder::BackupFolder(std::string folder, int keep, int model)
 std::vector<std::string> BackupFolder::names() const {
   std::vector<std::string> names;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(native_path(folder_), error)) {
-    const std::u8string name = entry.path().filename().u8string();
+  // Stepped with an error code: a folder that fails midway ends the list
+  // instead of throwing on the gateway's thread.
+  for (std::filesystem::directory_iterator it(native_path(folder_), error), end;
+       !error && it != end; it.increment(error)) {
+    const std::u8string name = it->path().filename().u8string();
     std::string text(name.begin(), name.end());
     if (is_backup_name(text)) names.push_back(std::move(text));
   }
@@ -89,9 +92,11 @@ bool BackupFolder::add(const DeviceSettings& settings, const LocalTime& at, Back
   if (it != before.rend())
     if (const auto previous = load(*it, unreadable))
       added.differences = static_cast<int>(configuration_differences(*previous, settings).size());
+  // The oldest beyond `keep` go, never the one just written (a clock put
+  // back names it older than the rest).
   const std::vector<std::string> kept = names();
   for (size_t i = 0; i + static_cast<size_t>(keep_) < kept.size(); ++i)
-    remove_file(FilePath(folder_) / kept[i]);
+    if (kept[i] != added.name) remove_file(FilePath(folder_) / kept[i]);
   return true;
 }
 

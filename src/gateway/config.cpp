@@ -521,9 +521,14 @@ bool load_gateway_config(const std::string& path, GatewayConfig& config, std::st
     if (!file.empty() && !absolute) file = folder + file;
   };
   from_folder(config.log);
+  std::set<std::string> folders;
   for (UnitConfig& unit : config.units) {
     from_folder(unit.backups);
     from_folder(unit.approved);
+    if (!unit.backups.empty() && !folders.insert(unit.backups).second)
+      return error = path + ": line " + std::to_string(unit.line) + ": [unit " + unit.id +
+                     "]: another unit keeps its backups in " + unit.backups,
+             false;
   }
   return true;
 }

@@ -32,9 +32,14 @@ bool EventLog::write(const Event& event) {
   const auto path = native_path(path_);
   std::error_code ignored;
   const auto size = std::filesystem::file_size(path, ignored);
-  if (!ignored && static_cast<long long>(size) >= limit_)
-    std::filesystem::rename(path, native_path(path_ + ".1"), ignored);
-  std::ofstream out(path, std::ios::binary | std::ios::app);
+  bool start_again = false;
+  if (!ignored && static_cast<long long>(size) >= limit_) {
+    const auto kept = native_path(path_ + ".1");
+    std::filesystem::remove(kept, ignored);
+    std::filesystem::rename(path, kept, ignored);
+    start_again = static_cast<bool>(ignored);  // could not be kept: it starts again empty
+  }
+  std::ofstream out(path, std::ios::binary | (start_again ? std::ios::trunc : std::ios::app));
   out << event_line(event) << '\n';
   out.flush();
   return static_cast<bool>(out);
@@ -99,7 +104,10 @@ Webhook::Webhook(asio::io_context& io, const GatewayConfig& config)
     : io_(io), config_(config), pause_(io) {}
 
 Webhook::~Webhook() {
-  stop();
+  try {
+    stop();
+  } catch (...) {  // closing a socket on the way out: nothing left to tell
+  }
 }
 
 void Webhook::post(const Event& event) {
@@ -119,17 +127,20 @@ void Webhook::post(const Event& event) {
 }
 
 void Webhook::send_next() {
-  if (stopped_ || waiting_.empty()) return;
+  if (stopped_ || (in_flight_.empty() && waiting_.empty())) return;
   sending_ = true;
-  attempt_ =
-      std::make_shared<Attempt>(io_, config_, waiting_.front(), [this](bool ok) { sent(ok); });
+  if (in_flight_.empty()) {
+    in_flight_ = std::move(waiting_.front());
+    waiting_.pop_front();
+  }
+  attempt_ = std::make_shared<Attempt>(io_, config_, in_flight_, [this](bool ok) { sent(ok); });
   attempt_->start();
 }
 
 void Webhook::sent(bool ok) {
   attempt_.reset();
   if (ok) {
-    waiting_.pop_front();
+    in_flight_.clear();
     pause_s_ = 0;
     sending_ = false;
     return send_next();
@@ -165,7 +176,10 @@ EventOutputs::EventOutputs(asio::io_context& io, const GatewayConfig& config, Ev
 }
 
 EventOutputs::~EventOutputs() {
-  stop();
+  try {
+    stop();
+  } catch (...) {  // as above
+  }
 }
 
 void EventOutputs::stop() {

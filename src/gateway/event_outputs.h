@@ -56,6 +56,7 @@ class Webhook {
   boost::asio::io_context& io_;
   const GatewayConfig& config_;
   std::deque<std::string> waiting_;  // JSON bodies, oldest first
+  std::string in_flight_;            // the one being sent, out of `waiting_`
   size_t dropped_ = 0;
   bool sending_ = false;
   bool stopped_ = false;

@@ -443,6 +443,7 @@ void HttpApi::answer(Connection& connection) {
     return reply(std::move(page));
   }
   if (parts[0] != "api") return reply(Reply::error(404, "no such page"));
+  if (parts.size() < 2) return reply(Reply::error(404, "no such call"));
   if (parts.size() == 2 && parts[1] == "session" && method == http::verb::post) {
     const json body = json::parse(request.body(), nullptr, false);
     if (!config_.token.empty() &&

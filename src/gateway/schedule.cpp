@@ -172,7 +172,7 @@ std::optional<std::int64_t> parse_late(std::string_view text) {
                              : unit == 'm' ? kMinuteMs
                              : unit == 'h' ? 3'600'000
                                            : 0;
-  const auto n = number_of(text.substr(0, text.size() - 1), 0, 86'400);
+  const auto n = number_of(text.substr(0, text.size() - 1), 1, 86'400);
   if (!n || scale == 0 || *n * scale > kDayMs) return std::nullopt;
   return *n * scale;
 }
@@ -212,7 +212,8 @@ std::optional<std::int64_t> Scheduler::after(const ScheduleWhen& when, std::int6
 std::vector<Scheduler::Due> Scheduler::look(const LocalTime& now, Steady steady) {
   const std::int64_t civil = civil_ms(now);
   const std::int64_t span = std::max<std::int64_t>(0, (steady - last_steady_).count());
-  if (last_civil_ - civil > kLongestSeasonalStepMs) {  // the clock was corrected
+  const std::int64_t jump = civil - last_civil_ - span;  // how far the clock moved on its own
+  if (last_civil_ - civil > kLongestSeasonalStepMs) {    // the clock was corrected
     for (size_t i = 0; i < entries_.size(); ++i)
       states_[i].next_civil = after(entries_[i].when, civil);
   }
@@ -228,14 +229,19 @@ std::vector<Scheduler::Due> Scheduler::look(const LocalTime& now, Steady steady)
       state.next_steady += Steady(period * (late / period + 1));  // runs slept through are one
       continue;
     }
+    // Of the runs that fell due since the last look, the latest stands for
+    // them all (a computer that stood still for days takes one, not many).
+    std::optional<Due> latest;
     while (state.next_civil && *state.next_civil <= civil) {
       std::int64_t late = civil - *state.next_civil;
-      // A run inside the time this look covers is on time however far the
-      // clock moved meanwhile: the clock jumped over it.
-      if (*state.next_civil > last_civil_) late = std::min(late, span);
-      due.push_back({i, late, late > limit});
+      // A run inside the time this look covers is on time when the clock
+      // jumped over it (by as much as a change of season at most).
+      if (*state.next_civil > last_civil_ && jump <= kLongestSeasonalStepMs)
+        late = std::min(late, span);
+      latest = Due{i, late, late > limit};
       state.next_civil = after(entries_[i].when, *state.next_civil);
     }
+    if (latest) due.push_back(*latest);
   }
   last_civil_ = civil;
   last_steady_ = steady;

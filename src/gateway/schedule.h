@@ -9,8 +9,11 @@
 // change of the computer's clock or a daylight-saving jump runs each once:
 // a run is never taken twice (the clock put back by up to 3 hours, as at the
 // end of summer time, does not bring back a run already taken), and a run
-// the clock jumped over is taken at the jump, on time. A clock put back by
-// more is corrected, not a new day: the runs start again from the new time.
+// the clock jumped over (by up to 3 hours, as at the start of summer time)
+// is taken at the jump, on time. A clock put back by more is corrected, not
+// a new day: the runs start again from the new time; a clock that moved on
+// by more (or a computer that stood still) takes the latest run passed
+// over, late, and so reported missed beyond its limit.
 // Runs every N minutes or hours go by the steady time and do not see the
 // computer's clock at all.
 #pragma once

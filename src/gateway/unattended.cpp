@@ -84,8 +84,15 @@ void Unattended::take(const Scheduler::Due& due) {
     } else if (units_[unit].online()) {
       run(due.entry, unit);
     } else {
-      const auto left = milliseconds(entry.late_ms - due.late_ms);
-      pending_.push_back({due.entry, unit, steady_clock::now() + left});
+      // Once per entry and unit however often it falls due meanwhile.
+      const auto deadline = steady_clock::now() + milliseconds(entry.late_ms - due.late_ms);
+      const auto waiting = std::find_if(pending_.begin(), pending_.end(), [&](const Pending& p) {
+        return p.entry == due.entry && p.unit == unit;
+      });
+      if (waiting == pending_.end())
+        pending_.push_back({due.entry, unit, deadline});
+      else
+        waiting->deadline = std::max(waiting->deadline, deadline);
     }
   }
 }

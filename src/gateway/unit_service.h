@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "gateway/line.h"
 #include "bulk/clock_sync.h"
+#include "gateway/line.h"
 
 namespace orv::gateway {
 

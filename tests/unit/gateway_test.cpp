@@ -76,8 +76,8 @@ TEST(GatewayConfig, ABadFileIsRefusedWithItsLineAndReason) {
       {"[unit a]\ntcp = 1.2.3.4:5\n[schedule s]\nwhen = daily 08:00\ndo = backup\n", 3,
        "unit a has no backups folder"},
       {"[unit a]\ntcp = 1.2.3.4:5\n[schedule s]\nwhen = daily 8:00\n", 4, "when needs"},
-      {"[unit a]\ntcp = 1.2.3.4:5\n[schedule s]\nwhen = every 5m\ndo = compare\nunits = b\n",
-       3, "no unit \"b\""},
+      {"[unit a]\ntcp = 1.2.3.4:5\n[schedule s]\nwhen = every 5m\ndo = compare\nunits = b\n", 3,
+       "no unit \"b\""},
       {"[gateway]\nwebhook = https://127.0.0.1/hook\n", 2, "webhook needs http://"},
   };
   for (const auto& [text, line, reason] : cases) {
@@ -210,6 +210,11 @@ TEST(Schedule, EachRunIsTakenOnceWhateverTheComputersClockDoes) {
   EXPECT_EQ(s.at(t(26, 2, 29, 59), 60'000).size(), 0u);
   EXPECT_EQ(s.at(t(26, 2, 30, 0)).size(), 1u);
   EXPECT_EQ(s.scheduler.next_run(1)->day, 27);
+  // A night asleep (the steady clock stood still, the calendar moved on by
+  // hours): the runs passed over are late, one each, however many days.
+  const auto woke = s.at(LocalTime{2026, 10, 29, 9, 0, 0, 0});
+  ASSERT_EQ(woke.size(), 2u);
+  EXPECT_TRUE(woke[0].missed && woke[1].missed);
 }
 
 TEST(Poller, AConvertersUnitGoesOfflineAndComesBack) {
