@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 #include "settings_file/file_system.h"
 #include "settings_file/settings_file.h"
@@ -11,10 +10,6 @@ namespace orv::gateway {
 namespace {
 
 constexpr const char* kMasked = "******";
-
-std::filesystem::path native_path(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 // "20261208-083000.dat": 8 digits, '-', 6 digits, ".dat".
 bool is_backup_name(const std::string& name) {
@@ -58,15 +53,8 @@ BackupFolder::BackupFolder(std::string folder, int keep, int model)
 
 std::vector<std::string> BackupFolder::names() const {
   std::vector<std::string> names;
-  std::error_code error;
-  // Stepped with an error code: a folder that fails midway ends the list
-  // instead of throwing on the gateway's thread.
-  for (std::filesystem::directory_iterator it(native_path(folder_), error), end;
-       !error && it != end; it.increment(error)) {
-    const std::u8string name = it->path().filename().u8string();
-    std::string text(name.begin(), name.end());
-    if (is_backup_name(text)) names.push_back(std::move(text));
-  }
+  for (std::string& name : files_in(FilePath(folder_)))
+    if (is_backup_name(name)) names.push_back(std::move(name));
   std::sort(names.begin(), names.end());
   return names;
 }

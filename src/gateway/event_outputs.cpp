@@ -2,10 +2,9 @@
 
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
-#include <filesystem>
-#include <fstream>
 
 #include "gateway/api_json.h"
+#include "settings_file/file_system.h"
 
 namespace orv::gateway {
 namespace {
@@ -18,10 +17,6 @@ using boost::system::error_code;
 constexpr int kLongestPauseS = 60;
 constexpr auto kAttemptLimit = std::chrono::seconds(10);
 
-std::filesystem::path native_path(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 }  // namespace
 
 std::string event_line(const Event& event) {
@@ -29,20 +24,15 @@ std::string event_line(const Event& event) {
 }
 
 bool EventLog::write(const Event& event) {
-  const auto path = native_path(path_);
-  std::error_code ignored;
-  const auto size = std::filesystem::file_size(path, ignored);
-  bool start_again = false;
-  if (!ignored && static_cast<long long>(size) >= limit_) {
-    const auto kept = native_path(path_ + ".1");
-    std::filesystem::remove(kept, ignored);
-    std::filesystem::rename(path, kept, ignored);
-    start_again = static_cast<bool>(ignored);  // could not be kept: it starts again empty
+  const FilePath path(path_);
+  if (file_size(path) >= limit_) {
+    const FilePath kept = path.plus(".1");
+    std::string unkept;
+    remove_file(kept);
+    if (!replace_file(path, kept, unkept)) remove_file(path);  // it starts again empty
   }
-  std::ofstream out(path, std::ios::binary | (start_again ? std::ios::trunc : std::ios::app));
-  out << event_line(event) << '\n';
-  out.flush();
-  return static_cast<bool>(out);
+  const int file = open_for_appending(path);
+  return file >= 0 && write_and_close(file, event_line(event) + "\n");
 }
 
 // One POST of one event: connect, write, read the answer, within 10 s.

@@ -5,6 +5,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,6 +97,10 @@ int create_new_file(const FilePath& path) {
   return ::open(path.text().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
 }
 
+int open_for_appending(const FilePath& path) {
+  return ::open(path.text().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
 bool write_and_close(int file, std::string_view text) {
   bool written = true;
   while (written && !text.empty()) {
@@ -120,6 +125,25 @@ void remove_file(const FilePath& path) {
 bool file_exists(const FilePath& path) {
   struct stat status {};
   return ::stat(path.text().c_str(), &status) == 0;
+}
+
+long long file_size(const FilePath& path) {
+  struct stat status {};
+  return ::stat(path.text().c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+}
+
+std::vector<std::string> files_in(const FilePath& folder) {
+  std::vector<std::string> names;
+  DIR* listing = ::opendir(folder.text().c_str());
+  if (!listing) return names;
+  while (const dirent* entry = ::readdir(listing)) {
+    struct stat status {};
+    const std::string name = entry->d_name;
+    if (::stat((folder / name).text().c_str(), &status) == 0 && S_ISREG(status.st_mode))
+      names.push_back(name);
+  }
+  ::closedir(listing);
+  return names;
 }
 
 bool make_folders(const FilePath& path, std::string& error) {

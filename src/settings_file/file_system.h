@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv {
 
@@ -51,6 +52,8 @@ int open_for_reading(const FilePath& path);
 // A new file made exclusively (never through a link placed there): its
 // descriptor, or -1 with errno set (EEXIST when the name is taken).
 int create_new_file(const FilePath& path);
+// A file opened to add to its end, made when missing: its descriptor, or -1.
+int open_for_appending(const FilePath& path);
 // Writes all of `text`, forces it to the disk and closes the file; false if
 // any of it failed (a full disk may only show at the close).
 bool write_and_close(int file, std::string_view text);
@@ -58,6 +61,11 @@ bool write_and_close(int file, std::string_view text);
 bool replace_file(const FilePath& from, const FilePath& to, std::string& error);
 void remove_file(const FilePath& path);
 bool file_exists(const FilePath& path);
+// A file's size in bytes, or -1 when it cannot be told.
+long long file_size(const FilePath& path);
+// The names of the files in a folder (not its folders), in no order; none
+// when it cannot be read.
+std::vector<std::string> files_in(const FilePath& folder);
 // The folder and every missing folder above it.
 bool make_folders(const FilePath& path, std::string& error);
 

@@ -33,6 +33,11 @@ int create_new_file(const FilePath& path) {
                 _S_IREAD | _S_IWRITE);
 }
 
+int open_for_appending(const FilePath& path) {
+  return _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY,
+                _S_IREAD | _S_IWRITE);
+}
+
 bool write_and_close(int file, std::string_view text) {
   bool written = true;
   while (written && !text.empty()) {
@@ -59,6 +64,25 @@ void remove_file(const FilePath& path) {
 
 bool file_exists(const FilePath& path) {
   return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+long long file_size(const FilePath& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::vector<std::string> files_in(const FilePath& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const HANDLE listing = FindFirstFileW(wide(folder / "*").c_str(), &found);
+  if (listing == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(win::narrow(found.cFileName));
+  } while (FindNextFileW(listing, &found));
+  FindClose(listing);
+  return names;
 }
 
 bool make_folders(const FilePath& path, std::string& error) {
