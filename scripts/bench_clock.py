@@ -107,10 +107,7 @@ def main():
         cli_fleet()
         gateway_fleet()
     finally:
-        for proc in g.children:
-            proc.terminate()
-        for proc in g.children:
-            proc.wait()
+        g.end_children()
 
 
 if __name__ == "__main__":

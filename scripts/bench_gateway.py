@@ -97,6 +97,17 @@ def ask(sock, line):
     return data
 
 
+def end_children():
+    """Every process the benchmark started, ended as Ctrl-C ends it (killed after 5 s)."""
+    for proc in children:
+        proc.send_signal(signal.SIGINT)
+    for proc in children:
+        try:
+            proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+
+
 def report(name, value):
     print(f"{name:36} {value}")
 
@@ -215,13 +226,7 @@ def main():
         hostile()
         fleet()
     finally:
-        for proc in children:
-            proc.send_signal(signal.SIGINT)
-        for proc in children:
-            try:
-                proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
+        end_children()
 
 
 if __name__ == "__main__":

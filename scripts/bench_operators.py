@@ -219,13 +219,7 @@ def main():
         front_panel(control_port, http, videohub)
         fleet_with_clients()
     finally:
-        for proc in g.children:
-            proc.terminate()
-        for proc in g.children:
-            try:
-                proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
+        g.end_children()
 
 
 if __name__ == "__main__":

@@ -82,10 +82,7 @@ def main():
         g.report("log_lines", f"{len(lines)} (webhook: {len(received)})")
     finally:
         hook.shutdown()
-        for proc in g.children:
-            proc.terminate()
-        for proc in g.children:
-            proc.wait()
+        g.end_children()
 
 
 if __name__ == "__main__":

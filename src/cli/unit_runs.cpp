@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bulk/clock_sync.h"
 #include "bulk/read_all_steps.h"
 #include "bulk/set_all_steps.h"
 #include "cli/terminal.h"
 #include "io/ports.h"
 #include "link/traffic_log.h"
-#include "bulk/clock_sync.h"
 
 namespace orv::cli {
 namespace {

@@ -392,9 +392,13 @@ json backup_json(const BackupInfo& b) {
           {"differences", b.differences < 0 ? json(nullptr) : json(b.differences)}};
 }
 
-// A read the unit did not finish: silent (504) or a condition (502).
+// A read the unit did not finish, silent (504) or with a condition (502),
+// or a file of the gateway's own it could not read or write (500).
 HttpApi::Reply read_failed(const std::string& error) {
-  return HttpApi::Reply::error(error.starts_with("the unit answered") ? 502 : 504, error);
+  const unsigned status = error.starts_with("the unit answered")         ? 502
+                          : error.starts_with("the unit did not answer") ? 504
+                                                                         : 500;
+  return HttpApi::Reply::error(status, error);
 }
 
 json schedule_json(const Scheduler& scheduler) {

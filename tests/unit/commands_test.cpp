@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "bulk/clock_sync.h"
 #include "protocol/channel_arrays.h"
 #include "protocol/number_text.h"
-#include "bulk/clock_sync.h"
 
 namespace orv {
 namespace {

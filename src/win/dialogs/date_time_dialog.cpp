@@ -2,9 +2,9 @@
 // which start at the computer's local time, or from the computer's clock at
 // once ("PCの時刻を送信"); the overlay's display range and size; the
 // 30-second correction.
+#include "bulk/clock_sync.h"
 #include "protocol/commands.h"
 #include "resource.h"
-#include "bulk/clock_sync.h"
 #include "unit_settings/date_time.h"
 #include "win/base/bulk_run_binding.h"
 #include "win/base/dialog_common.h"
