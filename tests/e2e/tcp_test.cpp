@@ -485,7 +485,9 @@ TEST_F(Tcp, TheProgramThroughTheGatewayBesideAScript) {
   expect_success(app, titles, IDB_SET);
   ASSERT_TRUE(close_dialog(titles));
   script.finish();
-  EXPECT_GT(script.asked(), 20) << "the script kept asking meanwhile";
+  // How many depends on the machine's pace (18 on a busy one); a script shut
+  // out while the program ran would have asked once or twice.
+  EXPECT_GT(script.asked(), 5) << "the script kept asking meanwhile";
   int lines = 0;
   for (size_t at = 0; at < script.answers().size(); at = script.answers().find('\n', at) + 1) {
     ++lines;
